@@ -1,0 +1,166 @@
+#include "hosts/common/FileStore.h"
+
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zelvant {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::function<void(SaveStep)>& stepHook()
+{
+    static std::function<void(SaveStep)> hook;
+    return hook;
+}
+
+void reach(SaveStep step)
+{
+    if (stepHook())
+        stepHook()(step);
+}
+
+std::string systemReason(int error) { return std::strerror(error); }
+
+void writeAll(int fd, const std::string& content, const fs::path& path)
+{
+    const char* data = content.data();
+    std::size_t left = content.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, data, left);
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            throw FileError(path, "Schreiben fehlgeschlagen: " + systemReason(errno));
+        }
+        data += written;
+        left -= std::size_t(written);
+    }
+}
+
+// Writes content to a fresh file beside `target` and flushes it; returns its path.
+fs::path writeTemporary(const fs::path& target, const std::string& content, mode_t mode)
+{
+    std::string pattern = target.string() + ".tmp-XXXXXX";
+    const int fd = ::mkstemp(pattern.data());
+    if (fd < 0)
+        throw FileError(target, "Tempor\u00E4re Datei nicht anlegbar: " + systemReason(errno));
+    try {
+        reach(SaveStep::WriteTemporary);
+        writeAll(fd, content, target);
+        ::fchmod(fd, mode);
+        reach(SaveStep::FlushTemporary);
+        if (::fsync(fd) != 0)
+            throw FileError(target, "Sichern auf die Platte fehlgeschlagen: " + systemReason(errno));
+    } catch (...) {
+        ::close(fd);
+        ::unlink(pattern.c_str());
+        throw;
+    }
+    ::close(fd);
+    return pattern;
+}
+
+void syncDirectory(const fs::path& file)
+{
+    const fs::path dir = file.has_parent_path() ? file.parent_path() : fs::path(".");
+    const int fd = ::open(dir.c_str(), O_RDONLY | O_DIRECTORY);
+    if (fd >= 0) {
+        ::fsync(fd);
+        ::close(fd);
+    }
+}
+
+} // namespace
+
+FileError::FileError(const fs::path& path, const std::string& problem)
+    : HostError(path.string() + ": " + problem), path_(path)
+{
+}
+
+FileConflictError::FileConflictError(const fs::path& path, const fs::path& conflictPath)
+    : FileError(path, "Die Datei wurde inzwischen von einem anderen Programm ge\u00E4ndert und nicht "
+                      "\u00FCberschrieben. Die \u00C4nderungen dieses Laufs stehen in " +
+                          conflictPath.string() + "."),
+      conflictPath_(conflictPath)
+{
+}
+
+FileFingerprint fingerprintOf(const std::string& content)
+{
+    // FNV-1a: enough to notice that someone else wrote the file, not a security measure.
+    std::uint64_t hash = 14695981039346656037ull;
+    for (unsigned char c : content) {
+        hash ^= c;
+        hash *= 1099511628211ull;
+    }
+    return {content.size(), hash};
+}
+
+std::string readWholeFile(const fs::path& path)
+{
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    if (!fs::exists(status))
+        throw FileError(path, "Die Datei existiert nicht.");
+    if (fs::is_directory(status))
+        throw FileError(path, "Das ist ein Verzeichnis, keine Datei.");
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw FileError(path, "Die Datei kann nicht gelesen werden (keine Berechtigung?).");
+    std::ostringstream content;
+    content << in.rdbuf();
+    if (in.bad())
+        throw FileError(path, "Lesefehler.");
+    return std::move(content).str();
+}
+
+void FileStore::replace(const fs::path& path, const std::string& content, const FileFingerprint* expected)
+{
+    std::error_code error;
+    const bool exists = fs::exists(path, error);
+    if (expected && (!exists || fingerprintOf(readWholeFile(path)) != *expected)) {
+        // Someone else changed the file: keep theirs, put ours beside it.
+        const fs::path conflict = path.string() + ".zelvant-conflict";
+        const fs::path temporary = writeTemporary(conflict, content, 0644);
+        fs::rename(temporary, conflict);
+        throw FileConflictError(path, conflict);
+    }
+    mode_t mode = 0644;
+    struct stat info{};
+    if (exists && ::stat(path.c_str(), &info) == 0)
+        mode = info.st_mode & 07777;
+
+    const fs::path temporary = writeTemporary(path, content, mode);
+    try {
+        if (exists) {
+            reach(SaveStep::KeepBackup);
+            // A hard link keeps the old version without copying it; fall back to a copy.
+            const fs::path backup = path.string() + ".bak";
+            fs::remove(backup, error);
+            fs::create_hard_link(path, backup, error);
+            if (error)
+                fs::copy_file(path, backup, fs::copy_options::overwrite_existing);
+        }
+        reach(SaveStep::RenameOver);
+        fs::rename(temporary, path);
+    } catch (const fs::filesystem_error& e) {
+        fs::remove(temporary, error);
+        throw FileError(path, std::string("Speichern fehlgeschlagen: ") + e.code().message());
+    } catch (...) {
+        fs::remove(temporary, error);
+        throw;
+    }
+    syncDirectory(path);
+    reach(SaveStep::Done);
+}
+
+void FileStore::setStepHookForTesting(std::function<void(SaveStep)> hook) { stepHook() = std::move(hook); }
+
+} // namespace zelvant
