@@ -1,0 +1,64 @@
+#include "hosts/calendar/MemoryUserProperties.h"
+
+#include "hostapi/HostError.h"
+#include "hosts/calendar/MemoryAppointment.h"
+
+#include <utility>
+
+namespace zelvant {
+
+MemoryUserProperty::MemoryUserProperty(MemoryAppointment& owner, std::string name)
+    : owner_(owner), name_(std::move(name))
+{
+}
+
+std::string MemoryUserProperty::value() const
+{
+    owner_.enter("Value");
+    return value_;
+}
+
+void MemoryUserProperty::setValue(const std::string& value)
+{
+    owner_.enter("SetValue");
+    value_ = value;
+    owner_.markChanged();
+}
+
+UserProperty* MemoryUserProperties::find(const std::string& name)
+{
+    owner_.enter("Find");
+    return lookup(name);
+}
+
+UserProperty& MemoryUserProperties::add(const std::string& name, int type, bool /*addToFolderFields*/)
+{
+    owner_.enter("Add");
+    if (name.empty())
+        throw HostError("a user property needs a name");
+    if (type != kTextProperty)
+        throw HostError("only text user properties are supported: " + name);
+    if (lookup(name))
+        throw HostError("user property exists already: " + name);
+    owner_.markChanged();
+    return put(name, "");
+}
+
+MemoryUserProperty& MemoryUserProperties::put(const std::string& name, const std::string& value)
+{
+    MemoryUserProperty* property = lookup(name);
+    if (!property)
+        property = properties_.emplace_back(std::make_unique<MemoryUserProperty>(owner_, name)).get();
+    property->value_ = value;
+    return *property;
+}
+
+MemoryUserProperty* MemoryUserProperties::lookup(const std::string& name) const
+{
+    for (const auto& property : properties_)
+        if (property->name() == name)
+            return property.get();
+    return nullptr;
+}
+
+} // namespace zelvant

@@ -1,0 +1,132 @@
+#include "hosts/calendar/MemoryCalendar.h"
+
+#include "hostapi/HostError.h"
+
+#include <gtest/gtest.h>
+
+namespace zelvant {
+namespace {
+
+class MemoryCalendarTest : public ::testing::Test {
+protected:
+    MemoryCalendar calendar;
+};
+
+TEST_F(MemoryCalendarTest, BuilderKeepsEverythingAndCountsAsUnchanged)
+{
+    auto item = calendar.addItem({.start = makeDateTime(2024, 1, 2, 8, 0),
+                                  .end = makeDateTime(2024, 1, 2, 9, 0),
+                                  .subject = "Review",
+                                  .busyStatus = BusyStatus::Tentative,
+                                  .categories = {"Plan", "Team A"},
+                                  .entryId = "uid-1",
+                                  .allDay = true,
+                                  .userProperties = {{"B", "2"}, {"A", "1"}},
+                                  .sourceText = "BEGIN:VEVENT\r\nEND:VEVENT\r\n"});
+    EXPECT_EQ(item->categories(), "Plan; Team A");
+    EXPECT_EQ(item->entryId(), "uid-1");
+    EXPECT_EQ(item->userProperties().find("A")->value(), "1");
+    EXPECT_FALSE(item->isChanged());
+    EXPECT_FALSE(item->isNew());
+
+    const AppointmentData back = item->snapshot();
+    EXPECT_TRUE(back.allDay);
+    EXPECT_EQ(back.sourceText, "BEGIN:VEVENT\r\nEND:VEVENT\r\n");
+    using Pairs = std::vector<std::pair<std::string, std::string>>;
+    EXPECT_EQ(back.userProperties, (Pairs{{"B", "2"}, {"A", "1"}}));
+    ASSERT_EQ(calendar.items().size(), 1u);
+    EXPECT_EQ(calendar.items()[0].get(), item.get());
+}
+
+TEST_F(MemoryCalendarTest, ChangeTrackingTellsChangedNewAndDeletedApart)
+{
+    auto untouched = calendar.addItem({.entryId = "u"});
+    auto edited = calendar.addItem({.entryId = "e"});
+    auto tagged = calendar.addItem({.entryId = "t", .userProperties = {{"Link", "old"}}});
+    auto doomed = calendar.addItem({.entryId = "d"});
+    edited->setSubject("new title");
+    tagged->userProperties().find("Link")->setValue("new");
+    doomed->remove();
+    auto created = calendar.createItem();
+    created->save();
+    auto draft = calendar.createItem();
+    draft->remove(); // never stored: nothing for a writer to delete
+
+    EXPECT_FALSE(untouched->isChanged());
+    EXPECT_TRUE(edited->isChanged());
+    EXPECT_TRUE(tagged->isChanged());
+    EXPECT_FALSE(edited->isNew());
+    EXPECT_TRUE(created->isNew());
+    EXPECT_TRUE(created->isChanged());
+    EXPECT_EQ(calendar.deletedEntryIds(), std::vector<std::string>{"d"});
+    EXPECT_EQ(calendar.appointments().size(), 4u);
+}
+
+TEST_F(MemoryCalendarTest, CreatedItemHasDefaultsAndJoinsOnlyOnSave)
+{
+    calendar.setNow(makeDateTime(2024, 7, 1, 14, 30, 15));
+    auto item = calendar.createItem();
+    EXPECT_EQ(item->start(), makeDateTime(2024, 7, 1, 14, 30, 15));
+    EXPECT_EQ(item->end(), makeDateTime(2024, 7, 1, 15, 0, 15));
+    EXPECT_EQ(item->busyStatus(), BusyStatus::Busy);
+    EXPECT_EQ(item->subject(), "");
+    EXPECT_EQ(item->categories(), "");
+    EXPECT_FALSE(item->isNew());
+    EXPECT_TRUE(calendar.items().empty());
+    item->save();
+    EXPECT_TRUE(item->isNew());
+    EXPECT_EQ(calendar.items().size(), 1u);
+}
+
+TEST_F(MemoryCalendarTest, UnsavedChangeOfAStoredItemShowsInTheFolder)
+{
+    auto item = calendar.addItem({.subject = "before"});
+    item->setSubject("after");
+    EXPECT_EQ(calendar.items()[0]->subject(), "after");
+}
+
+TEST_F(MemoryCalendarTest, GeneratedEntryIdsAreDeterministicAndSkipIdsInUse)
+{
+    calendar.addItem({.entryId = "zelvant-2@local"}); // e.g. written by an earlier run
+    auto first = calendar.addItem({});
+    auto second = calendar.createItem();
+    second->save();
+    EXPECT_EQ(first->entryId(), "zelvant-1@local");
+    EXPECT_EQ(second->entryId(), "zelvant-3@local");
+}
+
+TEST_F(MemoryCalendarTest, CustomGeneratorIsUsedAndAStuckOneFailsTheSave)
+{
+    calendar.setEntryIdGenerator([] { return std::string("fixed"); });
+    EXPECT_EQ(calendar.addItem({})->entryId(), "fixed");
+    auto item = calendar.createItem();
+    EXPECT_THROW(item->save(), HostError);
+    EXPECT_EQ(calendar.items().size(), 1u);
+    EXPECT_FALSE(item->isNew());
+}
+
+TEST_F(MemoryCalendarTest, UserPropertyNamesMatchExactlyAndOnlyTextIsAccepted)
+{
+    auto item = calendar.addItem({.userProperties = {{"Link", "x"}}});
+    EXPECT_EQ(item->userProperties().find("link"), nullptr);
+    EXPECT_NO_THROW(item->userProperties().add("link", kTextProperty));
+    EXPECT_THROW(item->userProperties().add("Number", 3), HostError);
+    EXPECT_THROW(item->userProperties().add("", kTextProperty), HostError);
+}
+
+TEST(MemoryCalendarLifetime, ItemOutlivingItsCalendarThrowsInsteadOfCrashing)
+{
+    std::shared_ptr<MemoryAppointment> stored;
+    std::shared_ptr<MemoryAppointment> draft;
+    {
+        MemoryCalendar calendar;
+        stored = calendar.addItem({.subject = "kept"});
+        draft = calendar.createItem();
+    }
+    EXPECT_EQ(stored->subject(), "kept");
+    EXPECT_THROW(stored->remove(), HostError);
+    EXPECT_THROW(draft->save(), HostError);
+}
+
+} // namespace
+} // namespace zelvant
