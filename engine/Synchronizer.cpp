@@ -122,16 +122,10 @@ private:
         // Only the " (k)" this program appends to the appointments of a split task is not part
         // of the name; a task that has a single appointment keeps a name like "Review (A)".
         const auto count = link::partCount(t.value);
-        if ((count && *count >= 1) || t.matched.size() >= 2) {
-            const std::string plain = link::withoutPartSuffix(subject);
-            if (plain != subject) {
-                subject = plain;
-                attempt(report_, describeAppointment(subject), "Betreff setzen", [&] {
-                    item.setSubject(subject);
-                    item.save();
-                });
-            }
-        }
+        // The subject is compared without it; every branch that follows writes the subject anew,
+        // so the appointment itself is not saved a second time just to drop the suffix.
+        if ((count && *count >= 1) || t.matched.size() >= 2)
+            subject = link::withoutPartSuffix(subject);
         if (link::storedName(linked_.value(first)) != subject) {
             const std::string name = leftChars(subject, kMaxNameLength);
             std::string old;
@@ -170,11 +164,14 @@ private:
             return;
         }
         DateTime lastStart{}, lastEnd{};
+        bool allWritten = true;
         const int matched = int(t.matched.size());
         for (int k = 1; k <= parts; ++k) {
             SplitPart part{};
-            if (!attempt(report_, t.who, "Teil lesen", [&] { part = t.task.splitPart(k); }))
+            if (!attempt(report_, t.who, "Teil lesen", [&] { part = t.task.splitPart(k); })) {
+                allWritten = false;
                 continue;
+            }
             const DateTime start = truncateToMinute(part.start), end = truncateToMinute(part.finish);
             const std::string subject = link::subjectFor(name, k, parts);
             const std::string value = link::build(k - 1, t.key, start, end, name);
@@ -185,13 +182,15 @@ private:
             } else {
                 written = rewriteAppointment(t.matched[std::size_t(k - 1)], start, end, subject, value);
             }
-            if (written) {
-                lastStart = start;
-                lastEnd = end;
-            }
+            allWritten = allWritten && written;
+            lastStart = start;
+            lastEnd = end;
         }
-        attempt(report_, t.who, "Verknüpfung schreiben",
-                [&] { t.task.setField(fieldId_, link::build(parts - 1, t.key, lastStart, lastEnd, name)); });
+        // The task's value only changes once every appointment carries it: a task never
+        // points at dates the calendar did not get.
+        if (allWritten)
+            attempt(report_, t.who, "Verknüpfung schreiben",
+                    [&] { t.task.setField(fieldId_, link::build(parts - 1, t.key, lastStart, lastEnd, name)); });
         // Fewer parts than appointments: the ones left over go.
         for (int k = parts + 1; k <= matched; ++k)
             deleteAppointment(t, t.matched[std::size_t(k - 1)]);
@@ -278,8 +277,8 @@ private:
             const std::string subject = link::subjectFor(name, int(k), parts);
             attempt(report_, describeAppointment(subject), "Termin schreiben", [&] {
                 const DateTime start = item.start(), end = item.end();
-                item.setSubject(subject);
                 const std::string value = link::build(int(k) - 1, link::key(linked_.value(entry)), start, end, name);
+                item.setSubject(subject);
                 writeLinkValue(item, in_.propertyName, value, false);
                 item.save();
                 linked_.setValue(entry, value);

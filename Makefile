@@ -1,0 +1,46 @@
+# Zelvant: `make test` and `make run` do all set-up on a fresh Debian machine.
+
+BUILD       ?= build
+BUILD_ASAN  ?= build-asan
+BUILD_TYPE  ?= RelWithDebInfo
+WERROR      ?= OFF
+JOBS        ?= $(shell nproc)
+
+# Debian packages the build and the tests need.
+PACKAGES := cmake ninja-build g++ pkg-config ccache tzdata \
+            libgtest-dev libgmock-dev libpugixml-dev libical-dev \
+            python3-icalendar
+
+SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
+
+.PHONY: deps configure build test test-sanitize bench run clean
+
+deps:
+	@missing=""; for p in $(PACKAGES); do \
+	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
+	done; \
+	if [ -n "$$missing" ]; then \
+	    echo "Installiere:$$missing"; \
+	    $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
+	fi
+
+configure: deps
+	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DZELVANT_WERROR=$(WERROR) > /dev/null
+
+build: configure
+	cmake --build $(BUILD) -j $(JOBS)
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# The whole suite once more under AddressSanitizer and UndefinedBehaviorSanitizer.
+test-sanitize: deps
+	@cmake -S . -B $(BUILD_ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZELVANT_SANITIZE=ON -DZELVANT_WERROR=$(WERROR) > /dev/null
+	cmake --build $(BUILD_ASAN) -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(BUILD_ASAN) --output-on-failure -j $(JOBS)
+
+bench: build
+	@for b in $(BUILD)/bench/zelvant_bench_*; do [ -x "$$b" ] && "$$b"; done
+
+clean:
+	rm -rf $(BUILD) $(BUILD_ASAN)

@@ -1,0 +1,144 @@
+#include "engine/LinkKeys.h"
+#include "engine/LinkModel.h"
+
+#include <gtest/gtest.h>
+
+#include <set>
+
+namespace zelvant {
+namespace {
+
+TEST(GetFieldId, CoversTheWholeTableAndNothingElse)
+{
+    EXPECT_EQ(GetFieldId("Text1"), 188743731);
+    EXPECT_EQ(GetFieldId("Text5"), 188743743);
+    EXPECT_EQ(GetFieldId("Text6"), 188743746);
+    EXPECT_EQ(GetFieldId("Text10"), 188743750);
+    EXPECT_EQ(GetFieldId("Text11"), 188743997);
+    EXPECT_EQ(GetFieldId("Text29"), kText29);
+    EXPECT_EQ(GetFieldId("Text30"), 188744016);
+    EXPECT_EQ(GetFieldId("Enterprise-Text1"), 188744479);
+    EXPECT_EQ(GetFieldId("Enterprise-Text40"), 188744518);
+
+    for (const char* other : {"", "text29", "TEXT29", "Text0", "Text31", "Text029", "Text 29", "Text29 ",
+                              "Enterprise-Text0", "Enterprise-Text41", "enterprise-text1", "Number1"})
+        EXPECT_EQ(GetFieldId(other), -1) << other;
+}
+
+TEST(GetFieldId, GivesSeventyDistinctIdentifiers)
+{
+    std::set<int> ids;
+    for (int n = 1; n <= 30; ++n)
+        ids.insert(GetFieldId("Text" + std::to_string(n)));
+    for (int n = 1; n <= 40; ++n)
+        ids.insert(GetFieldId("Enterprise-Text" + std::to_string(n)));
+    EXPECT_EQ(ids.size(), 70u);
+    EXPECT_FALSE(ids.count(-1));
+}
+
+const DateTime kStart = makeDateTime(2024, 3, 5, 8, 0, 59);
+const DateTime kEnd = makeDateTime(2024, 3, 5, 12, 30);
+const std::string kKey = "123456789202403011015";
+
+TEST(LinkValue, HasTheFixedLayout)
+{
+    const std::string value = link::build(2, kKey, kStart, kEnd, "Entwurf");
+    EXPECT_EQ(value, "002" + kKey + "202403050800" + "202403051230" + "Entwurf");
+    EXPECT_EQ(value.size(), 48u + 7u);
+    EXPECT_EQ(link::key(value), kKey);
+    EXPECT_EQ(link::partCount(value), 2);
+    EXPECT_EQ(link::storedStart(value), makeDateTime(2024, 3, 5, 8, 0)); // seconds are not stored
+    EXPECT_EQ(link::storedEnd(value), kEnd);
+    EXPECT_EQ(link::storedName(value), "Entwurf");
+}
+
+TEST(LinkValue, ThreeDigitCountsAndIndices)
+{
+    EXPECT_EQ(link::build(0, kKey, kStart, kEnd, "").substr(0, 3), "000");
+    EXPECT_EQ(link::build(999, kKey, kStart, kEnd, "").substr(0, 3), "999");
+    EXPECT_EQ(link::partCount("042..."), 42);
+    EXPECT_FALSE(link::partCount("0a2"));
+    EXPECT_FALSE(link::partCount("12"));
+    EXPECT_FALSE(link::partCount(" 12"));
+}
+
+TEST(LinkValue, ShortValuesCompareOnWhatTheyHave)
+{
+    EXPECT_EQ(link::key("000abc"), "abc");
+    EXPECT_EQ(link::key("00"), "");
+    EXPECT_FALSE(link::storedStart("000" + kKey + "2024"));
+    EXPECT_EQ(link::storedName("000" + kKey), "");
+    EXPECT_FALSE(link::storedEnd("000" + kKey + "202403050800" + "202413051230")); // month 13
+}
+
+TEST(LinkValue, NameMayContainAnything)
+{
+    const std::string name = "Prüfung; Teil 2, \"final\" (A)";
+    EXPECT_EQ(link::storedName(link::build(0, kKey, kStart, kEnd, name)), name);
+}
+
+TEST(Subjects, SplitTasksNumberTheirAppointmentsFromOne)
+{
+    EXPECT_EQ(link::subjectFor("Bau", 1, 1), "Bau");
+    EXPECT_EQ(link::subjectFor("Bau", 1, 3), "Bau (1)");
+    EXPECT_EQ(link::subjectFor("Bau", 12, 12), "Bau (12)");
+}
+
+TEST(Subjects, OnlyTheSuffixWeWriteIsRemoved)
+{
+    EXPECT_EQ(link::withoutPartSuffix("Bau (1)"), "Bau");
+    EXPECT_EQ(link::withoutPartSuffix("Bau (12)"), "Bau");
+    EXPECT_EQ(link::withoutPartSuffix("Phase (2) (1)"), "Phase (2)");
+    EXPECT_EQ(link::withoutPartSuffix("Review (A)"), "Review (A)");
+    EXPECT_EQ(link::withoutPartSuffix("Bau(1)"), "Bau(1)");
+    EXPECT_EQ(link::withoutPartSuffix("(1)"), "(1)");
+    EXPECT_EQ(link::withoutPartSuffix("Bau ()"), "Bau ()");
+}
+
+TEST(LeftChars, CountsCharactersNotBytes)
+{
+    std::string umlauts;
+    for (int i = 0; i < 250; ++i)
+        umlauts += "ä";
+    const std::string cut = leftChars(umlauts, 200);
+    EXPECT_EQ(cut.size(), 400u);
+    EXPECT_EQ(cut, umlauts.substr(0, 400));
+    EXPECT_EQ(leftChars("a€b", 2), "a€");
+    EXPECT_EQ(leftChars("😀x", 1), "😀");
+    EXPECT_EQ(leftChars("kurz", 200), "kurz");
+}
+
+class FixedClockForKeys : public Clock {
+public:
+    DateTime now() const override { return makeDateTime(2024, 3, 1, 10, 15, 42); }
+};
+
+TEST(LinkKeys, NineDigitsThenDateAndMinute)
+{
+    FixedClockForKeys clock;
+    LinkKeyGenerator keys(clock, 7);
+    const std::string key = keys.next();
+    ASSERT_EQ(key.size(), 21u);
+    EXPECT_EQ(key.substr(9), "202403011015");
+    EXPECT_EQ(key.find_first_not_of("0123456789"), std::string::npos);
+}
+
+TEST(LinkKeys, NeverRepeatAKeyInUseEvenWithinTheSameMinute)
+{
+    FixedClockForKeys clock;
+    // Two generators with the same seed draw the same numbers: the second must step past the
+    // keys the first one made once they are reserved, as keys already in the plan are.
+    LinkKeyGenerator first(clock, 42), second(clock, 42);
+    std::set<std::string> seen;
+    for (int i = 0; i < 1000; ++i) {
+        const std::string key = first.next();
+        second.reserve(key);
+        seen.insert(key);
+    }
+    for (int i = 0; i < 1000; ++i)
+        EXPECT_TRUE(seen.insert(second.next()).second);
+    EXPECT_EQ(seen.size(), 2000u);
+}
+
+} // namespace
+} // namespace zelvant

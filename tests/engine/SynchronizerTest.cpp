@@ -1,0 +1,545 @@
+#include "engine/Synchronizer.h"
+#include "hosts/calendar/MemoryCalendarApplication.h"
+#include "hosts/project/MemoryProjectApplication.h"
+
+#include <gtest/gtest.h>
+
+namespace zelvant {
+namespace {
+
+using Change = RunReport::Change;
+
+class RecordingProgress : public ProgressSink {
+public:
+    void showProgress(double percent, const std::string& text) override { steps.emplace_back(percent, text); }
+    std::vector<std::pair<double, std::string>> steps;
+};
+
+DateTime at(unsigned day, unsigned hour, unsigned minute = 0) { return makeDateTime(2024, 3, day, hour, minute); }
+
+// A plan on the Standard calendar starting Monday 4 March 2024 and an empty calendar; tasks are
+// linked here by hand, the way linking writes them, so these tests depend on the passes only.
+class SyncTest : public ::testing::Test {
+protected:
+    SyncTest() : host(std::make_unique<MemoryProject>("Plan", at(4, 8))) {}
+
+    MemoryProject& project() { return *host.project(); }
+    MemoryCalendar& calendar() { return outlook.calendar(); }
+
+    MemoryTask& addTask(const std::string& name, DateTime start, Minutes duration)
+    {
+        MemoryTask& task = project().addTask();
+        task.setName(name);
+        task.setDuration(duration);
+        task.setConstraintType(ConstraintType::MustStartOn);
+        task.setConstraintDate(start);
+        return task;
+    }
+
+    // One appointment per split part (one for a milestone), all with `key`.
+    std::vector<std::shared_ptr<MemoryAppointment>> link(MemoryTask& task, const std::string& key)
+    {
+        std::vector<SplitPart> parts;
+        for (int k = 1; k <= task.splitPartCount(); ++k)
+            parts.push_back(task.splitPart(k));
+        if (parts.empty())
+            parts.push_back({task.start(), task.start() + Minutes{1}});
+        std::vector<std::shared_ptr<MemoryAppointment>> items;
+        const int count = int(parts.size());
+        for (int k = 1; k <= count; ++k) {
+            const SplitPart& part = parts[std::size_t(k - 1)];
+            const std::string value = link::build(k - 1, key, part.start, part.finish, task.name());
+            items.push_back(calendar().addItem({.start = part.start,
+                                                .end = part.finish,
+                                                .subject = link::subjectFor(task.name(), k, count),
+                                                .userProperties = {{kLinkProperty, value}}}));
+            task.setField(kText29, link::build(count - 1, key, part.start, part.finish, task.name()));
+        }
+        return items;
+    }
+
+    static std::string valueOf(AppointmentItem& item) { return item.userProperties().find(kLinkProperty)->value(); }
+
+    void sync(std::vector<Task*> tasks, bool recreate = false)
+    {
+        SyncTasks(EngineInputs{outlook, project(), calendar()}, tasks, recreate, RunContext{host, progress, report});
+    }
+    void syncAll(bool recreate = false) { sync(project().tasks(), recreate); }
+
+    std::vector<AppointmentPtr> items() { return calendar().items(); }
+
+    MemoryProjectApplication host;
+    MemoryCalendarApplication outlook;
+    RecordingProgress progress;
+    RunReport report;
+};
+
+const std::string kKeyA = "111111111202403011000";
+const std::string kKeyB = "222222222202403011000";
+
+// --- Progress --------------------------------------------------------------------------------
+
+TEST_F(SyncTest, ProgressSweepsTwiceWithTheTextsOfEachPass)
+{
+    for (int i = 0; i < 4; ++i)
+        addTask("T" + std::to_string(i), at(4, 8), Minutes{60});
+    link(project().taskById(2), kKeyA); // the others are not linked but still counted
+
+    syncAll();
+
+    ASSERT_EQ(progress.steps.size(), 8u);
+    const double expected[] = {16.25, 27.5, 38.75, 50, 61.25, 72.5, 83.75, 95};
+    for (std::size_t i = 0; i < 8; ++i)
+        EXPECT_DOUBLE_EQ(progress.steps[i].first, expected[i]);
+    EXPECT_EQ(progress.steps[0].second, "Task 1 von 4 wird synchronisiert...");
+    EXPECT_EQ(progress.steps[6].second, "Task 3 von 4 wird \u00FCberpr\u00FCft...");
+}
+
+// --- The task wins ---------------------------------------------------------------------------
+
+TEST_F(SyncTest, TaskMovedInThePlanMovesItsAppointment)
+{
+    MemoryTask& task = addTask("Entwurf", at(4, 8), Minutes{240});
+    auto item = link(task, kKeyA).front();
+    task.setConstraintDate(at(6, 13)); // Wednesday afternoon
+
+    syncAll();
+
+    EXPECT_EQ(item->start(), at(6, 13));
+    EXPECT_EQ(item->end(), at(6, 17));
+    EXPECT_EQ(valueOf(*item), "000" + kKeyA + "202403061300202403061700Entwurf");
+    EXPECT_EQ(task.getField(kText29), valueOf(*item));
+    EXPECT_EQ(task.constraintDate(), at(6, 13)); // the task itself is left as it was
+    EXPECT_FALSE(report.hasFailures());
+}
+
+TEST_F(SyncTest, SplitTaskWritesEachPartToItsAppointment)
+{
+    MemoryTask& task = addTask("Bau", at(4, 8), Minutes{480});
+    task.addSplitPart(at(6, 8), at(6, 12));
+    task.addSplitPart(at(8, 8), at(8, 12));
+    ASSERT_EQ(task.splitPartCount(), 3);
+    auto linked = link(task, kKeyA);
+    task.setConstraintDate(at(5, 8)); // the whole schedule moves a day
+
+    syncAll();
+
+    ASSERT_EQ(items().size(), 3u);
+    for (int k = 1; k <= 3; ++k) {
+        const SplitPart part = task.splitPart(k);
+        AppointmentItem& item = *linked[std::size_t(k - 1)];
+        EXPECT_EQ(item.start(), part.start);
+        EXPECT_EQ(item.end(), part.finish);
+        EXPECT_EQ(item.subject(), "Bau (" + std::to_string(k) + ")");
+        EXPECT_EQ(valueOf(item).substr(0, 24), "00" + std::to_string(k - 1) + kKeyA);
+    }
+    EXPECT_EQ(task.getField(kText29).substr(0, 3), "002");
+}
+
+TEST_F(SyncTest, TaskSplitInThePlanGetsAnAppointmentPerNewPart)
+{
+    MemoryTask& task = addTask("Bau", at(4, 8), Minutes{480});
+    link(task, kKeyA);
+    task.addSplitPart(at(7, 8), at(7, 12));
+
+    syncAll();
+
+    ASSERT_EQ(items().size(), 2u);
+    EXPECT_EQ(items()[0]->subject(), "Bau (1)");
+    EXPECT_EQ(items()[1]->subject(), "Bau (2)");
+    EXPECT_EQ(items()[1]->start(), at(7, 8));
+    EXPECT_EQ(link::key(valueOf(*items()[1])), kKeyA);
+    EXPECT_EQ(task.getField(kText29).substr(0, 3), "001");
+    EXPECT_EQ(report.count(Change::AppointmentCreated), 1);
+}
+
+TEST_F(SyncTest, AppointmentsBeyondThePartsAreDeleted)
+{
+    // Two parts but four unchanged appointments with part count 003: the count check passes.
+    MemoryTask& task = addTask("Bau", at(4, 8), Minutes{240});
+    task.addSplitPart(at(6, 8), at(6, 12));
+    const std::vector<DateTime> starts{at(4, 8), at(6, 8), at(7, 8), at(8, 8)};
+    for (int k = 0; k < 4; ++k)
+        calendar().addItem({.start = starts[std::size_t(k)],
+                            .end = starts[std::size_t(k)] + Minutes{240},
+                            .subject = "Bau",
+                            .userProperties = {{kLinkProperty, link::build(k, kKeyA, starts[std::size_t(k)],
+                                                                           starts[std::size_t(k)] + Minutes{240}, "Bau")}}});
+    task.setField(kText29, link::build(3, kKeyA, at(8, 8), at(8, 12), "Bau"));
+
+    syncAll();
+
+    ASSERT_EQ(items().size(), 2u);
+    EXPECT_EQ(items()[1]->start(), at(6, 8));
+    EXPECT_EQ(task.getField(kText29).substr(0, 3), "001");
+    EXPECT_EQ(report.count(Change::AppointmentDeleted), 2);
+}
+
+TEST_F(SyncTest, MilestoneAppointmentLastsOneMinute)
+{
+    MemoryTask& task = addTask("Abnahme", at(5, 17), Minutes{0});
+    auto item = link(task, kKeyA).front();
+    task.setConstraintDate(at(7, 23, 59));
+
+    syncAll();
+
+    EXPECT_EQ(item->start(), at(7, 23, 59));
+    EXPECT_EQ(item->end(), at(8, 0, 0));
+    EXPECT_EQ(task.duration(), Minutes{0});
+}
+
+// --- The appointments win --------------------------------------------------------------------
+
+TEST_F(SyncTest, AppointmentMovedInTheCalendarReschedulesTheTask)
+{
+    MemoryTask& task = addTask("Entwurf", at(4, 8), Minutes{240});
+    auto item = link(task, kKeyA).front();
+    item->setStart(at(6, 10)); // Wednesday 10:00-14:30: 2 h + 1.5 h of working time
+    item->setEnd(at(6, 14, 30));
+
+    syncAll();
+
+    EXPECT_EQ(task.constraintType(), ConstraintType::MustStartOn);
+    EXPECT_EQ(task.constraintDate(), at(6, 10));
+    EXPECT_EQ(task.type(), TaskType::FixedDuration);
+    EXPECT_EQ(task.duration(), Minutes{210});
+    EXPECT_EQ(task.start(), at(6, 10));
+    EXPECT_EQ(task.finish(), at(6, 14, 30));
+    EXPECT_EQ(valueOf(*item), "000" + kKeyA + "202403061000202403061430Entwurf");
+    EXPECT_EQ(task.getField(kText29), valueOf(*item));
+    EXPECT_EQ(report.count(Change::TaskRescheduled), 1);
+}
+
+TEST_F(SyncTest, VerificationPushesThePlansOwnDatesBack)
+{
+    // Moved to 07:00-09:00: one working hour; the plan starts the task at 08:00, and the
+    // verification pass writes that back to the appointment.
+    MemoryTask& task = addTask("Entwurf", at(4, 8), Minutes{240});
+    auto item = link(task, kKeyA).front();
+    item->setStart(at(6, 7));
+    item->setEnd(at(6, 9));
+
+    syncAll();
+
+    EXPECT_EQ(task.start(), at(6, 8));
+    EXPECT_EQ(task.finish(), at(6, 9));
+    EXPECT_EQ(item->start(), at(6, 8));
+    EXPECT_EQ(item->end(), at(6, 9));
+    EXPECT_EQ(link::storedStart(valueOf(*item)), at(6, 8));
+}
+
+TEST_F(SyncTest, DurationUsesTheTasksOwnCalendar)
+{
+    WorkCalendar night("Nacht");
+    for (auto day : {std::chrono::Monday, std::chrono::Tuesday, std::chrono::Wednesday})
+        night.setWeekday(day, {{0, 360}, {1320, 1440}}); // 22:00-06:00
+    project().addCalendar(night);
+    MemoryTask& task = addTask("Wartung", at(4, 22), Minutes{120});
+    task.setCalendar("Nacht");
+    ASSERT_EQ(task.calendarName(), "Nacht");
+    auto item = link(task, kKeyA).front();
+    item->setStart(at(5, 20));
+    item->setEnd(at(6, 2)); // 4 working hours on the night calendar, none on Standard
+
+    syncAll();
+
+    EXPECT_EQ(task.duration(), Minutes{240});
+}
+
+TEST_F(SyncTest, DeletedPartMakesTheRemainingAppointmentsWin)
+{
+    MemoryTask& task = addTask("Bau", at(4, 8), Minutes{240});
+    task.addSplitPart(at(6, 8), at(6, 12));
+    task.addSplitPart(at(8, 8), at(8, 12));
+    auto linked = link(task, kKeyA);
+    linked[2]->remove();
+
+    syncAll();
+
+    ASSERT_EQ(items().size(), 2u);
+    EXPECT_EQ(valueOf(*linked[0]).substr(0, 3), "000");
+    EXPECT_EQ(valueOf(*linked[1]).substr(0, 3), "001");
+    EXPECT_EQ(task.getField(kText29).substr(0, 3), "001");
+    ASSERT_EQ(task.splitPartCount(), 2);
+    EXPECT_EQ(task.splitPart(1), (SplitPart{at(4, 8), at(4, 12)}));
+    EXPECT_EQ(task.splitPart(2), (SplitPart{at(6, 8), at(6, 12)}));
+    EXPECT_EQ(linked[1]->subject(), "Bau (2)");
+}
+
+TEST_F(SyncTest, AllSplitsAreRemovedBeforeTheAppointmentsAreApplied)
+{
+    // Four parts, two appointments left: removing parts by rising index would skip parts
+    // once the plan renumbers them and leave the task with more parts than appointments.
+    MemoryTask& task = addTask("Bau", at(4, 8), Minutes{240});
+    for (unsigned day : {5u, 6u, 7u})
+        task.addSplitPart(at(day, 13), at(day, 17));
+    auto linked = link(task, kKeyA);
+    ASSERT_EQ(linked.size(), 4u);
+    linked[1]->remove();
+    linked[3]->remove();
+
+    syncAll();
+
+    ASSERT_EQ(task.splitPartCount(), 2);
+    EXPECT_EQ(task.splitPart(1), (SplitPart{at(4, 8), at(4, 12)}));
+    EXPECT_EQ(task.splitPart(2), (SplitPart{at(6, 13), at(6, 17)}));
+}
+
+TEST_F(SyncTest, AppointmentCopiedInTheCalendarBecomesAPart)
+{
+    MemoryTask& task = addTask("Bau", at(4, 8), Minutes{240});
+    auto item = link(task, kKeyA).front();
+    calendar().addItem({.start = at(7, 13), .end = at(7, 15), .subject = "Bau",
+                        .userProperties = {{kLinkProperty, valueOf(*item)}}});
+
+    syncAll();
+
+    ASSERT_EQ(task.splitPartCount(), 2);
+    EXPECT_EQ(task.splitPart(2), (SplitPart{at(7, 13), at(7, 15)}));
+    EXPECT_EQ(items()[0]->subject(), "Bau (1)");
+    EXPECT_EQ(items()[1]->subject(), "Bau (2)");
+    EXPECT_EQ(task.getField(kText29).substr(0, 3), "001");
+}
+
+TEST_F(SyncTest, AppointmentsOfOneDayOrderTheLaterMetFirst)
+{
+    MemoryTask& task = addTask("Bau", at(4, 8), Minutes{240});
+    task.setField(kText29, link::build(1, kKeyA, at(4, 8), at(4, 12), "Bau"));
+    // Both on Wednesday, stored dates stale so the appointments win: folder order B, A.
+    calendar().addItem({.start = at(6, 14), .end = at(6, 16), .subject = "Bau (2)",
+                        .userProperties = {{kLinkProperty, link::build(1, kKeyA, at(4, 8), at(4, 9), "Bau")}}});
+    calendar().addItem({.start = at(6, 8), .end = at(6, 10), .subject = "Bau (1)",
+                        .userProperties = {{kLinkProperty, link::build(0, kKeyA, at(4, 8), at(4, 9), "Bau")}}});
+
+    syncAll();
+
+    // The one met later in the folder (08:00) is the first appointment: it sets the start.
+    EXPECT_EQ(task.constraintDate(), at(6, 8));
+    EXPECT_EQ(valueOf(*items()[1]).substr(0, 3), "000");
+    EXPECT_EQ(valueOf(*items()[0]).substr(0, 3), "001");
+}
+
+TEST_F(SyncTest, OneMinuteAppointmentMakesAMilestoneTwoMinutesDoNot)
+{
+    MemoryTask& shortOne = addTask("Kurz", at(4, 8), Minutes{60});
+    MemoryTask& longer = addTask("L\u00E4nger", at(4, 8), Minutes{60});
+    auto a = link(shortOne, kKeyA).front();
+    auto b = link(longer, kKeyB).front();
+    a->setStart(at(5, 9, 0));
+    a->setEnd(at(5, 9, 1) + std::chrono::seconds{30}); // 1:30 long, cut to whole minutes first
+    b->setStart(at(5, 9, 0));
+    b->setEnd(at(5, 9, 2));
+
+    syncAll();
+
+    EXPECT_EQ(shortOne.duration(), Minutes{0});
+    EXPECT_EQ(shortOne.splitPartCount(), 0);
+    EXPECT_EQ(longer.duration(), Minutes{2});
+}
+
+// --- Renames ---------------------------------------------------------------------------------
+
+TEST_F(SyncTest, SubjectChangedInTheCalendarRenamesTheTask)
+{
+    MemoryTask& task = addTask("Entwurf", at(4, 8), Minutes{240});
+    auto item = link(task, kKeyA).front();
+    std::string longName;
+    for (int i = 0; i < 210; ++i)
+        longName += "\u00FC";
+    item->setSubject(longName);
+
+    syncAll();
+
+    EXPECT_EQ(task.name(), leftChars(longName, 200));
+    EXPECT_EQ(task.name().size(), 400u);
+    EXPECT_EQ(item->subject(), task.name());
+    EXPECT_EQ(link::storedName(valueOf(*item)), task.name());
+}
+
+TEST_F(SyncTest, SplitTaskTakesTheNewNameWithoutTheSuffix)
+{
+    MemoryTask& task = addTask("Bau", at(4, 8), Minutes{240});
+    task.addSplitPart(at(6, 8), at(6, 12));
+    auto linked = link(task, kKeyA);
+    linked[0]->setSubject("Rohbau (1)");
+
+    syncAll();
+
+    EXPECT_EQ(task.name(), "Rohbau");
+    EXPECT_EQ(linked[0]->subject(), "Rohbau (1)");
+    EXPECT_EQ(linked[1]->subject(), "Rohbau (2)");
+}
+
+TEST_F(SyncTest, ParenthesesInTheNameOfAnUnsplitTaskStay)
+{
+    MemoryTask& task = addTask("Review (A)", at(4, 8), Minutes{240});
+    auto item = link(task, kKeyA).front();
+
+    syncAll();
+    syncAll();
+
+    EXPECT_EQ(task.name(), "Review (A)");
+    EXPECT_EQ(item->subject(), "Review (A)");
+    EXPECT_EQ(report.count(Change::TaskRenamed), 0);
+}
+
+TEST_F(SyncTest, RenameInThePlanOnlyReachesTheAppointments)
+{
+    MemoryTask& task = addTask("Entwurf", at(4, 8), Minutes{240});
+    auto item = link(task, kKeyA).front();
+    task.setName("Feinentwurf");
+
+    syncAll();
+
+    EXPECT_EQ(task.name(), "Feinentwurf");
+    EXPECT_EQ(item->subject(), "Feinentwurf");
+}
+
+TEST_F(SyncTest, RenamedOnBothSidesTheCalendarWins)
+{
+    MemoryTask& task = addTask("Entwurf", at(4, 8), Minutes{240});
+    auto item = link(task, kKeyA).front();
+    task.setName("Plan-Name");
+    item->setSubject("Kalender-Name");
+
+    syncAll();
+
+    EXPECT_EQ(task.name(), "Kalender-Name");
+}
+
+// --- No appointment left ---------------------------------------------------------------------
+
+TEST_F(SyncTest, AllAppointmentsDeletedWithoutRecreationUnlinksTheTask)
+{
+    MemoryTask& task = addTask("Entwurf", at(4, 8), Minutes{240});
+    link(task, kKeyA).front()->remove();
+
+    syncAll(false);
+
+    EXPECT_EQ(task.getField(kText29), "");
+    EXPECT_TRUE(items().empty());
+    EXPECT_EQ(progress.steps.size(), 2u); // the verification still counts the task
+}
+
+TEST_F(SyncTest, AllAppointmentsDeletedWithRecreationComeBackWithTheOldKey)
+{
+    MemoryTask& task = addTask("Bau", at(4, 8), Minutes{240});
+    task.addSplitPart(at(6, 8), at(6, 12));
+    for (auto& item : link(task, kKeyA))
+        item->remove();
+
+    syncAll(true);
+
+    ASSERT_EQ(items().size(), 2u);
+    EXPECT_EQ(items()[0]->subject(), "Bau (1)");
+    EXPECT_EQ(items()[1]->start(), at(6, 8));
+    EXPECT_EQ(valueOf(*items()[1]).substr(0, 24), "001" + kKeyA);
+    EXPECT_EQ(link::key(task.getField(kText29)), kKeyA);
+    EXPECT_EQ(report.count(Change::AppointmentCreated), 2); // made once, matched by the verification
+}
+
+// --- Mended faults ---------------------------------------------------------------------------
+
+TEST_F(SyncTest, AppointmentAtMidnightIsNotSeenAsChangedOnEveryPass)
+{
+    WorkCalendar allDay("Rund um die Uhr");
+    for (unsigned d = 0; d < 7; ++d)
+        allDay.setWeekday(std::chrono::weekday{d}, {{0, 1440}});
+    project().addCalendar(allDay);
+    MemoryTask& task = project().addTask();
+    task.setCalendar("Rund um die Uhr");
+    task.setName("Nachtschicht");
+    task.setDuration(Minutes{24 * 60});
+    task.setConstraintType(ConstraintType::MustStartOn);
+    task.setConstraintDate(at(5, 0));
+    auto item = link(task, kKeyA).front();
+    ASSERT_EQ(item->start(), at(5, 0));
+    ASSERT_EQ(item->end(), at(6, 0));
+
+    syncAll();
+
+    EXPECT_EQ(report.count(Change::TaskRescheduled), 0);
+    EXPECT_EQ(task.type(), TaskType::FixedUnits); // untouched
+}
+
+TEST_F(SyncTest, SecondRunChangesNothing)
+{
+    MemoryTask& a = addTask("Entwurf", at(4, 8), Minutes{240});
+    MemoryTask& b = addTask("Bau", at(4, 8), Minutes{240});
+    b.addSplitPart(at(6, 8), at(6, 12));
+    auto moved = link(a, kKeyA).front();
+    moved->setStart(at(5, 9));
+    moved->setEnd(at(5, 11));
+    link(b, kKeyB);
+    syncAll();
+    std::vector<AppointmentData> before;
+    for (const auto& item : calendar().appointments())
+        before.push_back(item->snapshot());
+    const std::string linkA = a.getField(kText29), linkB = b.getField(kText29);
+
+    RunReport second;
+    SyncTasks(EngineInputs{outlook, project(), calendar()}, project().tasks(), false,
+              RunContext{host, progress, second});
+    EXPECT_TRUE(second.changes().empty());
+    ASSERT_EQ(calendar().appointments().size(), before.size());
+    for (std::size_t i = 0; i < before.size(); ++i) {
+        const AppointmentData now = calendar().appointments()[i]->snapshot();
+        EXPECT_EQ(now.start, before[i].start);
+        EXPECT_EQ(now.end, before[i].end);
+        EXPECT_EQ(now.subject, before[i].subject);
+        EXPECT_EQ(now.userProperties, before[i].userProperties);
+    }
+    EXPECT_EQ(a.getField(kText29), linkA);
+    EXPECT_EQ(b.getField(kText29), linkB);
+}
+
+TEST_F(SyncTest, AppointmentOfAnUnknownKeyIsLeftAlone)
+{
+    MemoryTask& task = addTask("Entwurf", at(4, 8), Minutes{240});
+    link(task, kKeyA);
+    auto stranger = calendar().addItem({.start = at(5, 8), .end = at(5, 9), .subject = "Fremd",
+                                        .userProperties = {{kLinkProperty, link::build(0, kKeyB, at(1, 8), at(1, 9), "X")}}});
+    task.setConstraintDate(at(6, 8));
+
+    syncAll();
+
+    EXPECT_EQ(stranger->start(), at(5, 8));
+    EXPECT_EQ(stranger->subject(), "Fremd");
+    EXPECT_FALSE(stranger->isChanged());
+}
+
+// --- Failures --------------------------------------------------------------------------------
+
+TEST_F(SyncTest, FailureIsReportedAndTheRunGoesOn)
+{
+    MemoryTask& first = addTask("Erster", at(4, 8), Minutes{240});
+    MemoryTask& second = addTask("Zweiter", at(4, 8), Minutes{240});
+    auto locked = link(first, kKeyA).front();
+    auto free = link(second, kKeyB).front();
+    const std::string firstValue = first.getField(kText29);
+    first.setConstraintDate(at(5, 8));
+    second.setConstraintDate(at(5, 8));
+    locked->faults().failOn("Save");
+
+    syncAll();
+
+    ASSERT_TRUE(report.hasFailures());
+    EXPECT_NE(report.failureLines().front().find("Erster"), std::string::npos);
+    EXPECT_EQ(free->start(), at(5, 8)); // the next task was still synchronised
+    EXPECT_EQ(first.getField(kText29), firstValue); // no link to a value the calendar never got
+}
+
+TEST_F(SyncTest, UnreadableTaskIsReportedWithItsId)
+{
+    MemoryTask& task = addTask("Entwurf", at(4, 8), Minutes{240});
+    link(task, kKeyA);
+    task.faults().failOn("GetField");
+
+    syncAll();
+
+    ASSERT_EQ(report.failures().size(), 2u); // once per pass
+    EXPECT_EQ(report.failures()[0].subject, describeTask(1, "Entwurf"));
+}
+
+} // namespace
+} // namespace zelvant
