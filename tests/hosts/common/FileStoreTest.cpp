@@ -1,0 +1,132 @@
+#include "hosts/common/FileStore.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace zelvant {
+namespace {
+
+namespace fs = std::filesystem;
+
+class FileStoreTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() / ("zelvant-filestore-" + std::to_string(::getpid()) + "-" +
+                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        file = dir / "plan.xml";
+    }
+    void TearDown() override
+    {
+        FileStore::setStepHookForTesting(nullptr);
+        fs::remove_all(dir);
+    }
+    static void write(const fs::path& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
+    std::size_t filesInDir() const { return std::size_t(std::distance(fs::directory_iterator(dir), fs::directory_iterator())); }
+
+    fs::path dir, file;
+};
+
+TEST_F(FileStoreTest, ReplacesAndKeepsThePreviousVersion)
+{
+    write(file, "alt");
+    const FileFingerprint loaded = fingerprintOf(readWholeFile(file));
+
+    FileStore::replace(file, "neu", &loaded);
+
+    EXPECT_EQ(readWholeFile(file), "neu");
+    EXPECT_EQ(readWholeFile(dir / "plan.xml.bak"), "alt");
+    EXPECT_EQ(filesInDir(), 2u); // no temporary file left behind
+}
+
+TEST_F(FileStoreTest, KeepsTheFilesPermissions)
+{
+    write(file, "alt");
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
+    FileStore::replace(file, "neu");
+    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+}
+
+TEST_F(FileStoreTest, FileChangedMeanwhileIsNotOverwritten)
+{
+    write(file, "geladen");
+    const FileFingerprint loaded = fingerprintOf(readWholeFile(file));
+    write(file, "von jemand anderem");
+
+    try {
+        FileStore::replace(file, "unsere", &loaded);
+        FAIL() << "expected a conflict";
+    } catch (const FileConflictError& conflict) {
+        EXPECT_NE(std::string(conflict.what()).find("plan.xml"), std::string::npos);
+        EXPECT_EQ(conflict.conflictPath(), dir / "plan.xml.zelvant-conflict");
+    }
+    EXPECT_EQ(readWholeFile(file), "von jemand anderem");
+    EXPECT_EQ(readWholeFile(dir / "plan.xml.zelvant-conflict"), "unsere");
+}
+
+TEST_F(FileStoreTest, SameSizeChangeIsNoticedToo)
+{
+    write(file, "aaaa");
+    const FileFingerprint loaded = fingerprintOf(readWholeFile(file));
+    write(file, "aaab");
+    EXPECT_THROW(FileStore::replace(file, "neu", &loaded), FileConflictError);
+}
+
+TEST_F(FileStoreTest, InterruptedSaveLeavesOldOrNewFileWhole)
+{
+    for (SaveStep crashAt : {SaveStep::WriteTemporary, SaveStep::FlushTemporary, SaveStep::KeepBackup,
+                             SaveStep::RenameOver, SaveStep::Done}) {
+        write(file, "alte Fassung");
+        fs::remove(dir / "plan.xml.bak");
+        FileStore::setStepHookForTesting([crashAt](SaveStep step) {
+            if (step == crashAt)
+                throw std::runtime_error("Absturz");
+        });
+        EXPECT_THROW(FileStore::replace(file, "neue Fassung"), std::runtime_error);
+        FileStore::setStepHookForTesting(nullptr);
+
+        const std::string content = readWholeFile(file);
+        EXPECT_TRUE(content == "alte Fassung" || content == "neue Fassung") << int(crashAt);
+        EXPECT_EQ(content == "neue Fassung", crashAt == SaveStep::Done) << int(crashAt);
+        for (const auto& entry : fs::directory_iterator(dir))
+            EXPECT_EQ(entry.path().string().find(".tmp-"), std::string::npos) << int(crashAt);
+    }
+}
+
+TEST_F(FileStoreTest, ReadErrorsNameTheFileAndTheProblem)
+{
+    auto messageOf = [](const fs::path& path) {
+        try {
+            readWholeFile(path);
+        } catch (const FileError& error) {
+            return std::string(error.what());
+        }
+        return std::string("no error");
+    };
+    EXPECT_NE(messageOf(dir / "fehlt.xml").find("fehlt.xml: Die Datei existiert nicht."), std::string::npos);
+    EXPECT_NE(messageOf(dir).find("Verzeichnis"), std::string::npos);
+    if (::geteuid() != 0) { // root reads everything
+        write(file, "x");
+        fs::permissions(file, fs::perms::none);
+        EXPECT_NE(messageOf(file).find("Berechtigung"), std::string::npos);
+    }
+}
+
+TEST_F(FileStoreTest, UnwritableFolderFailsCleanly)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes everywhere";
+    write(file, "alt");
+    fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
+    EXPECT_THROW(FileStore::replace(file, "neu"), FileError);
+    fs::permissions(dir, fs::perms::owner_all);
+    EXPECT_EQ(readWholeFile(file), "alt");
+}
+
+} // namespace
+} // namespace zelvant
