@@ -1,0 +1,43 @@
+#pragma once
+
+#include "engine/RunReport.h"
+#include "hostapi/CalendarApi.h"
+#include "hostapi/ProjectApi.h"
+#include "services/Messages.h"
+
+#include <functional>
+
+namespace zelvant {
+
+class ProgressSink;
+
+// What the quick synchronisation needs from its surroundings. The window and the command line
+// each supply their own progress display, messages and pause.
+struct QuickSyncServices {
+    ProjectApplication& host;
+    CalendarLauncher& launcher;
+    MessageSink& messages;
+    ProgressSink& progress;
+    // Blocks for so many milliseconds (the window repaints meanwhile, the command line sleeps).
+    std::function<void(int)> wait;
+    // Whether appointments deleted in the calendar are made again; the stored "CreateDeletedApps".
+    std::function<bool()> recreateDeleted;
+};
+
+// How a quick synchronisation ended.
+struct QuickSyncResult {
+    int linkedTasks = 0;
+    bool calendarReached = true; // false: "Outlook konnte nicht gefunden werden!" was shown
+    RunReport report;
+};
+
+inline constexpr const char* kCalendarNotFound = "Outlook konnte nicht gefunden werden!";
+
+// Synchronises every linked task of the active project with its appointments, without asking:
+// 5 "Synchronisieren wird vorbereitet...", both passes, 95 "Synchronisieren wird abgeschlossen...",
+// 100 "Synchronisieren beendet." and a second's pause. With nothing linked the bar runs from 5
+// to 98 ("Es gibt nichts zu synchronisieren...") and the calendar is not contacted. The host
+// switch is off while the passes run. A calendar the user had open stays open.
+QuickSyncResult DoQuickSync(const QuickSyncServices& services);
+
+} // namespace zelvant
