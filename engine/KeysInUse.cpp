@@ -1,0 +1,58 @@
+#include "engine/KeysInUse.h"
+
+#include <exception>
+
+namespace zelvant {
+
+namespace {
+
+void reserveValue(LinkKeyGenerator& keys, const std::string& value)
+{
+    if (!value.empty())
+        keys.reserve(link::key(value));
+}
+
+void reservePlanKeys(const EngineInputs& inputs, LinkKeyGenerator& keys)
+{
+    const int fieldId = GetFieldId(inputs.fieldName);
+    std::vector<Task*> tasks;
+    try {
+        tasks = inputs.project.tasks();
+    } catch (const std::exception&) {
+        return;
+    }
+    for (Task* task : tasks) {
+        try {
+            if (task)
+                reserveValue(keys, task->getField(fieldId));
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+void reserveCalendarKeys(const EngineInputs& inputs, LinkKeyGenerator& keys)
+{
+    std::vector<AppointmentPtr> items;
+    try {
+        items = inputs.folder.items();
+    } catch (const std::exception&) {
+        return;
+    }
+    for (const AppointmentPtr& item : items) {
+        try {
+            if (item)
+                reserveValue(keys, readLinkValue(*item, inputs.propertyName));
+        } catch (const std::exception&) {
+        }
+    }
+}
+
+} // namespace
+
+void ReserveKeysInUse(const EngineInputs& inputs, LinkKeyGenerator& keys)
+{
+    reservePlanKeys(inputs, keys);
+    reserveCalendarKeys(inputs, keys);
+}
+
+} // namespace zelvant

@@ -1,0 +1,168 @@
+#include "engine/TasksToAppointments.h"
+
+#include "engine/KeysInUse.h"
+
+#include <stdexcept>
+
+namespace zelvant {
+
+BusyStatus busyStatusFromIndex(int index)
+{
+    if (index < 0 || index >= int(kBusyStatusNames.size()))
+        index = kDefaultBusyIndex;
+    return static_cast<BusyStatus>(index);
+}
+
+namespace {
+
+using Change = RunReport::Change;
+
+std::string span(DateTime start, DateTime end)
+{
+    return formatGerman(start) + " \u2013 " + formatGerman(end);
+}
+
+std::string countText(std::size_t n, std::size_t total)
+{
+    return std::to_string(n) + " von " + std::to_string(total);
+}
+
+// One run over the chosen tasks.
+class TaskLinker {
+public:
+    TaskLinker(const EngineInputs& inputs, BusyStatus busy, LinkKeyGenerator& keys, const RunContext& context)
+        : in_(inputs), context_(context), report_(context.report), keys_(keys), busy_(busy),
+          fieldId_(GetFieldId(inputs.fieldName))
+    {
+    }
+
+    void run(const std::vector<Task*>& chosen)
+    {
+        const std::size_t total = chosen.size();
+        for (std::size_t n = 1; n <= total; ++n) {
+            // Skipped tasks count too, so the texts always count all chosen tasks.
+            context_.progress.showProgress(5.0 + double(n) * 90.0 / double(total),
+                                           "Task " + countText(n, total) + " wird verkn\u00FCpft...");
+            if (Task* task = chosen[n - 1])
+                linkTask(*task);
+        }
+        context_.progress.showProgress(98.0, "Vorgang wird abgeschlossen...");
+    }
+
+private:
+    void linkTask(Task& task)
+    {
+        const std::string who = taskLabel(task);
+        std::string value;
+        if (!attempt(report_, who, "Verkn\u00FCpfung lesen", [&] { value = task.getField(fieldId_); }))
+            return;
+        if (!value.empty())
+            return; // linked already: a task is never linked twice
+        std::string name;
+        if (!attempt(report_, who, "Namen lesen", [&] { name = task.name(); }))
+            return;
+        name = shortenName(task, who, name);
+
+        std::vector<SplitPart> pieces;
+        if (!attempt(report_, who, "Teile lesen", [&] { pieces = piecesOf(task); }))
+            return;
+        if (pieces.size() > std::size_t(kMaxParts)) {
+            report_.fail(who, "Termine anlegen", "mehr als 1000 Teile");
+            return;
+        }
+        // One key for all of the task's appointments.
+        const std::string key = keys_.next();
+        const int count = int(pieces.size());
+        int linked = 0;
+        for (int i = 1; i <= count; ++i)
+            linked += linkPiece(task, who, pieces[std::size_t(i - 1)], i, count, key, name) ? 1 : 0;
+        if (linked > 0)
+            report_.record(Change::TaskLinked, who,
+                           std::to_string(linked) + (linked == 1 ? " Termin" : " Termine"));
+    }
+
+    static std::string taskLabel(Task& task)
+    {
+        int id = 0;
+        std::string name;
+        try {
+            id = task.id();
+            name = task.name();
+        } catch (const std::exception&) {
+        }
+        return describeTask(id, name);
+    }
+
+    // The name within the length a link value can carry, written back to the plan when it was longer.
+    std::string shortenName(Task& task, const std::string& who, const std::string& name)
+    {
+        const std::string shortened = leftChars(name, kMaxNameLength);
+        if (shortened != name && attempt(report_, who, "Namen k\u00FCrzen", [&] { task.setName(shortened); }))
+            report_.record(Change::TaskRenamed, who, "auf 200 Zeichen gek\u00FCrzt");
+        return shortened;
+    }
+
+    // The stretches that become appointments: the split parts, or start to finish for a
+    // milestone or a summary task, which have none.
+    static std::vector<SplitPart> piecesOf(Task& task)
+    {
+        std::vector<SplitPart> pieces;
+        const int parts = task.splitPartCount();
+        for (int k = 1; k <= parts; ++k)
+            pieces.push_back(task.splitPart(k));
+        if (pieces.empty())
+            pieces.push_back({task.start(), task.finish()});
+        return pieces;
+    }
+
+    // Creates the appointment of piece `index` (from 1) and then links the task to it.
+    bool linkPiece(Task& task, const std::string& who, const SplitPart& piece, int index, int count,
+                   const std::string& key, const std::string& name)
+    {
+        const DateTime start = piece.start;
+        // A calendar entry needs a length: a zero-length piece lasts one minute, past midnight if need be.
+        const DateTime end = piece.finish == piece.start ? piece.start + Minutes{1} : piece.finish;
+        const std::string subject = link::subjectFor(name, index, count);
+        const std::string value = link::build(index - 1, key, start, end, name);
+        const std::string what = describeAppointment(subject);
+
+        AppointmentPtr item;
+        if (!attempt(report_, who, "Termin anlegen", [&] {
+                item = in_.calendar.createItem(kAppointmentItem);
+                item->setStart(start);
+                item->setEnd(end);
+                item->setSubject(subject);
+                item->setBusyStatus(busy_);
+                writeLinkValue(*item, in_.propertyName, value, true);
+                item->save();
+            }))
+            return false; // the task keeps no value pointing at an appointment that is not there
+        if (!attempt(report_, who, "Verkn\u00FCpfung schreiben", [&] { task.setField(fieldId_, value); })) {
+            // Without the task's side the appointment would be linked to nothing; take it back.
+            attempt(report_, who, "Termin l\u00F6schen", [&] { item->remove(); });
+            return false;
+        }
+        report_.record(Change::AppointmentCreated, what, span(start, end));
+        return true;
+    }
+
+    const EngineInputs& in_;
+    const RunContext& context_;
+    RunReport& report_;
+    LinkKeyGenerator& keys_;
+    const BusyStatus busy_;
+    const int fieldId_;
+};
+
+} // namespace
+
+void LinkTasksToAppointments(const EngineInputs& inputs, const std::vector<Task*>& chosen, BusyStatus busy,
+                             bool detailed, LinkKeyGenerator& keys, const RunContext& context)
+{
+    if (detailed)
+        throw std::invalid_argument("Detaillierte Termine werden nicht unterst\u00FCtzt.");
+    ReserveKeysInUse(inputs, keys);
+    TaskLinker(inputs, busy, keys, context).run(chosen);
+}
+
+} // namespace zelvant

@@ -1,0 +1,100 @@
+#pragma once
+
+// A plan and a calendar in memory, wired up the way the wizard hands them to an operation.
+
+#include "engine/EngineInputs.h"
+#include "engine/LinkModel.h"
+#include "hosts/calendar/MemoryCalendarApplication.h"
+#include "hosts/project/MemoryProjectApplication.h"
+#include "tests/engine/Fakes.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace zelvant {
+
+// A calendar application that can make one call of a future new item fail, since the item
+// does not exist yet when the test sets up the failure.
+class FaultyCalendarApplication : public MemoryCalendarApplication {
+public:
+    // Makes `call` fail on the `n`th item created from now on (counted from 1).
+    void failOnNewItem(int n, std::string call)
+    {
+        failingItem_ = created_ + n;
+        failingCall_ = std::move(call);
+    }
+
+    // A new item, with the planned failure when it is the one.
+    AppointmentPtr createItem(int itemType) override
+    {
+        AppointmentPtr item = MemoryCalendarApplication::createItem(itemType);
+        if (++created_ == failingItem_)
+            std::static_pointer_cast<MemoryAppointment>(item)->faults().failOn(failingCall_);
+        return item;
+    }
+
+private:
+    int created_ = 0;
+    int failingItem_ = 0;
+    std::string failingCall_;
+};
+
+class EngineWorld {
+public:
+    FixedClock clock{makeDateTime(2024, 3, 1, 9, 30)};
+    MemoryProjectApplication host{std::make_unique<MemoryProject>("Plan", makeDateTime(2024, 3, 4, 8, 0))};
+    MemoryProject& project = *host.project();
+    FaultyCalendarApplication calendarApp;
+    MemoryCalendar& calendar = calendarApp.calendar();
+    RecordingProgress progress;
+    RunReport report;
+    EngineInputs inputs{calendarApp, project, calendar};
+    RunContext context{host, progress, report};
+
+    // An unsplit task from start to finish on the Standard calendar.
+    MemoryTask& addTask(const std::string& name, DateTime start, DateTime finish)
+    {
+        MemoryTask& task = project.addTask();
+        task.setName(name);
+        task.assignSchedule(start, finish, project.calendar("Standard").workingTimeBetween(start, finish));
+        return task;
+    }
+
+    // A task of duration 0 at `at`: it has no split parts.
+    MemoryTask& addMilestone(const std::string& name, DateTime at)
+    {
+        MemoryTask& task = project.addTask();
+        task.setName(name);
+        task.assignSchedule(at, at, Minutes{0});
+        return task;
+    }
+
+    // A task split into the given parts.
+    MemoryTask& addSplitTask(const std::string& name, std::vector<SplitPart> parts)
+    {
+        MemoryTask& task = project.addTask();
+        task.setName(name);
+        task.assignSplitParts(std::move(parts));
+        return task;
+    }
+
+    // A stored appointment; a non-empty `linkValue` goes into the link property.
+    std::shared_ptr<MemoryAppointment> addAppointment(const std::string& subject, DateTime start,
+                                                      DateTime end, const std::string& linkValue = "",
+                                                      std::vector<std::string> categories = {})
+    {
+        AppointmentData data{.start = start, .end = end, .subject = subject};
+        data.categories = std::move(categories);
+        if (!linkValue.empty())
+            data.userProperties.emplace_back(kLinkProperty, linkValue);
+        return calendar.addItem(std::move(data));
+    }
+
+    // The task's link field.
+    static std::string linkOf(Task& task) { return task.getField(kText29); }
+    // The appointment's link value ("" without the property).
+    static std::string linkOf(AppointmentItem& item) { return readLinkValue(item, kLinkProperty); }
+};
+
+} // namespace zelvant

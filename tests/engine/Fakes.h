@@ -1,0 +1,48 @@
+#pragma once
+
+// Small stand-ins for the engine's surroundings, shared by the engine's tests.
+
+#include "engine/LinkKeys.h"
+#include "engine/Progress.h"
+
+#include <string>
+#include <vector>
+
+namespace zelvant {
+
+// A clock that always shows the moment it was given.
+class FixedClock : public Clock {
+public:
+    explicit FixedClock(DateTime now) : now_(now) {}
+    // The fixed moment.
+    DateTime now() const override { return now_; }
+    // Moves the clock.
+    void set(DateTime now) { now_ = now; }
+
+private:
+    DateTime now_;
+};
+
+// Keeps every progress report in order.
+class RecordingProgress : public ProgressSink {
+public:
+    struct Step {
+        double percent;
+        std::string text;
+    };
+
+    void showProgress(double percent, const std::string& text) override { steps.push_back({percent, text}); }
+
+    // The texts reported, in order.
+    std::vector<std::string> texts() const
+    {
+        std::vector<std::string> result;
+        for (const Step& step : steps)
+            result.push_back(step.text);
+        return result;
+    }
+
+    std::vector<Step> steps;
+};
+
+} // namespace zelvant

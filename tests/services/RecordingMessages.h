@@ -1,0 +1,37 @@
+#pragma once
+
+#include "services/Messages.h"
+
+#include <string>
+#include <vector>
+
+namespace zelvant {
+
+// Keeps every message instead of showing it; answers questions with a preset answer.
+class RecordingMessages : public MessageSink {
+public:
+    struct Message {
+        std::string kind; // "warning", "information" or "question"
+        std::string text;
+        std::string title;
+    };
+
+    void warning(const std::string& text, const std::string& title) override
+    {
+        messages.push_back({"warning", text, title});
+    }
+    void information(const std::string& text, const std::string& title) override
+    {
+        messages.push_back({"information", text, title});
+    }
+    bool askYesNo(const std::string& text, const std::string& title) override
+    {
+        messages.push_back({"question", text, title});
+        return answer;
+    }
+
+    std::vector<Message> messages;
+    bool answer = true;
+};
+
+} // namespace zelvant
