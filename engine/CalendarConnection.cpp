@@ -31,6 +31,14 @@ CalendarConnection::~CalendarConnection()
     quitIfStartedHere();
 }
 
+void CalendarConnection::close()
+{
+    if (!startedHere_)
+        return;
+    startedHere_ = false;
+    application_->quit();
+}
+
 void CalendarConnection::quitIfStartedHere() noexcept
 {
     if (!startedHere_)

@@ -21,6 +21,9 @@ public:
     CalendarApplication& application() { return *application_; }
     // The user's default calendar folder ("MAPI" namespace, folder 9).
     CalendarFolder& folder() { return *folder_; }
+    // Ends the connection now: quits the application if this connection started it. Unlike the
+    // destructor it reports a failure, which matters where quitting writes the user's calendar.
+    void close();
     // True when this connection started the application.
     bool startedHere() const { return startedHere_; }
 

@@ -41,7 +41,8 @@ QuickSyncResult DoQuickSync(const QuickSyncServices& s)
         const EngineInputs inputs{connection->application(), *project, connection->folder()};
         SyncTasks(inputs, linked, s.recreateDeleted(), RunContext{s.host, s.progress, result.report});
         s.progress.showProgress(95, "Synchronisieren wird abgeschlossen...");
-        connection.reset(); // quits the calendar if this run started it
+        // Quits the calendar if this run started it; for a calendar file that writes it.
+        attempt(result.report, "Kalender", "Kalender schlie\u00DFen", [&] { connection->close(); });
     }
     s.progress.showProgress(100, "Synchronisieren beendet.");
     s.wait(1000);

@@ -46,6 +46,23 @@ TEST_F(CalendarConnectionTest, FailureToQuitIsPassedOver)
     EXPECT_EQ(launcher.application()->quitCount(), 2);
 }
 
+TEST_F(CalendarConnectionTest, CloseReportsAFailureToQuitAndQuitsOnlyOnce)
+{
+    CalendarConnection connection(launcher);
+    launcher.application()->quit(); // closed behind the connection's back: the next quit throws
+    EXPECT_THROW(connection.close(), HostError);
+    connection.close(); // nothing left to close
+    EXPECT_EQ(launcher.application()->quitCount(), 2);
+}
+
+TEST_F(CalendarConnectionTest, CloseLeavesARunningApplicationAlone)
+{
+    MemoryCalendarApplication& running = launcher.runApplication();
+    CalendarConnection connection(launcher);
+    connection.close();
+    EXPECT_FALSE(running.isQuit());
+}
+
 TEST_F(CalendarConnectionTest, UnreachableCalendarThrowsHostError)
 {
     launcher.setStartFails(true);
