@@ -1,0 +1,51 @@
+#pragma once
+
+// Time zones for one calendar file: the file's own VTIMEZONE definitions, the system's zone
+// database for TZIDs the file does not define (including Windows zone names), UTC, and the
+// user's zone that every time is presented in. libical does the arithmetic; none of its types
+// leave ZoneTable.cpp.
+
+#include "hostapi/DateTime.h"
+
+#include <map>
+#include <memory>
+#include <string>
+
+namespace zelvant {
+
+class ZoneTable {
+public:
+    struct Zone; // one libical zone
+
+    /// A table presenting times in `userZone` (an IANA name); throws HostError when it is unknown.
+    explicit ZoneTable(const std::string& userZone);
+    ~ZoneTable();
+    ZoneTable(const ZoneTable&) = delete;
+    ZoneTable& operator=(const ZoneTable&) = delete;
+
+    /// Takes a VTIMEZONE's text as the zone its TZID names; false when libical cannot use it.
+    bool define(const std::string& tzid, const std::string& vtimezoneText);
+    /// The zone a TZID names: the file's definition, else the system's zone database (Windows
+    /// names through their usual IANA zone); nullptr when neither knows it.
+    const Zone* find(const std::string& tzid);
+    /// The UTC zone.
+    const Zone* utc() const;
+    /// The user's zone.
+    const Zone* user() const;
+    /// The same moment as wall-clock time in `to`; nullptr on either side means floating time,
+    /// which is taken as the user's wall clock.
+    DateTime convert(DateTime time, const Zone* from, const Zone* to) const;
+
+    /// The system's zone: TZ if it names one, else /etc/localtime's target, else "UTC".
+    static std::string systemZoneName();
+    /// The IANA zone a Windows zone name stands for, or "" when it is not one we know.
+    static std::string ianaForWindowsName(const std::string& windowsName);
+
+private:
+    // Every TZID asked for or defined; a null entry remembers that the TZID is unknown.
+    std::map<std::string, std::unique_ptr<Zone>> zones_;
+    std::unique_ptr<Zone> utc_;
+    std::unique_ptr<Zone> user_;
+};
+
+} // namespace zelvant
