@@ -183,9 +183,8 @@ std::string EventWriter::userPropertyLine(const std::string& name, const std::st
 {
     const std::string xName = EventReader::xNameFor(name);
     // The X-name is upper case and dashed; the parameter keeps the name as the program spells it.
-    const bool exact = xName.compare(xName.size() - name.size(), name.size(), name) == 0 &&
-                       xName.size() - name.size() == std::string("X-ZELVANT-").size();
-    return line(xName + (exact ? "" : ";X-ZELVANT-NAME=" + formatParamValue(name)) + ":" + escapeText(value));
+    const bool nameShows = xName == "X-ZELVANT-" + name;
+    return line(xName + (nameShows ? "" : ";X-ZELVANT-NAME=" + formatParamValue(name)) + ":" + escapeText(value));
 }
 
 std::string EventWriter::patch(std::string_view text, const EventFacts& facts, const AppointmentData& before,
