@@ -1,0 +1,311 @@
+#include "services/Settings.h"
+
+#include "hosts/registry/FileRegistry.h"
+#include "hosts/registry/MemoryRegistry.h"
+#include "services/Registry.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace zelvant {
+namespace {
+
+class SettingsTest : public ::testing::Test {
+protected:
+    void put(const std::string& name, std::string text)
+    {
+        ASSERT_TRUE(RegSetString(registry_, kHkeyCurrentUser, kSettingsKey, name, text));
+    }
+
+    std::string stored(const std::string& name)
+    {
+        return RegGetString(registry_, kHkeyCurrentUser, kSettingsKey, name);
+    }
+
+    // Options a wizard might hold before the store is read: nothing at its default.
+    static WizardOptions startState()
+    {
+        WizardOptions options;
+        options.syncType = 1;
+        options.linkType = 1;
+        options.taskType = 2;
+        options.resourceName = "Start-Ressource";
+        options.taskSummary = CheckState::Checked;
+        options.taskDetailed = CheckState::Greyed;
+        options.createDeletedApps = CheckState::Checked;
+        options.appointmentType = 1;
+        options.category = "Start-Kategorie";
+        options.dateFrom = makeDateTime(2001, 1, 1);
+        options.dateTo = makeDateTime(2001, 1, 2);
+        return options;
+    }
+
+    const DateTime today_ = makeDateTime(2024, 5, 17, 14, 35, 12);
+    MemoryRegistry registry_;
+};
+
+TEST_F(SettingsTest, FirstRunGivesTheDefaultsAndLeavesTheTexts)
+{
+    WizardOptions options = startState();
+    EXPECT_FALSE(LoadSettings(registry_, options, today_));
+
+    EXPECT_EQ(options.syncType, 0);
+    EXPECT_EQ(options.linkType, 0);
+    EXPECT_EQ(options.taskType, 0);
+    EXPECT_EQ(options.appointmentType, 0);
+    EXPECT_EQ(options.taskSummary, CheckState::Unchecked);
+    EXPECT_EQ(options.taskDetailed, CheckState::Unchecked);
+    EXPECT_EQ(options.createDeletedApps, CheckState::Unchecked);
+    EXPECT_EQ(options.resourceName, "Start-Ressource");
+    EXPECT_EQ(options.category, "Start-Kategorie");
+    EXPECT_EQ(options.dateFrom, makeDateTime(2024, 5, 17)); // the day, not the moment
+    EXPECT_EQ(options.dateTo, makeDateTime(2024, 5, 17));
+    EXPECT_EQ(registry_.writeCount(), 0);
+}
+
+TEST_F(SettingsTest, EverythingComesBackAfterAFinishWithResourceAndPeriod)
+{
+    WizardOptions saved;
+    saved.syncType = 2;
+    saved.linkType = 1;
+    saved.taskType = 1;
+    saved.resourceName = "M\u00FCller";
+    saved.taskSummary = CheckState::Greyed;
+    saved.taskDetailed = CheckState::Checked;
+    saved.createDeletedApps = CheckState::Checked;
+    saved.appointmentType = 2;
+    saved.dateFrom = makeDateTime(2024, 3, 5);
+    saved.dateTo = makeDateTime(2049, 12, 31);
+    EXPECT_FALSE(SaveSettings(registry_, saved));
+
+    WizardOptions loaded = startState();
+    EXPECT_FALSE(LoadSettings(registry_, loaded, today_));
+    saved.category = " "; // the empty category of a period choice comes back as the stored blank
+    EXPECT_EQ(loaded, saved);
+}
+
+TEST_F(SettingsTest, ValuesAreWrittenInTheirFixedOrderAndEncoding)
+{
+    WizardOptions options;
+    options.syncType = 1;
+    options.taskSummary = CheckState::Checked;
+    options.appointmentType = 2;
+    options.dateFrom = makeDateTime(2024, 3, 5, 9, 30);
+    options.dateTo = makeDateTime(2024, 11, 20);
+    SaveSettings(registry_, options);
+
+    const std::string text = registry_.text();
+    std::size_t last = 0;
+    for (const char* name :
+         {"SyncType", "LinkType", "TaskType", "ResourceName", "TaskSummary", "TaskDetailed",
+          "CreateDeletedApps", "AppointmentType", "Category", "DateFrom", "DateTo"}) {
+        const std::size_t at = text.find(std::string("\"") + name + "\"=");
+        ASSERT_NE(at, std::string::npos) << name;
+        EXPECT_GT(at, last) << name;
+        last = at;
+    }
+    EXPECT_EQ(stored("SyncType"), "1");
+    EXPECT_EQ(stored("TaskSummary"), "1");
+    EXPECT_EQ(stored("TaskDetailed"), "0");
+    EXPECT_EQ(stored("DateFrom"), "05.03.2024");
+    EXPECT_EQ(stored("DateTo"), "20.11.2024");
+}
+
+TEST_F(SettingsTest, TextsAreStoredOnlyWithTheirOption)
+{
+    WizardOptions options;
+    options.resourceName = "M\u00FCller";
+    options.category = "Projekt";
+    options.taskType = 0;
+    options.appointmentType = 1;
+    SaveSettings(registry_, options);
+    EXPECT_EQ(stored("ResourceName"), " ");
+    EXPECT_EQ(stored("Category"), "Projekt");
+
+    options.taskType = 2;
+    options.appointmentType = 0;
+    SaveSettings(registry_, options);
+    EXPECT_EQ(stored("ResourceName"), " ");
+    EXPECT_EQ(stored("Category"), " ");
+
+    // The stored blank counts as a value: it replaces the wizard's text on the next start.
+    WizardOptions loaded = startState();
+    LoadSettings(registry_, loaded, today_);
+    EXPECT_EQ(loaded.resourceName, " ");
+    EXPECT_EQ(loaded.category, " ");
+}
+
+TEST_F(SettingsTest, ThePeriodIsRememberedOnlyWhenItWasTheChoice)
+{
+    WizardOptions options;
+    options.appointmentType = 2;
+    options.dateFrom = makeDateTime(2024, 1, 1);
+    options.dateTo = makeDateTime(2024, 1, 31);
+    SaveSettings(registry_, options);
+
+    options.appointmentType = 1;
+    options.dateFrom = makeDateTime(2030, 6, 6);
+    options.dateTo = makeDateTime(2030, 7, 7);
+    SaveSettings(registry_, options);
+    EXPECT_EQ(stored("AppointmentType"), "1");
+    EXPECT_EQ(stored("DateFrom"), "01.01.2024");
+    EXPECT_EQ(stored("DateTo"), "31.01.2024");
+
+    MemoryRegistry fresh;
+    options.appointmentType = 0;
+    SaveSettings(fresh, options);
+    EXPECT_EQ(fresh.text().find("Date"), std::string::npos);
+}
+
+TEST_F(SettingsTest, NoSelectedMemberWritesNothingForThatArray)
+{
+    put("SyncType", "2");
+    put("TaskType", "1");
+    put("ResourceName", "Alt");
+    put("AppointmentType", "1");
+    put("Category", "Alt");
+    WizardOptions options;
+    options.syncType = -1;
+    options.taskType = 3;
+    options.appointmentType = -1;
+    options.resourceName = "Neu";
+    options.category = "Neu";
+    EXPECT_FALSE(SaveSettings(registry_, options));
+    EXPECT_EQ(stored("SyncType"), "2");
+    EXPECT_EQ(stored("TaskType"), "1");
+    EXPECT_EQ(stored("ResourceName"), "Alt");
+    EXPECT_EQ(stored("AppointmentType"), "1");
+    EXPECT_EQ(stored("Category"), "Alt");
+    EXPECT_EQ(stored("LinkType"), "0");
+}
+
+TEST_F(SettingsTest, CheckBoxesTakeAllThreeStates)
+{
+    put("TaskSummary", "1");
+    put("TaskDetailed", "2");
+    put("CreateDeletedApps", "0");
+    WizardOptions options = startState();
+    EXPECT_FALSE(LoadSettings(registry_, options, today_));
+    EXPECT_EQ(options.taskSummary, CheckState::Checked);
+    EXPECT_EQ(options.taskDetailed, CheckState::Greyed);
+    EXPECT_EQ(options.createDeletedApps, CheckState::Unchecked);
+}
+
+TEST_F(SettingsTest, StoredValuesThatDoNotFitLeaveTheirFieldAlone)
+{
+    put("SyncType", "3");
+    put("LinkType", "-1");
+    put("TaskType", "eins");
+    put("TaskSummary", "5");
+    put("TaskDetailed", " ");
+    put("AppointmentType", "1.5");
+    put("DateFrom", "31.02.2024");
+    put("DateTo", "2024-03-01");
+    const WizardOptions before = startState();
+    WizardOptions options = before;
+    EXPECT_TRUE(LoadSettings(registry_, options, today_));
+    options.createDeletedApps = before.createDeletedApps; // not stored: its default applied
+    EXPECT_EQ(options, before);
+}
+
+TEST_F(SettingsTest, OneBadValueDoesNotStopTheOthers)
+{
+    put("SyncType", "x");
+    put("LinkType", "1");
+    put("DateTo", "kein Datum");
+    put("Category", "Projekt");
+    WizardOptions options = startState();
+    EXPECT_TRUE(LoadSettings(registry_, options, today_));
+    EXPECT_EQ(options.syncType, 1);
+    EXPECT_EQ(options.linkType, 1);
+    EXPECT_EQ(options.category, "Projekt");
+    EXPECT_EQ(options.dateFrom, makeDateTime(2024, 5, 17));
+    EXPECT_EQ(options.dateTo, makeDateTime(2001, 1, 2));
+}
+
+TEST_F(SettingsTest, DatesAreReadInGermanDayMonthOrder)
+{
+    put("DateFrom", "31.12.2049");
+    put("DateTo", "1.2.2024");
+    WizardOptions options;
+    EXPECT_FALSE(LoadSettings(registry_, options, today_));
+    EXPECT_EQ(options.dateFrom, makeDateTime(2049, 12, 31));
+    EXPECT_EQ(options.dateTo, makeDateTime(2024, 2, 1));
+}
+
+TEST_F(SettingsTest, OptionsAndNumbersMayBeStoredAsDword)
+{
+    registry_.createKey(kHkeyCurrentUser, kSettingsKey)->set("AppointmentType", RegValue::dword(2));
+    registry_.createKey(kHkeyCurrentUser, kSettingsKey)->set("TaskSummary", RegValue::dword(1));
+    registry_.createKey(kHkeyCurrentUser, kSettingsKey)->set("Category", RegValue::binary("Projekt"));
+    WizardOptions options = startState();
+    EXPECT_FALSE(LoadSettings(registry_, options, today_));
+    EXPECT_EQ(options.appointmentType, 2);
+    EXPECT_EQ(options.taskSummary, CheckState::Checked);
+    EXPECT_EQ(options.category, "Start-Kategorie"); // raw bytes read as nothing stored
+}
+
+TEST_F(SettingsTest, AnUnreachableStoreGivesDefaultsAndReportsFailedWrites)
+{
+    put("SyncType", "2");
+    registry_.setFailing(true);
+    WizardOptions options = startState();
+    EXPECT_FALSE(LoadSettings(registry_, options, today_));
+    EXPECT_EQ(options.syncType, 0);
+    EXPECT_TRUE(SaveSettings(registry_, options));
+}
+
+TEST_F(SettingsTest, DisplayOnConnectIsReadFromTheApplicationSettingsOnly)
+{
+    EXPECT_FALSE(ReadDisplayOnConnect(registry_));
+    put("DisplayOnConnect", "1"); // under the wizard's key: not the application setting
+    EXPECT_FALSE(ReadDisplayOnConnect(registry_));
+
+    std::string text = "1";
+    RegSetString(registry_, kHkeyCurrentUser, kAppSettingsKey, "DisplayOnConnect", text);
+    EXPECT_TRUE(ReadDisplayOnConnect(registry_));
+    text = "0";
+    RegSetString(registry_, kHkeyCurrentUser, kAppSettingsKey, "DisplayOnConnect", text);
+    EXPECT_FALSE(ReadDisplayOnConnect(registry_));
+}
+
+TEST_F(SettingsTest, DefaultCalendarIsAValueOfItsOwn)
+{
+    EXPECT_TRUE(DefaultCalendarPath(registry_).empty());
+    EXPECT_TRUE(SetDefaultCalendarPath(registry_, "/home/anna/Kalender/b\u00FCro.ics"));
+    EXPECT_EQ(DefaultCalendarPath(registry_), std::filesystem::path("/home/anna/Kalender/b\u00FCro.ics"));
+
+    SaveSettings(registry_, WizardOptions{}); // the wizard's settings do not touch it
+    EXPECT_EQ(DefaultCalendarPath(registry_), std::filesystem::path("/home/anna/Kalender/b\u00FCro.ics"));
+
+    EXPECT_TRUE(SetDefaultCalendarPath(registry_, ""));
+    EXPECT_TRUE(DefaultCalendarPath(registry_).empty());
+}
+
+TEST_F(SettingsTest, SettingsSurviveInTheUsersFile)
+{
+    char pattern[] = "/tmp/zelvant-settings-XXXXXX";
+    ASSERT_NE(::mkdtemp(pattern), nullptr);
+    const std::filesystem::path file = std::filesystem::path(pattern) / "registry.txt";
+    WizardOptions saved;
+    saved.taskType = 1;
+    saved.resourceName = "Gr\u00FCn";
+    saved.taskSummary = CheckState::Checked;
+    {
+        FileRegistry registry(file);
+        EXPECT_FALSE(SaveSettings(registry, saved));
+    }
+    FileRegistry registry(file);
+    WizardOptions loaded = saved;
+    loaded.resourceName.clear();
+    loaded.taskSummary = CheckState::Unchecked;
+    EXPECT_FALSE(LoadSettings(registry, loaded, today_));
+    EXPECT_EQ(loaded.resourceName, "Gr\u00FCn");
+    EXPECT_EQ(loaded.taskSummary, CheckState::Checked);
+    EXPECT_NE(readWholeFile(file).find("\"ResourceName\"=sz:\"Gr\u00FCn\""), std::string::npos);
+    std::filesystem::remove_all(pattern);
+}
+
+} // namespace
+} // namespace zelvant
