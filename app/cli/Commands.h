@@ -1,0 +1,62 @@
+#pragma once
+
+// The subcommands of `zelvant`. Each returns the process's exit status:
+// 0 done, 1 done with failures, 2 bad usage or bad input (nothing written),
+// 3 a file changed on disk meanwhile (nothing overwritten).
+
+#include <filesystem>
+#include <functional>
+#include <iosfwd>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace zelvant {
+class Registry;
+}
+
+namespace zelvant::cli {
+
+enum ExitStatus { kDone = 0, kDoneWithFailures = 1, kBadInput = 2, kConflict = 3 };
+
+// What the command line gave, for every subcommand; each uses the part it needs.
+struct CommandOptions {
+    std::filesystem::path project;
+    std::optional<std::filesystem::path> calendar;
+    bool dryRun = false;
+    bool quiet = false;
+    // sync
+    std::optional<bool> recreateDeleted;
+    // link-tasks, unlink, list tasks
+    std::optional<std::string> resource;
+    std::vector<int> taskIds;
+    bool summary = false;
+    std::string busy = "gebucht";
+    // link-appointments, list appointments
+    std::optional<std::string> category;
+    std::optional<std::string> from;
+    std::optional<std::string> to;
+};
+
+// Everything a command writes to and reads from outside its files.
+struct CommandContext {
+    Registry& registry;
+    std::ostream& out;
+    std::ostream& err;
+    // Runs after the operation, right before the files are written; tests use it to change a
+    // file behind the command's back.
+    std::function<void()> beforeSave = {};
+};
+
+int runSync(const CommandOptions& options, CommandContext& context);
+int runLinkTasks(const CommandOptions& options, CommandContext& context);
+int runLinkAppointments(const CommandOptions& options, CommandContext& context);
+int runUnlink(const CommandOptions& options, CommandContext& context);
+// What: "tasks", "linked", "appointments" or "categories".
+int runList(const std::string& what, const CommandOptions& options, CommandContext& context);
+int runConfigCalendar(const std::filesystem::path& file, CommandContext& context);
+
+// "1,2, 5" as row numbers; throws UsageError for anything else.
+std::vector<int> parseIdList(const std::string& text);
+
+} // namespace zelvant::cli

@@ -1,0 +1,306 @@
+// The command line end to end: the real `zelvant` binary on copies of the bundled example and
+// the samples, with another program (Debian's python3-icalendar) editing the calendar between
+// runs, the way a user's calendar client would.
+
+#include "app/cli/Commands.h"
+#include "hosts/common/FileStore.h"
+#include "hosts/projectfile/ProjectFile.h"
+#include "hosts/registry/FileRegistry.h"
+#include "engine/LinkModel.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <spawn.h>
+#include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace zelvant {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Result {
+    int status = -1;
+    std::string out, err;
+};
+
+class CliTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        dir = fs::temp_directory_path() /
+              ("zelvant-cli-" + std::to_string(::getpid()) + "-" + ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        fs::copy_file(fs::path(ZELVANT_EXAMPLES) / "Umzug.xml", plan());
+        fs::copy_file(fs::path(ZELVANT_EXAMPLES) / "Kalender.ics", calendar());
+        ::setenv("TZ", "Europe/Berlin", 1);
+        ::setenv("ZELVANT_REGISTRY_FILE", (dir / "registry.txt").c_str(), 1);
+    }
+    void TearDown() override { fs::remove_all(dir); }
+
+    fs::path plan() const { return dir / "Umzug.xml"; }
+    fs::path calendar() const { return dir / "Kalender.ics"; }
+
+    static std::string read(const fs::path& path) { return readWholeFile(path); }
+
+    // Runs a program with its output in files; returns status and output.
+    Result spawn(std::vector<std::string> args)
+    {
+        const fs::path out = dir / "stdout.txt", err = dir / "stderr.txt";
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        std::vector<char*> argv;
+        for (std::string& arg : args)
+            argv.push_back(arg.data());
+        argv.push_back(nullptr);
+        pid_t pid = 0;
+        Result result;
+        if (posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
+            int status = 0;
+            ::waitpid(pid, &status, 0);
+            result.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        }
+        posix_spawn_file_actions_destroy(&actions);
+        result.out = read(out);
+        result.err = read(err);
+        return result;
+    }
+
+    Result zelvant(std::vector<std::string> args)
+    {
+        args.insert(args.begin(), ZELVANT_BINARY);
+        return spawn(std::move(args));
+    }
+    Result onFiles(const std::string& command, std::vector<std::string> more = {})
+    {
+        std::vector<std::string> args{command, "--project", plan().string(), "--calendar", calendar().string(), "--quiet"};
+        args.insert(args.end(), more.begin(), more.end());
+        return zelvant(args);
+    }
+
+    // Edits the calendar with python3-icalendar; `body` sees the calendar as `cal`.
+    void editCalendar(const std::string& body)
+    {
+        if (::access("/usr/bin/python3", X_OK) != 0 || std::system("/usr/bin/python3 -c 'import icalendar' 2>/dev/null") != 0)
+            GTEST_SKIP() << "python3-icalendar is not installed";
+        const std::string script = "import icalendar, datetime\n"
+                                   "cal = icalendar.Calendar.from_ical(open(r'" + calendar().string() + "','rb').read())\n"
+                                   "def event(summary):\n"
+                                   "    return next(e for e in cal.walk('VEVENT') if str(e['SUMMARY']) == summary)\n"
+                                   "from zoneinfo import ZoneInfo\n"
+                                   "def move(e, start, end):\n"
+                                   "    berlin = ZoneInfo('Europe/Berlin')\n"
+                                   "    del e['DTSTART']; del e['DTEND']\n"
+                                   "    e.add('DTSTART', start.replace(tzinfo=berlin))\n"
+                                   "    e.add('DTEND', end.replace(tzinfo=berlin))\n"
+                                   "D = datetime.datetime\n" + body +
+                                   "\nopen(r'" + calendar().string() + "','wb').write(cal.to_ical())\n";
+        std::ofstream(dir / "edit.py") << script;
+        ASSERT_EQ(spawn({"/usr/bin/python3", (dir / "edit.py").string()}).status, 0) << read(dir / "stderr.txt");
+    }
+
+    std::unique_ptr<ProjectFile> loadPlan() { return ProjectFile::load(plan()); }
+
+    fs::path dir;
+};
+
+TEST_F(CliTest, LinkEditTheCalendarElsewhereAndSynchronise)
+{
+    ASSERT_EQ(onFiles("link-tasks").status, 0);
+    editCalendar("e = event('Umzugstag')\n"
+                 "move(e, D(2027,2,3,8,0), D(2027,2,3,12,0))\n"          // moved: the task follows
+                 "event('Bedarf erheben')['SUMMARY'] = 'Bedarf ermitteln'\n" // renamed: so is the task
+                 "cal.subcomponents.remove(event('Kisten packen (3)'))\n"    // one part of the split task gone
+                 "import copy\n"
+                 "c = copy.deepcopy(event('IT abbauen'))\n"                  // copied: a second part
+                 "c['UID'] = 'kopie-1'\n"
+                 "move(c, D(2027,2,1,13,0), D(2027,2,1,17,0))\n"
+                 "cal.add_component(c)\n");
+
+    const Result sync = onFiles("sync");
+    ASSERT_EQ(sync.status, 0) << sync.err;
+
+    auto file = loadPlan();
+    MemoryProject& project = file->project();
+    Task& moved = project.taskById(10);
+    EXPECT_EQ(moved.start(), makeDateTime(2027, 2, 3, 8, 0));
+    EXPECT_EQ(moved.finish(), makeDateTime(2027, 2, 3, 12, 0));
+    EXPECT_EQ(moved.constraintType(), ConstraintType::MustStartOn);
+    EXPECT_EQ(project.taskById(3).name(), "Bedarf ermitteln");
+    EXPECT_EQ(project.taskById(7).splitPartCount(), 2);
+    EXPECT_EQ(project.taskById(7).getField(kText29).substr(0, 3), "001");
+    EXPECT_EQ(project.taskById(8).splitPartCount(), 2);
+    EXPECT_EQ(project.taskById(8).splitPart(2), (SplitPart{makeDateTime(2027, 2, 1, 13), makeDateTime(2027, 2, 1, 17)}));
+    EXPECT_NE(sync.out.find("Vorg\u00E4nge ge\u00E4ndert: 4"), std::string::npos) << sync.out;
+}
+
+TEST_F(CliTest, SecondSynchronisationChangesNeitherFile)
+{
+    ASSERT_EQ(onFiles("link-tasks").status, 0);
+    editCalendar("move(event('IT abbauen'), D(2027,1,26,9,0), D(2027,1,26,15,0))\n");
+    ASSERT_EQ(onFiles("sync").status, 0);
+    const std::string planAfterFirst = read(plan()), calendarAfterFirst = read(calendar());
+
+    const Result second = onFiles("sync");
+
+    EXPECT_EQ(second.status, 0);
+    EXPECT_EQ(read(plan()), planAfterFirst);
+    EXPECT_EQ(read(calendar()), calendarAfterFirst);
+    EXPECT_NE(second.out.find("Vorg\u00E4nge ge\u00E4ndert: 0"), std::string::npos);
+}
+
+TEST_F(CliTest, DryRunShowsTheChangesAndWritesNothing)
+{
+    const std::string planBefore = read(plan()), calendarBefore = read(calendar());
+
+    const Result run = onFiles("link-tasks", {"--dry-run", "--tasks", "7"});
+
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("Probelauf"), std::string::npos);
+    EXPECT_NE(run.out.find("Termin \u201EKisten packen (3)\u201C (22.01.2027 08:00 \u2013 22.01.2027 17:00)"), std::string::npos)
+        << run.out;
+    EXPECT_EQ(read(plan()), planBefore);
+    EXPECT_EQ(read(calendar()), calendarBefore);
+    EXPECT_FALSE(fs::exists(dir / "Umzug.xml.bak"));
+}
+
+TEST_F(CliTest, LinkAppointmentsOfACategoryAndOfAPeriod)
+{
+    ASSERT_EQ(onFiles("link-appointments", {"--category", "Kunde"}).status, 0);
+    auto file = loadPlan();
+    std::vector<std::string> names;
+    for (Task* task : file->project().tasks())
+        if (!task->getField(kText29).empty())
+            names.push_back(task->name());
+    EXPECT_EQ(names, (std::vector<std::string>{"Kundentermin M\u00FCller", "Messe Hannover"}));
+
+    ASSERT_EQ(onFiles("link-appointments", {"--from", "19.01.2027", "--to", "19.01.2027"}).status, 0);
+    EXPECT_EQ(loadPlan()->project().tasks().back()->name(), "Abstimmung Vermieter");
+}
+
+TEST_F(CliTest, UnlinkClearsBothSides)
+{
+    ASSERT_EQ(onFiles("link-tasks", {"--tasks", "7,8"}).status, 0);
+    ASSERT_EQ(onFiles("unlink", {"--tasks", "7"}).status, 0);
+
+    const Result linked = zelvant({"list", "linked", "--project", plan().string()});
+    EXPECT_EQ(linked.out.find("Kisten packen"), std::string::npos);
+    EXPECT_NE(linked.out.find("IT abbauen"), std::string::npos);
+    const std::string ics = read(calendar());
+    EXPECT_NE(ics.find("X-ZELVANT-NAME=voDediVave:\r\n"), std::string::npos); // emptied, not deleted
+}
+
+TEST_F(CliTest, RecreationFollowsTheFlagOrTheStoredSetting)
+{
+    ASSERT_EQ(onFiles("link-tasks", {"--tasks", "8"}).status, 0);
+    editCalendar("cal.subcomponents.remove(event('IT abbauen'))\n");
+    const std::string deleted = read(calendar());
+
+    // Stored "CreateDeletedApps" = 1 as a REG_DWORD: it reads as "1".
+    std::ofstream(dir / "registry.txt")
+        << "[HKEY_CURRENT_USER\\Software\\Brimek\\Zelvant\\Settings]\n\"CreateDeletedApps\"=dword:00000001\n";
+    ASSERT_EQ(onFiles("sync").status, 0);
+    EXPECT_NE(read(calendar()).find("SUMMARY:IT abbauen"), std::string::npos);
+
+    std::ofstream(calendar(), std::ios::binary | std::ios::trunc) << deleted;
+    ASSERT_EQ(onFiles("sync", {"--no-recreate-deleted"}).status, 0);
+    EXPECT_EQ(read(calendar()).find("SUMMARY:IT abbauen"), std::string::npos);
+    EXPECT_EQ(loadPlan()->project().taskById(8).getField(kText29), "");
+}
+
+TEST_F(CliTest, DefaultCalendarComesFromTheSettings)
+{
+    EXPECT_EQ(zelvant({"sync", "--project", plan().string()}).status, 2); // none set yet
+    ASSERT_EQ(zelvant({"config", "calendar", calendar().string()}).status, 0);
+    const Result run = zelvant({"link-tasks", "--project", plan().string(), "--tasks", "3", "--quiet"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(read(calendar()).find("SUMMARY:Bedarf erheben"), std::string::npos);
+}
+
+TEST_F(CliTest, FailuresAreListedAndGiveStatusOne)
+{
+    // A summary task takes its dates from its subtasks, so the calendar cannot move it.
+    ASSERT_EQ(onFiles("link-tasks", {"--tasks", "2", "--summary"}).status, 0);
+    editCalendar("move(event('Planung'), D(2027,2,8,8,0), D(2027,2,8,12,0))\n");
+
+    const Result run = onFiles("sync");
+
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find("Vorgang 2 \u201EPlanung\u201C"), std::string::npos) << run.err;
+    EXPECT_NE(run.out.find("Fehler: "), std::string::npos);
+}
+
+TEST_F(CliTest, BadInputGivesStatusTwoAndWritesNothing)
+{
+    const std::string planBefore = read(plan()), calendarBefore = read(calendar());
+    std::ofstream(dir / "kaputt.xml") << "<Project xmlns=\"http://schemas.microsoft.com/project\"><Tasks>";
+    std::ofstream(dir / "fremd.xml") << "<html><body/></html>";
+    std::ofstream(dir / "kaputt.ics") << "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nSUMMARY:x\r\n";
+
+    struct Case {
+        std::vector<std::string> args;
+        std::string message;
+    };
+    const std::vector<Case> cases{
+        {{"sync", "--project", (dir / "fehlt.xml").string(), "--calendar", calendar().string()}, "fehlt.xml"},
+        {{"sync", "--project", dir.string(), "--calendar", calendar().string()}, "Verzeichnis"},
+        {{"sync", "--project", (dir / "kaputt.xml").string(), "--calendar", calendar().string()}, "kaputt.xml"},
+        {{"sync", "--project", (dir / "fremd.xml").string(), "--calendar", calendar().string()}, "fremd.xml"},
+        {{"sync", "--project", plan().string(), "--calendar", (dir / "kaputt.ics").string()}, "kaputt.ics"},
+        {{"link-appointments", "--project", plan().string(), "--calendar", calendar().string(), "--from", "31.02.2027",
+          "--to", "01.03.2027"},
+         "\u00DCberpr\u00FCfen Sie die eingegebenen Datumswerte."},
+        {{"link-appointments", "--project", plan().string(), "--calendar", calendar().string(), "--from", "02.03.2027",
+          "--to", "01.03.2027"},
+         "Das Enddatum liegt vor dem Anfangsdatum."},
+        {{"link-appointments", "--project", plan().string(), "--calendar", calendar().string(), "--from", "01.01.1983",
+          "--to", "01.03.2027"},
+         "01.01.1984 und 31.12.2049"},
+        {{"link-tasks", "--project", plan().string(), "--calendar", calendar().string(), "--tasks", "3,x"}, "--tasks"},
+        {{"link-tasks", "--project", plan().string(), "--calendar", calendar().string(), "--tasks", "99"}, "99"},
+        {{"link-tasks", "--project", plan().string(), "--busy", "vielleicht"}, "busy"},
+        {{"sync", "--project", plan().string(), "--gibt-es-nicht"}, "Unbekannte Angabe: --gibt-es-nicht"},
+        {{"sync"}, "Pflichtangabe fehlt: --project"},
+    };
+    for (const Case& c : cases) {
+        const Result run = zelvant(c.args);
+        EXPECT_EQ(run.status, 2) << c.args[0] << " " << c.args[2];
+        EXPECT_NE((run.err + run.out).find(c.message), std::string::npos) << c.message << ": " << run.err;
+    }
+    EXPECT_EQ(read(plan()), planBefore);
+    EXPECT_EQ(read(calendar()), calendarBefore);
+    EXPECT_FALSE(fs::exists(dir / "Umzug.xml.bak"));
+}
+
+TEST_F(CliTest, FileChangedMeanwhileGivesStatusThreeAndOverwritesNothing)
+{
+    FileRegistry registry(dir / "registry.txt");
+    std::ostringstream out, err;
+    cli::CommandContext context{registry, out, err};
+    const std::string theirs = read(calendar()) ; // someone else saves the calendar during our run
+    context.beforeSave = [&] { std::ofstream(calendar(), std::ios::binary | std::ios::app) << "\r\n"; };
+    cli::CommandOptions options;
+    options.project = plan();
+    options.calendar = calendar();
+    options.quiet = true;
+    const std::string planBefore = read(plan());
+
+    EXPECT_EQ(cli::runLinkTasks(options, context), cli::kConflict);
+
+    EXPECT_EQ(read(calendar()), theirs + "\r\n");
+    EXPECT_EQ(read(plan()), planBefore);
+    EXPECT_TRUE(fs::exists(dir / "Kalender.ics.zelvant-conflict"));
+    EXPECT_NE(err.str().find("Kalender.ics"), std::string::npos);
+}
+
+} // namespace
+} // namespace zelvant
