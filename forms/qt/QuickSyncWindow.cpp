@@ -1,0 +1,233 @@
+#include "forms/qt/QuickSyncWindow.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QEventLoop>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <QWindow>
+
+#include <algorithm>
+
+namespace zelvant {
+namespace {
+
+// The bar counts in tenths of a percent, so the fractional steps of long runs still move it.
+constexpr int kBarScale = 10;
+constexpr int kWindowWidth = 420;
+constexpr int kFailureListMaxHeight = 180;
+constexpr int kItemPadding = 8;
+// Milliseconds after showing by which the run starts even when the window was never exposed.
+constexpr int kLatestStart = 500;
+
+// Messages as message boxes over the window, with German button captions.
+class BoxMessages : public MessageSink {
+public:
+    explicit BoxMessages(QWidget* parent) : parent_(parent) {}
+
+    void warning(const std::string& text, const std::string& title) override
+    {
+        show(QMessageBox::Warning, text, title);
+    }
+
+    void information(const std::string& text, const std::string& title) override
+    {
+        show(QMessageBox::Information, text, title);
+    }
+
+    bool askYesNo(const std::string& text, const std::string& title) override
+    {
+        QMessageBox box(QMessageBox::Question, QString::fromStdString(title), QString::fromStdString(text),
+                        QMessageBox::Yes | QMessageBox::No, parent_);
+        box.button(QMessageBox::Yes)->setText("Ja");
+        box.button(QMessageBox::No)->setText("Nein");
+        return box.exec() == QMessageBox::Yes;
+    }
+
+private:
+    void show(QMessageBox::Icon icon, const std::string& text, const std::string& title)
+    {
+        QMessageBox box(icon, QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok,
+                        parent_);
+        box.exec();
+    }
+
+    QWidget* parent_;
+};
+
+} // namespace
+
+QuickSyncWindow::QuickSyncWindow(QuickSyncInputs inputs, QWidget* parent)
+    : QDialog(parent), inputs_(std::move(inputs)), barProgress_(new QProgressBar(this)),
+      lblProgress_(new QLabel(this)), lstFailures_(new QListWidget(this)), cmdOK_(new QPushButton("OK", this))
+{
+    setWindowTitle("Synchronisierung");
+    setModal(true);
+    if (!inputs_.messages) {
+        ownMessages_ = std::make_unique<BoxMessages>(this);
+        inputs_.messages = ownMessages_.get();
+    }
+    if (!inputs_.wait)
+        inputs_.wait = &QuickSyncWindow::waitKeepingPainted;
+
+    barProgress_->setObjectName("barProgress");
+    barProgress_->setRange(0, 100 * kBarScale);
+    barProgress_->setValue(0);
+    barProgress_->setTextVisible(false);
+    lblProgress_->setObjectName("lblProgress");
+    lstFailures_->setObjectName("lstFailures");
+    lstFailures_->setWordWrap(true);
+    lstFailures_->setSpacing(2);
+    lstFailures_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    lstFailures_->setVisible(false);
+    cmdOK_->setObjectName("cmdOK");
+    cmdOK_->setVisible(false);
+    connect(cmdOK_, &QPushButton::clicked, this, [this] { done(QDialog::Rejected); });
+
+    auto* buttons = new QHBoxLayout;
+    buttons->addStretch();
+    buttons->addWidget(cmdOK_);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(16, 14, 16, 16);
+    layout->setSpacing(10);
+    layout->addWidget(lblProgress_);
+    layout->addWidget(barProgress_);
+    layout->addWidget(lstFailures_);
+    layout->addLayout(buttons);
+    setFixedWidth(kWindowWidth);
+}
+
+QuickSyncWindow::~QuickSyncWindow() = default;
+
+void QuickSyncWindow::waitKeepingPainted(int milliseconds)
+{
+    // A local event loop paints the window while the pause lasts; clicks and keys are held back,
+    // as the run is not meant to be interrupted.
+    QEventLoop loop;
+    QTimer::singleShot(std::max(milliseconds, 0), Qt::PreciseTimer, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+}
+
+void QuickSyncWindow::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    // The run holds the user-interface thread between its pauses, so it waits until the window
+    // is really on screen: progress painted before that would be lost. Should the desktop never
+    // say so, it starts anyway after a moment.
+    if (started_)
+        return;
+    if (QWindow* window = windowHandle(); window && window->isExposed())
+        QTimer::singleShot(0, this, &QuickSyncWindow::start);
+    else if (window)
+        window->installEventFilter(this);
+    QTimer::singleShot(kLatestStart, this, &QuickSyncWindow::start);
+}
+
+bool QuickSyncWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == windowHandle() && event->type() == QEvent::Expose && windowHandle()->isExposed())
+        QTimer::singleShot(0, this, &QuickSyncWindow::start); // after the window's first picture
+    return QDialog::eventFilter(watched, event);
+}
+
+void QuickSyncWindow::start()
+{
+    if (started_)
+        return;
+    started_ = true;
+    if (QWindow* window = windowHandle())
+        window->removeEventFilter(this);
+    run();
+}
+
+void QuickSyncWindow::closeEvent(QCloseEvent* event)
+{
+    if (!finished_) {
+        event->ignore(); // the run closes the window itself
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void QuickSyncWindow::reject()
+{
+    if (finished_)
+        QDialog::reject();
+}
+
+void QuickSyncWindow::showProgress(double percent, const std::string& text)
+{
+    barProgress_->setValue(int(percent * kBarScale + 0.5));
+    lblProgress_->setText(QString::fromStdString(text));
+    // Painted at once: the run holds the user-interface thread until its next pause.
+    barProgress_->repaint();
+    lblProgress_->repaint();
+}
+
+void QuickSyncWindow::run()
+{
+    setCursor(Qt::WaitCursor);
+    const QuickSyncServices services{inputs_.host, inputs_.launcher, *inputs_.messages,
+                                     *this,        inputs_.wait,     inputs_.recreateDeleted};
+    result_ = DoQuickSync(services);
+    finished_ = true;
+    unsetCursor();
+    if (result_.report.hasFailures())
+        showFailures();
+    else
+        done(result_.calendarReached ? QDialog::Accepted : QDialog::Rejected);
+}
+
+void QuickSyncWindow::showFailures()
+{
+    lblProgress_->setText("Synchronisieren mit Fehlern beendet. Nicht ausgef\u00FChrt wurde:");
+    for (const std::string& line : result_.report.failureLines())
+        lstFailures_->addItem(QString::fromStdString(line));
+    lstFailures_->setVisible(true);
+    fitFailureList();
+    cmdOK_->setVisible(true);
+    cmdOK_->setDefault(true);
+    cmdOK_->setFocus();
+    adjustSize();
+}
+
+void QuickSyncWindow::fitFailureList()
+{
+    // As tall as its wrapped lines, up to a handful; more lines scroll.
+    layout()->activate();
+    const int scrollBar = lstFailures_->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const QRect column(0, 0, lstFailures_->contentsRect().width() - scrollBar - kItemPadding, 100000);
+    const QFontMetrics metrics(lstFailures_->font());
+    int height = 2 * lstFailures_->frameWidth();
+    for (int row = 0; row < lstFailures_->count(); ++row)
+        height +=
+            metrics.boundingRect(column, Qt::TextWordWrap, lstFailures_->item(row)->text()).height() + 6;
+    lstFailures_->setFixedHeight(std::min(height, kFailureListMaxHeight));
+}
+
+int runQuickSyncWindow(ProjectApplication& host, CalendarLauncher& launcher,
+                       std::function<bool()> recreateDeleted, QuickSyncResult* result)
+{
+    std::unique_ptr<QApplication> ownApplication;
+    if (!QApplication::instance()) {
+        static int argc = 1;
+        static char name[] = "zelvant";
+        static char* argv[] = {name, nullptr};
+        ownApplication = std::make_unique<QApplication>(argc, argv);
+    }
+    QuickSyncWindow window({host, launcher, std::move(recreateDeleted)});
+    window.exec();
+    if (result)
+        *result = window.runResult();
+    const bool clean = window.runResult().calendarReached && !window.runResult().report.hasFailures();
+    return clean ? 0 : 1;
+}
+
+} // namespace zelvant
