@@ -8,8 +8,8 @@ JOBS        ?= $(shell nproc)
 
 # Debian packages the build and the tests need.
 PACKAGES := cmake ninja-build g++ pkg-config ccache tzdata \
-            libgtest-dev libgmock-dev libpugixml-dev libical-dev \
-            python3-icalendar
+            libgtest-dev libgmock-dev libpugixml-dev libical-dev libcli11-dev \
+            qt6-base-dev python3-icalendar xvfb
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
@@ -38,6 +38,25 @@ test-sanitize: deps
 	@cmake -S . -B $(BUILD_ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZELVANT_SANITIZE=ON -DZELVANT_WERROR=$(WERROR) > /dev/null
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(BUILD_ASAN) --output-on-failure -j $(JOBS)
+
+# The main job on the bundled example: link the plan's tasks to the calendar, synchronise,
+# and show where the two files are. A fresh copy each time, under build/.
+DEMO := $(BUILD)/beispiel
+run: configure
+	@cmake --build $(BUILD) --target zelvant -j $(JOBS)
+	@rm -rf $(DEMO) && mkdir -p $(DEMO) && cp examples/Umzug.xml examples/Kalender.ics $(DEMO)/
+	@echo "== Vorgänge des Beispielplans"
+	@ZELVANT_REGISTRY_FILE=$(DEMO)/registry.txt $(BUILD)/app/zelvant list tasks --project $(DEMO)/Umzug.xml
+	@echo "== Vorgänge in Termine umwandeln"
+	@ZELVANT_REGISTRY_FILE=$(DEMO)/registry.txt $(BUILD)/app/zelvant link-tasks --project $(DEMO)/Umzug.xml --calendar $(DEMO)/Kalender.ics
+	@echo "== Schnellsynchronisierung"
+	@ZELVANT_REGISTRY_FILE=$(DEMO)/registry.txt $(BUILD)/app/zelvant sync --project $(DEMO)/Umzug.xml --calendar $(DEMO)/Kalender.ics
+	@echo "== Verknüpfte Vorgänge"
+	@ZELVANT_REGISTRY_FILE=$(DEMO)/registry.txt $(BUILD)/app/zelvant list linked --project $(DEMO)/Umzug.xml
+	@echo
+	@echo "Projektplan: $(abspath $(DEMO))/Umzug.xml"
+	@echo "Kalender:    $(abspath $(DEMO))/Kalender.ics  (in einem Kalenderprogramm öffnen, Termine verschieben,"
+	@echo "             dann erneut: $(BUILD)/app/zelvant sync --project $(DEMO)/Umzug.xml --calendar $(DEMO)/Kalender.ics)"
 
 bench: build
 	@for b in $(BUILD)/bench/zelvant_bench_*; do [ -x "$$b" ] && "$$b"; done
