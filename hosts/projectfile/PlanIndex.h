@@ -1,0 +1,34 @@
+#pragma once
+
+#include <pugixml.hpp>
+
+#include <map>
+#include <set>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace zelvant {
+
+// Where a loaded plan file keeps what a save edits, found once while reading.
+struct PlanIndex {
+    // The Project element.
+    pugi::xml_node root;
+    // Task elements of the project's tasks, by the task's unique ID in the project model.
+    std::unordered_map<int, pugi::xml_node> tasks;
+    // Unique IDs the file uses for rows that are not tasks: blank rows and the project summary.
+    std::set<int> rowUids;
+    // Assignment elements by the unique ID of their task.
+    std::unordered_map<int, std::vector<pugi::xml_node>> assignments;
+    // Calendar UIDs by calendar name, for a new task's CalendarUID.
+    std::map<std::string, int> calendarUids;
+    // Field identifiers with a definition in the project's ExtendedAttributes.
+    std::set<int> definedFields;
+    // Field identifiers the file uses, by definition or by a task's value.
+    std::set<int> usedFields;
+    // The highest task and assignment UIDs in the file, so new ones get the next free number.
+    int lastTaskUid = 0;
+    int lastAssignmentUid = 0;
+};
+
+} // namespace zelvant

@@ -1,0 +1,296 @@
+#include "hosts/projectfile/ProjectReader.h"
+
+#include "hostapi/HostError.h"
+#include "hosts/projectfile/ContentError.h"
+#include "hosts/projectfile/MspdiValues.h"
+#include "hosts/projectfile/TimephasedWork.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string_view>
+
+namespace zelvant {
+
+using namespace std::chrono;
+
+namespace {
+
+// The resource UID of an assignment that has no resource, and the unnamed resource every file has.
+constexpr int kNoResource = -65535;
+constexpr int kUnnamedResource = 0;
+
+std::optional<long long> integerOf(pugi::xml_node node)
+{
+    if (!node)
+        return std::nullopt;
+    const auto value = mspdi::parseInteger(node.child_value());
+    if (!value)
+        throw ContentError(node, std::string("<") + node.name() + "> ist keine ganze Zahl");
+    return value;
+}
+
+int intOf(pugi::xml_node node, int fallback)
+{
+    const auto value = integerOf(node);
+    return value ? static_cast<int>(*value) : fallback;
+}
+
+int intOr(pugi::xml_node parent, const char* name, int fallback) { return intOf(parent.child(name), fallback); }
+
+std::optional<DateTime> dateTimeOf(pugi::xml_node node)
+{
+    if (!node || !*node.child_value())
+        return std::nullopt;
+    const auto value = mspdi::parseDateTime(node.child_value());
+    if (!value)
+        throw ContentError(node, std::string("<") + node.name() + "> ist kein Datum");
+    return value;
+}
+
+std::optional<DateTime> dateTime(pugi::xml_node parent, const char* name) { return dateTimeOf(parent.child(name)); }
+
+std::optional<seconds> durationOf(pugi::xml_node node)
+{
+    if (!node || !*node.child_value())
+        return std::nullopt;
+    const auto value = mspdi::parseDuration(node.child_value());
+    if (!value)
+        throw ContentError(node, std::string("<") + node.name() + "> ist keine Dauer");
+    return value;
+}
+
+// The children of a Task that the model takes, found in one pass: a task has some eighty.
+struct TaskElements {
+    pugi::xml_node uid, isNull, name, outlineLevel, calendarUid, start, finish, duration, type;
+    pugi::xml_node constraintType, constraintDate;
+    std::vector<pugi::xml_node> fields;
+
+    explicit TaskElements(pugi::xml_node task)
+    {
+        static const std::pair<std::string_view, pugi::xml_node TaskElements::*> wanted[] = {
+            {"UID", &TaskElements::uid},
+            {"IsNull", &TaskElements::isNull},
+            {"Name", &TaskElements::name},
+            {"OutlineLevel", &TaskElements::outlineLevel},
+            {"CalendarUID", &TaskElements::calendarUid},
+            {"Start", &TaskElements::start},
+            {"Finish", &TaskElements::finish},
+            {"Duration", &TaskElements::duration},
+            {"Type", &TaskElements::type},
+            {"ConstraintType", &TaskElements::constraintType},
+            {"ConstraintDate", &TaskElements::constraintDate},
+        };
+        for (pugi::xml_node child = task.first_child(); child; child = child.next_sibling()) {
+            const char* childName = child.name();
+            if (std::strcmp(childName, "ExtendedAttribute") == 0) {
+                fields.push_back(child);
+                continue;
+            }
+            for (const auto& [wantedName, member] : wanted)
+                if (childName[0] == wantedName[0] && childName == wantedName && !(this->*member)) {
+                    this->*member = child;
+                    break;
+                }
+        }
+    }
+};
+
+// The timephased work of an assignment that the schedule is made of: remaining and actual work.
+std::vector<TimephasedPeriod> workPeriods(pugi::xml_node assignment)
+{
+    std::vector<TimephasedPeriod> periods;
+    for (pugi::xml_node data : assignment.children("TimephasedData")) {
+        const int type = intOr(data, "Type", 1);
+        if (type != 1 && type != 2)
+            continue;
+        const auto start = dateTime(data, "Start");
+        const auto finish = dateTime(data, "Finish");
+        if (!start || !finish)
+            continue;
+        periods.push_back({*start, *finish, durationOf(data.child("Value")).value_or(seconds{0})});
+    }
+    return periods;
+}
+
+} // namespace
+
+PlanIndex ProjectReader::read(pugi::xml_node root, MemoryProject& project)
+{
+    ProjectReader reader(root, project);
+    reader.readSettings();
+    reader.readCalendars();
+    reader.readResources();
+    reader.readAssignments();
+    reader.readFieldDefinitions();
+    reader.readTasks();
+    project.markSaved();
+    return std::move(reader.index_);
+}
+
+ProjectReader::ProjectReader(pugi::xml_node root, MemoryProject& project) : root_(root), project_(project)
+{
+    index_.root = root;
+}
+
+void ProjectReader::readSettings()
+{
+    if (const auto start = dateTime(root_, "StartDate"))
+        project_.setStartDate(*start);
+    if (const int minutes = intOr(root_, "MinutesPerDay", 0); minutes > 0)
+        project_.setMinutesPerDay(minutes);
+    project_.setText(root_.child_value("Title"));
+}
+
+void ProjectReader::readCalendars()
+{
+    calendars_ = CalendarReader::read(root_.child("Calendars"));
+    // Base calendars first: tasks and the project name them. A resource's own calendar joins
+    // only under a name no base calendar has.
+    for (const bool base : {true, false}) {
+        for (const FileCalendar& calendar : calendars_) {
+            if (calendar.isBase != base || (!base && project_.hasCalendar(calendar.name)))
+                continue;
+            project_.addCalendar(calendar.calendar);
+            index_.calendarUids.emplace(calendar.name, calendar.uid);
+        }
+    }
+    for (const FileCalendar& calendar : calendars_) {
+        calendarByUid_[calendar.uid] = &calendar.calendar;
+        if (index_.calendarUids.count(calendar.name) && index_.calendarUids.at(calendar.name) == calendar.uid)
+            calendarNames_.emplace(calendar.uid, calendar.name);
+    }
+    const int projectCalendar = intOr(root_, "CalendarUID", -1);
+    for (const FileCalendar& calendar : calendars_)
+        if (calendar.uid == projectCalendar && project_.hasCalendar(calendar.name))
+            project_.setBaseCalendar(calendar.name);
+}
+
+void ProjectReader::readResources()
+{
+    for (pugi::xml_node node : root_.child("Resources").children("Resource")) {
+        const int uid = intOr(node, "UID", kUnnamedResource);
+        resources_[uid] = {node.child_value("Name"), intOr(node, "CalendarUID", -1)};
+    }
+}
+
+void ProjectReader::readAssignments()
+{
+    for (pugi::xml_node node : root_.child("Assignments").children("Assignment")) {
+        index_.assignments[intOr(node, "TaskUID", -1)].push_back(node);
+        index_.lastAssignmentUid = std::max(index_.lastAssignmentUid, intOr(node, "UID", 0));
+    }
+}
+
+void ProjectReader::readFieldDefinitions()
+{
+    for (pugi::xml_node node : root_.child("ExtendedAttributes").children("ExtendedAttribute")) {
+        if (const auto fieldId = integerOf(node.child("FieldID"))) {
+            index_.definedFields.insert(static_cast<int>(*fieldId));
+            index_.usedFields.insert(static_cast<int>(*fieldId));
+        }
+    }
+}
+
+void ProjectReader::readTasks()
+{
+    // Rows in the order of their row number, which is how the plan shows them.
+    std::vector<std::pair<int, pugi::xml_node>> rows;
+    for (pugi::xml_node node : root_.child("Tasks").children("Task"))
+        rows.emplace_back(intOr(node, "ID", 0), node);
+    std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& row : rows)
+        readTask(row.second);
+    // Split parts last: whether a task is a summary depends on the rows after it.
+    for (Task* task : project_.tasks())
+        readSplitParts(project_.taskById(task->id()));
+}
+
+void ProjectReader::readTask(pugi::xml_node node)
+{
+    const TaskElements elements(node);
+    const int uid = intOf(elements.uid, -1);
+    index_.lastTaskUid = std::max(index_.lastTaskUid, uid);
+    // A blank row keeps its row number but holds no task.
+    if (intOf(elements.isNull, 0) != 0) {
+        index_.rowUids.insert(uid);
+        project_.addBlankRow();
+        return;
+    }
+    // The project summary task stands for the whole project; it is no row of the plan.
+    if (uid == 0) {
+        index_.rowUids.insert(uid);
+        return;
+    }
+    if (uid < 1 || project_.taskByUniqueId(uid) || index_.rowUids.count(uid))
+        throw ContentError(node, "Vorgangs-UID " + std::to_string(uid) + " fehlt oder kommt doppelt vor");
+    MemoryTask& task = project_.addTask(uid);
+    index_.tasks.emplace(uid, node);
+
+    task.setName(elements.name.child_value());
+    task.setOutlineLevel(std::max(1, intOf(elements.outlineLevel, 1)));
+    if (const auto calendar = calendarNames_.find(intOf(elements.calendarUid, -1)); calendar != calendarNames_.end())
+        task.setCalendar(calendar->second);
+    task.setResourceNames(resourceNamesOf(uid));
+
+    const DateTime start = dateTimeOf(elements.start).value_or(project_.startDate());
+    const DateTime finish = dateTimeOf(elements.finish).value_or(start);
+    task.assignSchedule(start, finish, floor<Minutes>(durationOf(elements.duration).value_or(seconds{0})));
+    const int constraint = intOf(elements.constraintType, 0);
+    if (constraint < 0 || constraint > 7)
+        throw ContentError(elements.constraintType, "unbekannte Einschränkungsart " + std::to_string(constraint));
+    task.assignConstraint(ConstraintType(constraint), dateTimeOf(elements.constraintDate).value_or(start));
+    const int type = intOf(elements.type, 0);
+    task.setType(type >= 0 && type <= 2 ? TaskType(type) : TaskType::FixedUnits);
+
+    for (pugi::xml_node field : elements.fields) {
+        if (const auto fieldId = integerOf(field.child("FieldID"))) {
+            index_.usedFields.insert(static_cast<int>(*fieldId));
+            task.setField(static_cast<int>(*fieldId), field.child_value("Value"));
+        }
+    }
+}
+
+std::string ProjectReader::resourceNamesOf(int taskUid) const
+{
+    std::string names;
+    const auto assignments = index_.assignments.find(taskUid);
+    if (assignments == index_.assignments.end())
+        return names;
+    for (pugi::xml_node assignment : assignments->second) {
+        const int resourceUid = intOr(assignment, "ResourceUID", kNoResource);
+        const auto resource = resources_.find(resourceUid);
+        if (resourceUid == kNoResource || resourceUid == kUnnamedResource || resource == resources_.end() ||
+            resource->second.name.empty())
+            continue;
+        names += (names.empty() ? "" : ";") + resource->second.name;
+    }
+    return names;
+}
+
+void ProjectReader::readSplitParts(MemoryTask& task)
+{
+    if (task.isSummary() || task.duration() <= Minutes{0})
+        return;
+    const auto assignments = index_.assignments.find(task.uniqueId());
+    if (assignments == index_.assignments.end())
+        return;
+    const WorkCalendar& taskCalendar = task.workCalendar();
+    std::vector<SplitPart> stretches;
+    for (pugi::xml_node assignment : assignments->second) {
+        if (!assignment.child("TimephasedData"))
+            continue;
+        // A resource works on its own calendar; the gaps of its work are judged there.
+        const WorkCalendar* calendar = &taskCalendar;
+        const auto resource = resources_.find(intOr(assignment, "ResourceUID", kNoResource));
+        if (resource != resources_.end() && calendarByUid_.count(resource->second.calendarUid))
+            calendar = calendarByUid_.at(resource->second.calendarUid);
+        const auto worked = TimephasedWork::workedStretches(workPeriods(assignment), *calendar);
+        const auto joined = TimephasedWork::joinStretches(worked, *calendar);
+        stretches.insert(stretches.end(), joined.begin(), joined.end());
+    }
+    std::vector<SplitPart> parts = TimephasedWork::joinStretches(std::move(stretches), taskCalendar);
+    if (parts.size() > 1)
+        task.assignSplitParts(std::move(parts));
+}
+
+} // namespace zelvant
