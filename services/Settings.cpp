@@ -164,19 +164,29 @@ bool ReadDisplayOnConnect(Registry& registry)
     return StrToBool(text);
 }
 
+// The default calendar is a path of the user's file system, not one of the wizard's texts: it is
+// stored as Unicode text directly, so a path with any characters and of any length comes back.
 std::filesystem::path DefaultCalendarPath(Registry& registry)
 {
-    // An empty path is stored as a single blank; a path of blanks only is no path.
-    const std::string text = RegGetString(registry, kHkeyCurrentUser, kProfileKey, kDefaultCalendarValue);
-    if (trimBlanks(text).empty())
+    try {
+        const auto key = registry.openKey(kHkeyCurrentUser, kProfileKey);
+        const auto value = key ? key->query(kDefaultCalendarValue) : std::nullopt;
+        if (!value || value->type != RegType::Sz || trimBlanks(value->data).empty())
+            return {};
+        return std::filesystem::path(value->data);
+    } catch (const std::exception&) {
         return {};
-    return std::filesystem::path(text);
+    }
 }
 
 bool SetDefaultCalendarPath(Registry& registry, const std::filesystem::path& file)
 {
-    std::string text = file.string();
-    return RegSetString(registry, kHkeyCurrentUser, kProfileKey, kDefaultCalendarValue, text);
+    try {
+        registry.createKey(kHkeyCurrentUser, kProfileKey)->set(kDefaultCalendarValue, RegValue::sz(file.string()));
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
 }
 
 } // namespace zelvant

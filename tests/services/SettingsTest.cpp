@@ -283,6 +283,14 @@ TEST_F(SettingsTest, DefaultCalendarIsAValueOfItsOwn)
     EXPECT_TRUE(DefaultCalendarPath(registry_).empty());
 }
 
+TEST_F(SettingsTest, DefaultCalendarKeepsAnyPathWhole)
+{
+    // Outside the code page of the wizard's texts, and longer than their 1024 bytes.
+    const std::filesystem::path path = "/home/李华/" + std::string(1100, 'k') + "/日历.ics";
+    EXPECT_TRUE(SetDefaultCalendarPath(registry_, path));
+    EXPECT_EQ(DefaultCalendarPath(registry_), path);
+}
+
 TEST_F(SettingsTest, SettingsSurviveInTheUsersFile)
 {
     char pattern[] = "/tmp/zelvant-settings-XXXXXX";
