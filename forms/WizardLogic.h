@@ -1,0 +1,159 @@
+#pragma once
+
+#include "engine/LinkKeys.h"
+#include "engine/LinkRemoval.h"
+#include "engine/Progress.h"
+#include "forms/WizardForm.h"
+#include "forms/WizardSettingsStore.h"
+#include "hostapi/CalendarApi.h"
+#include "hostapi/ProjectApi.h"
+#include "services/Messages.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace zelvant {
+
+class CalendarConnection;
+class RunReport;
+
+// What the wizard works on and talks to.
+struct WizardEnvironment {
+    ProjectApplication& host;
+    CalendarLauncher& launcher;
+    MessageSink& messages; // message boxes, answered with OK
+    WizardSettingsStore& settings;
+    const Clock& clock;    // "today" for the date pickers, and the time inside new link keys
+    std::uint64_t keySeed; // seeds the link keys of a run
+};
+
+// The option arrays of the wizard.
+enum class OptionArray { Sync, LinkType, Task, AppointmentType };
+// The four check-box lists.
+enum class WizardList { Tasks, Appointments, DeleteLinks, Sync };
+
+// What a click on cmdFinish led to.
+enum class FinishResult {
+    Stayed,   // the selection check failed; the page is unchanged
+    Finished, // the run is over and cmdFinish now reads "Fertig"
+    Close,    // the user clicked "Fertig": the window closes
+};
+
+// An appointment offered on the appointment page, with the identifier it had then.
+struct OfferedAppointment {
+    AppointmentPtr item;
+    std::string entryId;
+};
+
+// The collections the wizard keeps between its pages.
+struct WizardCollections {
+    std::vector<Task*> tasks, tasksToLink;                            // task page
+    std::vector<OfferedAppointment> appointments, appointmentsToLink; // appointment page
+    std::vector<Task*> linkedTasks;                                   // removal page
+    std::vector<LinkRow> tasksToUnlink;                               // the ticked removal rows
+    std::vector<Task*> syncTasks, tasksToSync;                        // synchronisation page
+    std::vector<std::string> categories;                              // the category box
+};
+
+// The wizard "Zelvant Assistent" without any toolkit: its pages, the page names in cmdNext's tag
+// ("Step1".."Step8", "Step9" while running, "StepX" after), button states, tab orders, option
+// arrays, lists and the run of the chosen operation. Errors of the plan or the calendar never
+// stop a page change; they leave the affected list or box empty.
+class WizardLogic : private ProgressSink {
+public:
+    // Loads the form, applies the stored options and shows the first page. `display` shows the
+    // progress of a run while it happens; `repaint` draws the whole form at once.
+    WizardLogic(WizardEnvironment environment, ProgressSink& display, std::function<void()> repaint);
+    ~WizardLogic() override;
+
+    WizardLogic(const WizardLogic&) = delete;
+    WizardLogic& operator=(const WizardLogic&) = delete;
+
+    // The controls as they are now.
+    const wizard::WizardForm& form() const { return form_; }
+    // The page name in cmdNext's tag.
+    const std::string& page() const { return form_.cmdNext.tag; }
+    // The collections behind the lists.
+    const WizardCollections& collections() const { return collections_; }
+
+    // Goes forward from the current page when its choice allows it.
+    void cmdNext();
+    // Goes back to the previous page.
+    void cmdBack();
+    // Checks the selection and runs the chosen operation; after the run, closes.
+    FinishResult cmdFinish();
+    // Leaves the wizard without saving anything.
+    void cmdCancel();
+
+    // The user clicked member `index` of an option array (an index outside the array does nothing).
+    void clickOption(OptionArray array, int index);
+    // "Alle" (true) or "Keine" (false): ticks or clears every item of the list.
+    void setAllItems(WizardList list, bool checked);
+    // The user ticked or cleared the item at position `row` (as shown) of the list.
+    void setItemChecked(WizardList list, std::size_t row, bool checked);
+
+    // The user typed or chose the resource name.
+    void setResourceText(const std::string& text);
+    // The user chose a category from the box.
+    void setCategoryIndex(int index);
+    // The user chose a busy status by its position in the box.
+    void setBusyStatusIndex(int index);
+    // The user set "Sammelvorgänge".
+    void setSummary(CheckState value);
+    // The user set "gelöschte Termine wieder neu anlegen".
+    void setCreateDeletedTasks(CheckState value);
+    // The user changed the start of the period (nothing: no valid date).
+    void setDateFrom(std::optional<DateTime> day);
+    // The user changed the end of the period.
+    void setDateTo(std::optional<DateTime> day);
+
+    // The options as the controls hold them now, the way the settings store remembers them.
+    WizardOptions currentOptions() const;
+    // True while a run has switched the host's screen refreshing off and nobody switched it on again.
+    bool hostSwitchLeftOff() const { return hostSwitchOff_; }
+
+private:
+    enum class Page { Step1 = 1, Step2, Step3, Step4, Step5, Step6, Step7, Step8 };
+
+    void showProgress(double percent, const std::string& text) override;
+
+    void loadForm();
+    void applyStoredOptions();
+    void fillResourceNames();
+
+    void changePage(Page target, const std::function<void()>& work, const std::string& focus);
+    void setButtonStates(Page target);
+    void assignTabOrder(Page target);
+    bool leavePeriodPage();
+
+    void loadCategories();
+    void fillTaskList();
+    void fillAppointmentList();
+    void fillRemovalList();
+    void fillSyncList();
+
+    bool checkSelection();
+    void showProgressPage();
+    void runOperation();
+    void runChosen(CalendarConnection& connection, RunReport& report);
+    std::vector<AppointmentPtr> appointmentsInCalendar(CalendarFolder& folder, RunReport& report) const;
+    void endRun(const RunReport* report);
+    void closeAfterRun();
+
+    wizard::OptionButton* options(OptionArray array, std::size_t& count);
+    wizard::ListView& list(WizardList which);
+    Project* activeProject();
+    DateTime today() const;
+
+    WizardEnvironment env_;
+    ProgressSink& display_;
+    std::function<void()> repaint_;
+    wizard::WizardForm form_;
+    WizardCollections collections_;
+    bool hostSwitchOff_ = false;
+};
+
+} // namespace zelvant

@@ -1,0 +1,106 @@
+#pragma once
+
+#include "engine/Progress.h"
+#include "forms/WizardLogic.h"
+
+#include <QDialog>
+#include <QHash>
+
+#include <array>
+#include <functional>
+#include <memory>
+
+class QButtonGroup;
+class QCheckBox;
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QListWidget;
+class QProgressBar;
+class QPushButton;
+class QStackedWidget;
+class QTreeWidget;
+
+namespace zelvant {
+
+// The wizard "Zelvant Assistent" in Qt Widgets: a dialog of 740 x 512 pixels with the header
+// picture, the eight pages in a stacked widget and the button row. It draws WizardLogic's state
+// and hands every user action to it; widgets carry the control names as object names.
+class WizardWindow : public QDialog, private ProgressSink {
+    Q_OBJECT
+
+public:
+    // `openInfo` is called when the info button is clicked (the info dialog is someone else's).
+    WizardWindow(WizardEnvironment environment, std::function<void()> openInfo, QWidget* parent = nullptr);
+    ~WizardWindow() override;
+
+    // The logic behind the window.
+    const WizardLogic& logic() const { return *logic_; }
+
+    // Leaves without saving anything (also Esc and the window's close button).
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void showProgress(double percent, const std::string& text) override;
+
+    void buildHeader();
+    void buildButtons();
+    void buildProgress();
+    QWidget* buildPage1();
+    QWidget* buildPage2();
+    QWidget* buildPage3();
+    QWidget* buildPage4();
+    QWidget* buildPage5();
+    QWidget* buildPage6();
+    QWidget* buildPage7();
+    QWidget* buildPage8();
+    QWidget* listPage(int page, QTreeWidget*& list, WizardList which, const char* allName,
+                      const char* noneName, std::initializer_list<const char*> texts, QWidget* extra);
+    QButtonGroup* optionGroup(OptionArray array, const char* name, int count);
+    QLabel* label(const char* name);
+    QLabel* title(const char* name);
+    void remember(QWidget* widget, const char* name);
+
+    void render();
+    void renderButtons();
+    void renderOptions();
+    void renderInputs();
+    void renderLists();
+    void renderList(QTreeWidget* view, const wizard::ListView& list, unsigned& revision);
+    void renderProgress();
+    void applyTabOrderAndFocus();
+
+    void next();
+    void back();
+    void finish();
+
+    std::unique_ptr<WizardLogic> logic_;
+    std::function<void()> openInfo_;
+    QHash<QString, QWidget*> controls_; // by control name, for tab order and focus
+
+    QStackedWidget* pages_;
+    QPushButton *cmdInfo_, *cmdCancel_, *cmdBack_, *cmdNext_, *cmdFinish_;
+    std::array<QButtonGroup*, 4> groups_{};
+    QComboBox *cboResource_, *cboBusyStatus_, *cboKategorie_;
+    QCheckBox *chkSummary_, *chkAllDayEvent_, *chkDetailed_, *chkCreateDeletedTasks_;
+    QDateEdit *dtpFrom_, *dtpTo_;
+    QTreeWidget *lvwTasks_, *lvwAppointments_, *lvwDeleteLinks_, *lvwSync_;
+    std::array<unsigned, 4> listRevisions_{};
+    QProgressBar* barProgress_;
+    QLabel* lblProgress_;
+    QLabel* lblReport_;
+    QListWidget* lstReport_;
+    bool rendering_ = false;
+};
+
+// Shows the wizard modally over the plan and the calendar and returns when it has closed:
+// 1 after "Fertig", 0 when it was cancelled. Message boxes are the window's own unless `messages`
+// is given. A run whose "Fertig" was never clicked leaves the host's screen off; it is switched
+// on here. Creates the application object when there is none yet.
+int runWizard(ProjectApplication& host, CalendarLauncher& launcher, WizardSettingsStore& settings,
+              std::function<void()> openInfo = {}, MessageSink* messages = nullptr);
+
+} // namespace zelvant
