@@ -142,7 +142,7 @@ bool RegSetString(Registry& registry, RegistryRoot root, const std::string& subK
         return false;
     }
     if (value.empty())
-        value = " ";
+        value.assign(1, ' '); // not `= " "`: GCC 12 warns falsely (-Wrestrict) about that at -O2
     try {
         // What the registry keeps is what the code page could hold of the text.
         key->set(valueName, RegValue::sz(utf8FromAnsi(ansiFromUtf8(value))));
