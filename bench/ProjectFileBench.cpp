@@ -40,16 +40,38 @@ void element(std::string& out, const char* name, const std::string& value)
 // The many plain values a plan writes for every task, none of which the run touches.
 void bookkeeping(std::string& out)
 {
-    static const char* const kZeroes[] = {
-        "ResumeValid", "EffortDriven", "Recurring", "OverAllocated", "Estimated", "Critical", "IsSubproject",
-        "IsSubprojectReadOnly", "ExternalTask", "StartVariance", "FinishVariance", "FreeSlack", "TotalSlack",
-        "FixedCost", "PercentComplete", "PercentWorkComplete", "Cost", "OvertimeCost", "ActualCost",
-        "ActualOvertimeCost", "RemainingCost", "RemainingOvertimeCost", "LevelingDelay", "HideBar", "Rollup",
-        "PhysicalPercentComplete", "EarnedValueMethod", "IgnoreResourceCalendar"};
+    static const char* const kZeroes[] = {"ResumeValid",
+                                          "EffortDriven",
+                                          "Recurring",
+                                          "OverAllocated",
+                                          "Estimated",
+                                          "Critical",
+                                          "IsSubproject",
+                                          "IsSubprojectReadOnly",
+                                          "ExternalTask",
+                                          "StartVariance",
+                                          "FinishVariance",
+                                          "FreeSlack",
+                                          "TotalSlack",
+                                          "FixedCost",
+                                          "PercentComplete",
+                                          "PercentWorkComplete",
+                                          "Cost",
+                                          "OvertimeCost",
+                                          "ActualCost",
+                                          "ActualOvertimeCost",
+                                          "RemainingCost",
+                                          "RemainingOvertimeCost",
+                                          "LevelingDelay",
+                                          "HideBar",
+                                          "Rollup",
+                                          "PhysicalPercentComplete",
+                                          "EarnedValueMethod",
+                                          "IgnoreResourceCalendar"};
     for (const char* name : kZeroes)
         element(out, name, "0");
-    for (const char* name : {"OvertimeWork", "ActualDuration", "ActualWork", "ActualOvertimeWork", "RegularWork",
-                             "RemainingWork", "RemainingOvertimeWork"})
+    for (const char* name : {"OvertimeWork", "ActualDuration", "ActualWork", "ActualOvertimeWork",
+                             "RegularWork", "RemainingWork", "RemainingOvertimeWork"})
         element(out, name, "PT0H0M0S");
     for (const char* name : {"WorkVariance", "ACWP", "CV", "BCWS", "BCWP"})
         element(out, name, "0.00");
@@ -63,8 +85,9 @@ struct Row {
 
 std::string standardCalendar()
 {
-    std::string out = "<Calendars><Calendar><UID>1</UID><Name>Standard</Name><IsBaseCalendar>1</IsBaseCalendar>"
-                      "<BaseCalendarUID>-1</BaseCalendarUID><WeekDays>";
+    std::string out =
+        "<Calendars><Calendar><UID>1</UID><Name>Standard</Name><IsBaseCalendar>1</IsBaseCalendar>"
+        "<BaseCalendarUID>-1</BaseCalendarUID><WeekDays>";
     for (int day = 1; day <= 7; ++day) {
         out += "<WeekDay><DayType>" + std::to_string(day) + "</DayType>";
         out += day == 1 || day == 7 ? "<DayWorking>0</DayWorking>"
@@ -83,11 +106,13 @@ std::vector<Row> planRows(const WorkCalendar& calendar)
     for (int i = 0; i < kTasks; ++i) {
         Row row{i + 1, i % kSummaryEvery == 0 ? 1 : 2, {}};
         if (row.level == 2) {
-            const DateTime start = calendar.nextWorkingMoment(makeDateTime(2024, 1, 1, 8) + std::chrono::days{i % 360});
+            const DateTime start =
+                calendar.nextWorkingMoment(makeDateTime(2024, 1, 1, 8) + std::chrono::days{i % 360});
             const DateTime firstEnd = calendar.addWorkingTime(start, Minutes{2 * 480});
             row.parts.push_back({start, firstEnd});
             if (i % kSplitEvery == 2) {
-                const DateTime resume = calendar.nextWorkingMoment(calendar.addWorkingTime(firstEnd, Minutes{2 * 480}));
+                const DateTime resume =
+                    calendar.nextWorkingMoment(calendar.addWorkingTime(firstEnd, Minutes{2 * 480}));
                 row.parts.push_back({resume, calendar.addWorkingTime(resume, Minutes{2 * 480})});
             }
         }
@@ -172,12 +197,13 @@ std::string generatePlan()
 {
     const WorkCalendar calendar = WorkCalendar::standard();
     const std::vector<Row> rows = planRows(calendar);
-    std::string out = "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-                      "<Project xmlns=\"http://schemas.microsoft.com/project\"><SaveVersion>14</SaveVersion>"
-                      "<Name>bench.xml</Name><StartDate>2024-01-01T08:00:00</StartDate><CalendarUID>1</CalendarUID>"
-                      "<MinutesPerDay>480</MinutesPerDay><ExtendedAttributes><ExtendedAttribute>"
-                      "<FieldID>188744015</FieldID><FieldName>Text29</FieldName></ExtendedAttribute>"
-                      "</ExtendedAttributes>";
+    std::string out =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+        "<Project xmlns=\"http://schemas.microsoft.com/project\"><SaveVersion>14</SaveVersion>"
+        "<Name>bench.xml</Name><StartDate>2024-01-01T08:00:00</StartDate><CalendarUID>1</CalendarUID>"
+        "<MinutesPerDay>480</MinutesPerDay><ExtendedAttributes><ExtendedAttribute>"
+        "<FieldID>188744015</FieldID><FieldName>Text29</FieldName></ExtendedAttribute>"
+        "</ExtendedAttributes>";
     out += standardCalendar();
     out += "<Tasks>";
     for (const Row& row : rows)
@@ -195,7 +221,8 @@ double bestOf(int runs, const std::function<void()>& work)
     for (int i = 0; i < runs; ++i) {
         const auto begin = std::chrono::steady_clock::now();
         work();
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
+        best =
+            std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
     }
     return best;
 }
@@ -231,11 +258,11 @@ int main()
         document.save_file(floor.c_str());
     });
 
-    struct rusage usage{};
+    struct rusage usage {};
     ::getrusage(RUSAGE_SELF, &usage);
     const double peakMb = double(usage.ru_maxrss) / 1024.0;
-    std::printf("plan tasks=%d ours=%.3f floor=%.3f ratio=%.2f peak_mb=%.1f\n", kTasks, oursSeconds, floorSeconds,
-                oursSeconds / floorSeconds, peakMb);
+    std::printf("plan tasks=%d ours=%.3f floor=%.3f ratio=%.2f peak_mb=%.1f\n", kTasks, oursSeconds,
+                floorSeconds, oursSeconds / floorSeconds, peakMb);
     std::fprintf(stderr, "plan file %.1f MB, peak %.1fx the file\n", fileMb, peakMb / fileMb);
     if (!std::getenv("ZELVANT_BENCH_KEEP")) {
         std::error_code ignored;

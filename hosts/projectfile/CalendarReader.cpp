@@ -51,10 +51,14 @@ bool matchesItem(local_days day, int item)
 {
     const unsigned weekdayNumber = weekday{day}.c_encoding();
     switch (item) {
-    case 0: return true;
-    case 1: return weekdayNumber >= 1 && weekdayNumber <= 5;
-    case 2: return weekdayNumber == 0 || weekdayNumber == 6;
-    default: return int(weekdayNumber) == item - 3;
+    case 0:
+        return true;
+    case 1:
+        return weekdayNumber >= 1 && weekdayNumber <= 5;
+    case 2:
+        return weekdayNumber == 0 || weekdayNumber == 6;
+    default:
+        return int(weekdayNumber) == item - 3;
     }
 }
 
@@ -157,8 +161,8 @@ CalendarReader::Stated CalendarReader::readStated(pugi::xml_node calendar)
     stated.name = calendar.child_value("Name");
     stated.baseUid = intValue(calendar, "BaseCalendarUID", -1);
     // Newer files write BaseCalendarUID 0 for a base calendar, older ones -1: trust IsBaseCalendar.
-    stated.isBase = calendar.child("IsBaseCalendar") ? intValue(calendar, "IsBaseCalendar", 1) != 0
-                                                    : stated.baseUid < 0;
+    stated.isBase =
+        calendar.child("IsBaseCalendar") ? intValue(calendar, "IsBaseCalendar", 1) != 0 : stated.baseUid < 0;
     for (pugi::xml_node day : calendar.child("WeekDays").children("WeekDay")) {
         const int dayType = intValue(day, "DayType", -1);
         if (dayType == 0)

@@ -36,11 +36,11 @@ bool expect(std::string_view text, std::size_t& pos, char c)
 
 std::string_view trimmed(std::string_view text)
 {
-    while (!text.empty() && (text.front() == ' ' || text.front() == '\t' || text.front() == '\n' ||
-                             text.front() == '\r'))
+    while (!text.empty() &&
+           (text.front() == ' ' || text.front() == '\t' || text.front() == '\n' || text.front() == '\r'))
         text.remove_prefix(1);
-    while (!text.empty() && (text.back() == ' ' || text.back() == '\t' || text.back() == '\n' ||
-                             text.back() == '\r'))
+    while (!text.empty() &&
+           (text.back() == ' ' || text.back() == '\t' || text.back() == '\n' || text.back() == '\r'))
         text.remove_suffix(1);
     return text;
 }
@@ -78,13 +78,17 @@ std::optional<DateTime> parseDateTime(std::string_view text)
     }
     if (pos != text.size() || *hour > 24 || *minute > 59 || second > 59)
         return std::nullopt;
-    const year_month_day date{std::chrono::year(int(*year)), std::chrono::month(*month), std::chrono::day(*day)};
+    const year_month_day date{std::chrono::year(int(*year)), std::chrono::month(*month),
+                              std::chrono::day(*day)};
     if (!date.ok())
         return std::nullopt;
     return local_days(date) + hours(*hour) + minutes(*minute) + seconds(second);
 }
 
-std::string formatDateTime(DateTime t) { return formatIso(t); }
+std::string formatDateTime(DateTime t)
+{
+    return formatIso(t);
+}
 
 std::optional<seconds> parseDuration(std::string_view text)
 {

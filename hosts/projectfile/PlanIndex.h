@@ -1,5 +1,7 @@
 #pragma once
 
+#include "hosts/project/WorkCalendar.h"
+
 #include <pugixml.hpp>
 
 #include <map>
@@ -26,8 +28,11 @@ struct PlanIndex {
     std::set<int> definedFields;
     // Field identifiers the file uses, by definition or by a task's value.
     std::set<int> usedFields;
-    // The highest task and assignment UIDs in the file, so new ones get the next free number.
+    // The calendars resources work on, by resource UID, for the timephased work of their assignments.
+    std::map<int, WorkCalendar> resourceCalendars;
+    // The highest task UID, row ID and assignment UID in the file, so new ones get the next free number.
     int lastTaskUid = 0;
+    int lastTaskId = 0;
     int lastAssignmentUid = 0;
 };
 

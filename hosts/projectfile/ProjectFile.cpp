@@ -44,18 +44,30 @@ int lineAt(const std::string& content, std::ptrdiff_t offset)
 std::string parseProblem(pugi::xml_parse_status status)
 {
     switch (status) {
-    case pugi::status_no_document_element: return "Die Datei enthält kein XML-Element.";
-    case pugi::status_unrecognized_tag: return "Unbekanntes oder unvollständiges Tag.";
-    case pugi::status_bad_pi: return "Fehlerhafte Verarbeitungsanweisung oder XML-Deklaration.";
-    case pugi::status_bad_comment: return "Fehlerhafter Kommentar.";
-    case pugi::status_bad_cdata: return "Fehlerhafter CDATA-Abschnitt.";
-    case pugi::status_bad_doctype: return "Fehlerhafte Dokumenttyp-Deklaration.";
-    case pugi::status_bad_pcdata: return "Fehlerhafter Text.";
-    case pugi::status_bad_start_element: return "Fehlerhaftes Start-Tag.";
-    case pugi::status_bad_attribute: return "Fehlerhaftes Attribut.";
-    case pugi::status_bad_end_element: return "Fehlerhaftes End-Tag.";
-    case pugi::status_end_element_mismatch: return "End-Tag passt nicht zum offenen Element.";
-    default: return "Die Datei kann nicht als XML gelesen werden.";
+    case pugi::status_no_document_element:
+        return "Die Datei enthält kein XML-Element.";
+    case pugi::status_unrecognized_tag:
+        return "Unbekanntes oder unvollständiges Tag.";
+    case pugi::status_bad_pi:
+        return "Fehlerhafte Verarbeitungsanweisung oder XML-Deklaration.";
+    case pugi::status_bad_comment:
+        return "Fehlerhafter Kommentar.";
+    case pugi::status_bad_cdata:
+        return "Fehlerhafter CDATA-Abschnitt.";
+    case pugi::status_bad_doctype:
+        return "Fehlerhafte Dokumenttyp-Deklaration.";
+    case pugi::status_bad_pcdata:
+        return "Fehlerhafter Text.";
+    case pugi::status_bad_start_element:
+        return "Fehlerhaftes Start-Tag.";
+    case pugi::status_bad_attribute:
+        return "Fehlerhaftes Attribut.";
+    case pugi::status_bad_end_element:
+        return "Fehlerhaftes End-Tag.";
+    case pugi::status_end_element_mismatch:
+        return "End-Tag passt nicht zum offenen Element.";
+    default:
+        return "Die Datei kann nicht als XML gelesen werden.";
     }
 }
 
@@ -108,9 +120,10 @@ std::unique_ptr<ProjectFile> ProjectFile::load(const fs::path& path)
     const pugi::xml_node root = document->tree.document_element();
     if (std::strcmp(root.name(), "Project") != 0 ||
         std::strcmp(root.attribute("xmlns").value(), kProjectNamespace) != 0)
-        throw ProjectFileError(path, lineAt(content, root.offset_debug()),
-                               std::string("Das ist keine Projektdatei: erwartet wird das Element <Project> im ") +
-                                   "Namensraum " + kProjectNamespace + ", gefunden <" + root.name() + ">.");
+        throw ProjectFileError(
+            path, lineAt(content, root.offset_debug()),
+            std::string("Das ist keine Projektdatei: erwartet wird das Element <Project> im ") +
+                "Namensraum " + kProjectNamespace + ", gefunden <" + root.name() + ">.");
 
     auto project = std::make_unique<MemoryProject>(path.filename().string(), DateTime{});
     try {
@@ -123,7 +136,8 @@ std::unique_ptr<ProjectFile> ProjectFile::load(const fs::path& path)
 
     document->fieldIds = TextFields::ids();
     for (const int fieldId : document->index.usedFields)
-        if (std::find(document->fieldIds.begin(), document->fieldIds.end(), fieldId) == document->fieldIds.end())
+        if (std::find(document->fieldIds.begin(), document->fieldIds.end(), fieldId) ==
+            document->fieldIds.end())
             document->fieldIds.push_back(fieldId);
     // Right after loading, only the fields the file uses can hold a value.
     const std::vector<int> fileFields(document->index.usedFields.begin(), document->index.usedFields.end());
@@ -144,24 +158,36 @@ void ProjectFile::refuseSavingWithoutFile(MemoryProjectApplication& application)
     });
 }
 
-MemoryProjectApplication& ProjectFile::application() { return document_->application; }
+MemoryProjectApplication& ProjectFile::application()
+{
+    return document_->application;
+}
 
-MemoryProject& ProjectFile::project() { return *document_->application.project(); }
+MemoryProject& ProjectFile::project()
+{
+    MemoryProject* project = document_->application.project();
+    if (!project)
+        throw HostError("Der Projektplan " + document_->path.string() + " ist nicht mehr geöffnet.");
+    return *project;
+}
 
-const fs::path& ProjectFile::path() const { return document_->path; }
+const fs::path& ProjectFile::path() const
+{
+    return document_->path;
+}
 
 void ProjectFile::save()
 {
     Document& document = *document_;
     MemoryProject& project = this->project();
-    ProjectWriter writer(document.index, document.fieldIds);
+    ProjectWriter writer(project, document.index, document.fieldIds);
     std::unordered_map<int, TaskState> written;
     written.reserve(document.written.size());
     for (Task* task : project.tasks()) {
         const auto before = document.written.find(task->uniqueId());
-        written.emplace(task->uniqueId(), writer.writeTask(project.taskById(task->id()),
-                                                           before == document.written.end() ? nullptr
-                                                                                            : &before->second));
+        written.emplace(task->uniqueId(),
+                        writer.writeTask(project.taskById(task->id()),
+                                         before == document.written.end() ? nullptr : &before->second));
     }
     const std::string text = project.text();
     if (text != document.writtenText)
@@ -170,7 +196,8 @@ void ProjectFile::save()
     // The content goes out as UTF-8, so a declaration must not claim another encoding.
     pugi::xml_node declaration = document.tree.first_child();
     pugi::xml_attribute encoding = declaration.attribute("encoding");
-    if (declaration.type() == pugi::node_declaration && encoding && strcasecmp(encoding.value(), "UTF-8") != 0)
+    if (declaration.type() == pugi::node_declaration && encoding &&
+        strcasecmp(encoding.value(), "UTF-8") != 0)
         encoding.set_value("UTF-8");
     StringWriter out;
     out.content.reserve(document.size + document.size / 8);

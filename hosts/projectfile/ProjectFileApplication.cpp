@@ -9,16 +9,25 @@ std::unique_ptr<ProjectFileApplication> ProjectFileApplication::open(const std::
 
 ProjectFileApplication::ProjectFileApplication(std::unique_ptr<ProjectFile> file) : file_(std::move(file)) {}
 
-Project& ProjectFileApplication::activeProject() { return file_->application().activeProject(); }
+Project& ProjectFileApplication::activeProject()
+{
+    return file_->application().activeProject();
+}
 
 std::vector<Task*> ProjectFileApplication::activeSelectionTasks()
 {
     return file_->application().activeSelectionTasks();
 }
 
-void ProjectFileApplication::setHostSwitch(bool on) { file_->application().setHostSwitch(on); }
+void ProjectFileApplication::setHostSwitch(bool on)
+{
+    file_->application().setHostSwitch(on);
+}
 
-void ProjectFileApplication::fileSave() { file_->application().fileSave(); }
+void ProjectFileApplication::fileSave()
+{
+    file_->application().fileSave();
+}
 
 Minutes ProjectFileApplication::dateDifference(DateTime start, DateTime finish, const std::string& calendar)
 {

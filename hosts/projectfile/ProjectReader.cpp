@@ -35,7 +35,10 @@ int intOf(pugi::xml_node node, int fallback)
     return value ? static_cast<int>(*value) : fallback;
 }
 
-int intOr(pugi::xml_node parent, const char* name, int fallback) { return intOf(parent.child(name), fallback); }
+int intOr(pugi::xml_node parent, const char* name, int fallback)
+{
+    return intOf(parent.child(name), fallback);
+}
 
 std::optional<DateTime> dateTimeOf(pugi::xml_node node)
 {
@@ -47,7 +50,10 @@ std::optional<DateTime> dateTimeOf(pugi::xml_node node)
     return value;
 }
 
-std::optional<DateTime> dateTime(pugi::xml_node parent, const char* name) { return dateTimeOf(parent.child(name)); }
+std::optional<DateTime> dateTime(pugi::xml_node parent, const char* name)
+{
+    return dateTimeOf(parent.child(name));
+}
 
 std::optional<seconds> durationOf(pugi::xml_node node)
 {
@@ -82,7 +88,7 @@ struct TaskElements {
         };
         for (pugi::xml_node child = task.first_child(); child; child = child.next_sibling()) {
             const char* childName = child.name();
-            if (std::strcmp(childName, "ExtendedAttribute") == 0) {
+            if (childName[0] == 'E' && std::strcmp(childName, "ExtendedAttribute") == 0) {
                 fields.push_back(child);
                 continue;
             }
@@ -169,7 +175,10 @@ void ProjectReader::readResources()
 {
     for (pugi::xml_node node : root_.child("Resources").children("Resource")) {
         const int uid = intOr(node, "UID", kUnnamedResource);
-        resources_[uid] = {node.child_value("Name"), intOr(node, "CalendarUID", -1)};
+        const int calendarUid = intOr(node, "CalendarUID", -1);
+        resourceNames_[uid] = node.child_value("Name");
+        if (const auto calendar = calendarByUid_.find(calendarUid); calendar != calendarByUid_.end())
+            index_.resourceCalendars.emplace(uid, *calendar->second);
     }
 }
 
@@ -197,9 +206,12 @@ void ProjectReader::readTasks()
     std::vector<std::pair<int, pugi::xml_node>> rows;
     for (pugi::xml_node node : root_.child("Tasks").children("Task"))
         rows.emplace_back(intOr(node, "ID", 0), node);
-    std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
-    for (const auto& row : rows)
+    std::stable_sort(rows.begin(), rows.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (const auto& row : rows) {
+        index_.lastTaskId = std::max(index_.lastTaskId, row.first);
         readTask(row.second);
+    }
     // Split parts last: whether a task is a summary depends on the rows after it.
     for (Task* task : project_.tasks())
         readSplitParts(project_.taskById(task->id()));
@@ -228,7 +240,8 @@ void ProjectReader::readTask(pugi::xml_node node)
 
     task.setName(elements.name.child_value());
     task.setOutlineLevel(std::max(1, intOf(elements.outlineLevel, 1)));
-    if (const auto calendar = calendarNames_.find(intOf(elements.calendarUid, -1)); calendar != calendarNames_.end())
+    if (const auto calendar = calendarNames_.find(intOf(elements.calendarUid, -1));
+        calendar != calendarNames_.end())
         task.setCalendar(calendar->second);
     task.setResourceNames(resourceNamesOf(uid));
 
@@ -237,7 +250,8 @@ void ProjectReader::readTask(pugi::xml_node node)
     task.assignSchedule(start, finish, floor<Minutes>(durationOf(elements.duration).value_or(seconds{0})));
     const int constraint = intOf(elements.constraintType, 0);
     if (constraint < 0 || constraint > 7)
-        throw ContentError(elements.constraintType, "unbekannte Einschränkungsart " + std::to_string(constraint));
+        throw ContentError(elements.constraintType,
+                           "unbekannte Einschränkungsart " + std::to_string(constraint));
     task.assignConstraint(ConstraintType(constraint), dateTimeOf(elements.constraintDate).value_or(start));
     const int type = intOf(elements.type, 0);
     task.setType(type >= 0 && type <= 2 ? TaskType(type) : TaskType::FixedUnits);
@@ -258,11 +272,11 @@ std::string ProjectReader::resourceNamesOf(int taskUid) const
         return names;
     for (pugi::xml_node assignment : assignments->second) {
         const int resourceUid = intOr(assignment, "ResourceUID", kNoResource);
-        const auto resource = resources_.find(resourceUid);
-        if (resourceUid == kNoResource || resourceUid == kUnnamedResource || resource == resources_.end() ||
-            resource->second.name.empty())
+        const auto resource = resourceNames_.find(resourceUid);
+        if (resourceUid == kNoResource || resourceUid == kUnnamedResource ||
+            resource == resourceNames_.end() || resource->second.empty())
             continue;
-        names += (names.empty() ? "" : ";") + resource->second.name;
+        names += (names.empty() ? "" : ";") + resource->second;
     }
     return names;
 }
@@ -280,10 +294,10 @@ void ProjectReader::readSplitParts(MemoryTask& task)
         if (!assignment.child("TimephasedData"))
             continue;
         // A resource works on its own calendar; the gaps of its work are judged there.
-        const WorkCalendar* calendar = &taskCalendar;
-        const auto resource = resources_.find(intOr(assignment, "ResourceUID", kNoResource));
-        if (resource != resources_.end() && calendarByUid_.count(resource->second.calendarUid))
-            calendar = calendarByUid_.at(resource->second.calendarUid);
+        const auto resourceCalendar =
+            index_.resourceCalendars.find(intOr(assignment, "ResourceUID", kNoResource));
+        const WorkCalendar* calendar =
+            resourceCalendar == index_.resourceCalendars.end() ? &taskCalendar : &resourceCalendar->second;
         const auto worked = TimephasedWork::workedStretches(workPeriods(assignment), *calendar);
         const auto joined = TimephasedWork::joinStretches(worked, *calendar);
         stretches.insert(stretches.end(), joined.begin(), joined.end());

@@ -24,11 +24,6 @@ public:
     static PlanIndex read(pugi::xml_node root, MemoryProject& project);
 
 private:
-    struct Resource {
-        std::string name;
-        int calendarUid = -1;
-    };
-
     ProjectReader(pugi::xml_node root, MemoryProject& project);
 
     void readSettings();
@@ -47,7 +42,7 @@ private:
     std::vector<FileCalendar> calendars_;
     std::map<int, const WorkCalendar*> calendarByUid_;
     std::map<int, std::string> calendarNames_; // UID -> name, for calendars the model holds under it
-    std::map<int, Resource> resources_;
+    std::map<int, std::string> resourceNames_; // by resource UID
 };
 
 } // namespace zelvant

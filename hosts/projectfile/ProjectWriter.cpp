@@ -20,9 +20,15 @@ constexpr const char* kContouredWork = "8";
 // Duration format of a new task: days, as the plan shows a task it creates.
 constexpr const char* kDurationInDays = "7";
 
-std::string number(long long value) { return std::to_string(value); }
+std::string number(long long value)
+{
+    return std::to_string(value);
+}
 
-std::string_view text(pugi::xml_node parent, const char* name) { return parent.child_value(name); }
+std::string_view text(pugi::xml_node parent, const char* name)
+{
+    return parent.child_value(name);
+}
 
 bool isZeroDuration(std::string_view value)
 {
@@ -42,17 +48,26 @@ void setAssignment(pugi::xml_node node, const char* name, std::string_view value
 
 pugi::xml_node fieldValueNode(pugi::xml_node task, int fieldId)
 {
-    const std::string id = number(fieldId);
     for (pugi::xml_node field : task.children("ExtendedAttribute"))
-        if (std::string_view(field.child_value("FieldID")) == id)
+        if (mspdi::parseInteger(field.child_value("FieldID")) == fieldId)
             return field;
     return {};
 }
 
+// The position of a top-level task among the top-level rows, as the plan numbers its outline.
+std::string outlineNumber(MemoryProject& project, const MemoryTask& task)
+{
+    int number = 0;
+    for (Task* row : project.tasks())
+        if (project.taskById(row->id()).outlineLevel() == 1 && row->id() <= task.id())
+            ++number;
+    return std::to_string(number);
+}
+
 } // namespace
 
-ProjectWriter::ProjectWriter(PlanIndex& index, const std::vector<int>& fieldIds)
-    : index_(index), fieldIds_(fieldIds)
+ProjectWriter::ProjectWriter(MemoryProject& project, PlanIndex& index, const std::vector<int>& fieldIds)
+    : project_(project), index_(index), fieldIds_(fieldIds)
 {
 }
 
@@ -67,7 +82,8 @@ TaskState ProjectWriter::writeTask(MemoryTask& task, const TaskState* before)
         setTask(node, "Name", now.name);
     if (!before || !now.sameSchedule(*before))
         writeSchedule(node, now, before);
-    if (!before || now.constraintType != before->constraintType || now.constraintDate != before->constraintDate)
+    if (!before || now.constraintType != before->constraintType ||
+        now.constraintDate != before->constraintDate)
         writeConstraint(node, now);
     if (!before || now.type != before->type)
         setTask(node, "Type", number(int(now.type)));
@@ -90,17 +106,23 @@ pugi::xml_node ProjectWriter::taskNode(const MemoryTask& task)
     // has no row with it (a blank row may hold it), else under the next free one.
     const int uid = index_.rowUids.count(task.uniqueId()) ? index_.lastTaskUid + 1 : task.uniqueId();
     index_.lastTaskUid = std::max(index_.lastTaskUid, uid);
+    index_.lastTaskId = std::max(index_.lastTaskId + 1, task.id());
     pugi::xml_node tasks = XmlEdit::child(index_.root, "Tasks", ElementOrder::project());
     pugi::xml_node node = tasks.append_child("Task");
     XmlEdit::appendText(node, "UID", number(uid));
-    XmlEdit::appendText(node, "ID", number(task.id()));
+    XmlEdit::appendText(node, "ID", number(index_.lastTaskId));
     XmlEdit::appendText(node, "IsNull", "0");
+    if (task.outlineLevel() == 1) {
+        const std::string outline = outlineNumber(project_, task);
+        XmlEdit::appendText(node, "WBS", outline);
+        XmlEdit::appendText(node, "OutlineNumber", outline);
+    }
     XmlEdit::appendText(node, "OutlineLevel", number(task.outlineLevel()));
     XmlEdit::appendText(node, "DurationFormat", kDurationInDays);
     XmlEdit::appendText(node, "Summary", "0");
     const auto calendar = index_.calendarUids.find(task.calendarName());
-    XmlEdit::appendText(node, "CalendarUID", calendar == index_.calendarUids.end() ? "-1"
-                                                                                    : number(calendar->second));
+    XmlEdit::appendText(node, "CalendarUID",
+                        calendar == index_.calendarUids.end() ? "-1" : number(calendar->second));
     index_.tasks.emplace(task.uniqueId(), node);
     return node;
 }
@@ -220,7 +242,8 @@ pugi::xml_node ProjectWriter::addAssignment(const MemoryTask& task)
     return node;
 }
 
-void ProjectWriter::writeTimephasedWork(pugi::xml_node assignment, const MemoryTask& task, const TaskState& now)
+void ProjectWriter::writeTimephasedWork(pugi::xml_node assignment, const MemoryTask& task,
+                                        const TaskState& now)
 {
     // The remaining work is rewritten whole; actual work already done stays as it was.
     for (pugi::xml_node data = assignment.child("TimephasedData"); data;) {
@@ -231,8 +254,14 @@ void ProjectWriter::writeTimephasedWork(pugi::xml_node assignment, const MemoryT
     }
     const auto units = mspdi::parseNumber(assignment.child_value("Units"));
     const double pace = units && *units > 0 ? *units : 1.0;
+    // A resource works within the task's parts on its own calendar.
+    const auto resource = mspdi::parseInteger(assignment.child_value("ResourceUID"));
+    const auto resourceCalendar =
+        resource ? index_.resourceCalendars.find(int(*resource)) : index_.resourceCalendars.end();
+    const WorkCalendar& calendar =
+        resourceCalendar == index_.resourceCalendars.end() ? task.workCalendar() : resourceCalendar->second;
     const std::string uid = assignment.child_value("UID");
-    for (const TimephasedPeriod& period : TimephasedWork::periodsFor(now.parts, task.workCalendar(), pace)) {
+    for (const TimephasedPeriod& period : TimephasedWork::periodsFor(now.parts, calendar, pace)) {
         pugi::xml_node data = assignment.append_child("TimephasedData");
         XmlEdit::appendText(data, "Type", "1");
         XmlEdit::appendText(data, "UID", uid);

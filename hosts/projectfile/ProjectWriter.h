@@ -17,8 +17,8 @@ namespace zelvant {
 
 class ProjectWriter {
 public:
-    // A writer into the file behind `index`, comparing the custom fields in `fieldIds`.
-    ProjectWriter(PlanIndex& index, const std::vector<int>& fieldIds);
+    // A writer of `project` into the file behind `index`, comparing the custom fields in `fieldIds`.
+    ProjectWriter(MemoryProject& project, PlanIndex& index, const std::vector<int>& fieldIds);
 
     // Writes the values of `task` that differ from `before` (its state when last read or written;
     // nullptr for a task new to the file) and returns the task's state now.
@@ -37,6 +37,7 @@ private:
     pugi::xml_node addAssignment(const MemoryTask& task);
     void writeTimephasedWork(pugi::xml_node assignment, const MemoryTask& task, const TaskState& now);
 
+    MemoryProject& project_;
     PlanIndex& index_;
     const std::vector<int>& fieldIds_;
 };

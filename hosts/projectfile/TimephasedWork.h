@@ -28,7 +28,8 @@ public:
                                                   const WorkCalendar& calendar);
 
     // Joins stretches separated by non-working time only; what remains apart are the split parts.
-    static std::vector<SplitPart> joinStretches(std::vector<SplitPart> stretches, const WorkCalendar& calendar);
+    static std::vector<SplitPart> joinStretches(std::vector<SplitPart> stretches,
+                                                const WorkCalendar& calendar);
 
     // Periods the plan reads back as these parts: one per working day of each part with its work
     // (times `units`), and a zero-work period for each working day in a gap between parts.

@@ -17,6 +17,7 @@ int ElementOrder::rank(std::string_view name) const
 
 const ElementOrder& ElementOrder::task()
 {
+    // clang-format off
     static const ElementOrder order{
         "UID", "GUID", "ID", "Name", "Active", "Manual", "Type", "IsNull", "CreateDate", "Contact", "WBS",
         "WBSLevel", "OutlineNumber", "OutlineLevel", "Priority", "StartText", "FinishText", "DurationText",
@@ -36,11 +37,13 @@ const ElementOrder& ElementOrder::task()
         "PhysicalPercentComplete", "EarnedValueMethod", "PredecessorLink", "ActualWorkProtected",
         "ActualOvertimeWorkProtected", "IsPublished", "StatusManager", "CommitmentStart", "CommitmentFinish",
         "CommitmentType", "ExtendedAttribute", "Baseline", "OutlineCode", "TimephasedData"};
+    // clang-format on
     return order;
 }
 
 const ElementOrder& ElementOrder::assignment()
 {
+    // clang-format off
     static const ElementOrder order{
         "UID", "GUID", "TaskUID", "ResourceUID", "PercentWorkComplete", "ActualCost", "ActualFinish",
         "ActualOvertimeCost", "ActualOvertimeWork", "ActualStart", "ActualWork", "ACWP", "Confirmed", "Cost",
@@ -53,11 +56,13 @@ const ElementOrder& ElementOrder::assignment()
         "BCWP", "BookingType", "ActualWorkProtected", "ActualOvertimeWorkProtected", "CreationDate",
         "AssnOwner", "AssnOwnerGuid", "BudgetCost", "BudgetWork", "ExtendedAttribute", "Baseline",
         "TimephasedData"};
+    // clang-format on
     return order;
 }
 
 const ElementOrder& ElementOrder::project()
 {
+    // clang-format off
     static const ElementOrder order{
         "SaveVersion", "BuildNumber", "UID", "Name", "GUID", "Title", "Subject", "Category", "Company",
         "Manager", "Author", "CreationDate", "Revision", "LastSaved", "ScheduleFromStart", "StartDate",
@@ -65,6 +70,7 @@ const ElementOrder& ElementOrder::project()
         "CurrencyCode", "CurrencySymbolPosition", "CalendarUID", "DefaultStartTime", "DefaultFinishTime",
         "MinutesPerDay", "MinutesPerWeek", "DaysPerMonth", "OutlineCodes", "WBSMasks", "ExtendedAttributes",
         "Calendars", "Tasks", "Resources", "Assignments"};
+    // clang-format on
     return order;
 }
 
@@ -89,7 +95,8 @@ pugi::xml_node XmlEdit::child(pugi::xml_node parent, const char* name, const Ele
     return lastEarlier ? parent.insert_child_after(name, lastEarlier) : parent.append_child(name);
 }
 
-void XmlEdit::setText(pugi::xml_node parent, const char* name, std::string_view text, const ElementOrder& order)
+void XmlEdit::setText(pugi::xml_node parent, const char* name, std::string_view text,
+                      const ElementOrder& order)
 {
     child(parent, name, order).text().set(text.data(), text.size());
 }

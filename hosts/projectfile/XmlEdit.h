@@ -36,7 +36,8 @@ public:
     // The named child, created at its place in `order` when missing.
     static pugi::xml_node child(pugi::xml_node parent, const char* name, const ElementOrder& order);
     // Sets the named child's text, creating the child at its place in `order` when missing.
-    static void setText(pugi::xml_node parent, const char* name, std::string_view text, const ElementOrder& order);
+    static void setText(pugi::xml_node parent, const char* name, std::string_view text,
+                        const ElementOrder& order);
     // Sets the text of the named child only when the child exists; returns whether it did.
     static bool setTextIfPresent(pugi::xml_node parent, const char* name, std::string_view text);
     // Appends a child holding only text: <name>text</name>.

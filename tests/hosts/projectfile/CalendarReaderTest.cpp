@@ -26,7 +26,8 @@ protected:
             days += "<WeekDay><DayType>" + std::to_string(day) + "</DayType>" + kWorkday + "</WeekDay>";
         days += "<WeekDay><DayType>7</DayType><DayWorking>0</DayWorking></WeekDay>" + extraDays;
         return "<Calendar><UID>1</UID><Name>Standard</Name><IsBaseCalendar>1</IsBaseCalendar>"
-               "<BaseCalendarUID>0</BaseCalendarUID><WeekDays>" + days + "</WeekDays>" + extra + "</Calendar>";
+               "<BaseCalendarUID>0</BaseCalendarUID><WeekDays>" +
+               days + "</WeekDays>" + extra + "</Calendar>";
     }
 
     std::vector<FileCalendar> read(const std::string& calendars)
@@ -75,21 +76,21 @@ TEST_F(CalendarReaderTest, DerivedCalendarTakesWhatItDoesNotStateFromItsBase)
     EXPECT_TRUE(calendars[0].isBase);
     EXPECT_FALSE(calendars[1].isBase);
     const WorkCalendar& anna = named(calendars, "Anna");
-    EXPECT_EQ(workOn(anna, date(2024, 3, 4)), Minutes{480});  // Monday, from the base
-    EXPECT_EQ(workOn(anna, date(2024, 3, 8)), Minutes{0});    // her Friday off
-    EXPECT_EQ(workOn(anna, date(2024, 3, 12)), Minutes{0});   // her own days off
+    EXPECT_EQ(workOn(anna, date(2024, 3, 4)), Minutes{480}); // Monday, from the base
+    EXPECT_EQ(workOn(anna, date(2024, 3, 8)), Minutes{0});   // her Friday off
+    EXPECT_EQ(workOn(anna, date(2024, 3, 12)), Minutes{0});  // her own days off
     EXPECT_EQ(workOn(anna, date(2024, 3, 13)), Minutes{0});
-    EXPECT_EQ(workOn(anna, date(2024, 12, 24)), Minutes{0});  // the base's holiday
+    EXPECT_EQ(workOn(anna, date(2024, 12, 24)), Minutes{0}); // the base's holiday
     EXPECT_EQ(workOn(named(calendars, "Standard"), date(2024, 3, 8)), Minutes{480});
 }
 
 TEST_F(CalendarReaderTest, WorkingTimeUntilMidnightEndsAtTheEndOfTheDay)
 {
-    const auto calendars = read(
-        "<Calendar><UID>2</UID><Name>Nacht</Name><IsBaseCalendar>1</IsBaseCalendar><WeekDays>"
-        "<WeekDay><DayType>2</DayType><DayWorking>1</DayWorking><WorkingTimes><WorkingTime>"
-        "<FromTime>23:00:00</FromTime><ToTime>00:00:00</ToTime></WorkingTime></WorkingTimes></WeekDay>"
-        "</WeekDays></Calendar>");
+    const auto calendars =
+        read("<Calendar><UID>2</UID><Name>Nacht</Name><IsBaseCalendar>1</IsBaseCalendar><WeekDays>"
+             "<WeekDay><DayType>2</DayType><DayWorking>1</DayWorking><WorkingTimes><WorkingTime>"
+             "<FromTime>23:00:00</FromTime><ToTime>00:00:00</ToTime></WorkingTime></WorkingTimes></WeekDay>"
+             "</WeekDays></Calendar>");
     const WorkCalendar& night = calendars.at(0).calendar;
     EXPECT_EQ(night.intervalsOn(date(2024, 3, 4)), (WorkCalendar::Intervals{{23 * 60, 24 * 60}}));
     // Weekdays a base calendar leaves out take the plan's default week.
@@ -139,15 +140,16 @@ TEST_F(CalendarReaderTest, RecurringExceptionsFallOnTheirDates)
     EXPECT_EQ(workOn(calendar, date(2024, 3, 6)), Minutes{480});
     EXPECT_EQ(workOn(calendar, date(2024, 3, 19)), Minutes{480}); // after the period
     EXPECT_EQ(workOn(calendar, date(2024, 8, 7)), Minutes{0});
-    EXPECT_EQ(workOn(calendar, date(2024, 8, 8)), Minutes{480});  // the fourth occurrence is not
+    EXPECT_EQ(workOn(calendar, date(2024, 8, 8)), Minutes{480}); // the fourth occurrence is not
 }
 
 TEST_F(CalendarReaderTest, WorkWeeksChangeTheWeekForTheirPeriod)
 {
-    const auto calendars = read(standard(
-        "<WorkWeeks><WorkWeek><TimePeriod><FromDate>2024-07-01T00:00:00</FromDate>"
-        "<ToDate>2024-07-31T23:59:00</ToDate></TimePeriod><Name>Sommer</Name><WeekDays>"
-        "<WeekDay><DayType>6</DayType><DayWorking>0</DayWorking></WeekDay></WeekDays></WorkWeek></WorkWeeks>"));
+    const auto calendars =
+        read(standard("<WorkWeeks><WorkWeek><TimePeriod><FromDate>2024-07-01T00:00:00</FromDate>"
+                      "<ToDate>2024-07-31T23:59:00</ToDate></TimePeriod><Name>Sommer</Name><WeekDays>"
+                      "<WeekDay><DayType>6</DayType><DayWorking>0</DayWorking></WeekDay></WeekDays></"
+                      "WorkWeek></WorkWeeks>"));
     const WorkCalendar& calendar = calendars.at(0).calendar;
     EXPECT_EQ(workOn(calendar, date(2024, 7, 5)), Minutes{0});
     EXPECT_EQ(workOn(calendar, date(2024, 7, 4)), Minutes{480});

@@ -19,7 +19,10 @@ namespace zelvant::testing {
 
 namespace fs = std::filesystem;
 
-inline fs::path sampleFile(const std::string& name) { return fs::path(ZELVANT_MSPDI_DATA) / name; }
+inline fs::path sampleFile(const std::string& name)
+{
+    return fs::path(ZELVANT_MSPDI_DATA) / name;
+}
 
 inline std::string readText(const fs::path& path)
 {
@@ -75,7 +78,8 @@ private:
 
 namespace detail {
 
-inline void collectLeaves(pugi::xml_node node, const std::string& path, std::map<std::string, std::string>& out)
+inline void collectLeaves(pugi::xml_node node, const std::string& path,
+                          std::map<std::string, std::string>& out)
 {
     for (pugi::xml_attribute attribute : node.attributes())
         out[path + "/@" + attribute.name()] = attribute.value();
@@ -88,9 +92,10 @@ inline void collectLeaves(pugi::xml_node node, const std::string& path, std::map
         const std::string name = child.name();
         // Rows, assignments, calendars and resources by UID, so that a change stays in its place.
         const char* uid = child.child_value("UID");
-        const bool byUid = *uid && (name == "Task" || name == "Assignment" || name == "Calendar" ||
-                                    name == "Resource");
-        const std::string label = byUid ? name + "{" + uid + "}" : name + "[" + std::to_string(++seen[name]) + "]";
+        const bool byUid =
+            *uid && (name == "Task" || name == "Assignment" || name == "Calendar" || name == "Resource");
+        const std::string label =
+            byUid ? name + "{" + uid + "}" : name + "[" + std::to_string(++seen[name]) + "]";
         collectLeaves(child, path + "/" + label, out);
     }
     if (!hasElements)

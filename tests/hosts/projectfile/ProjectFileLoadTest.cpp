@@ -16,7 +16,10 @@ constexpr int kText29 = 188744015;
 
 class ProjectFileLoad : public ::testing::Test {
 protected:
-    static std::unique_ptr<ProjectFile> load(const std::string& sample) { return ProjectFile::load(sampleFile(sample)); }
+    static std::unique_ptr<ProjectFile> load(const std::string& sample)
+    {
+        return ProjectFile::load(sampleFile(sample));
+    }
 
     static std::vector<int> ids(Project& project)
     {
@@ -63,7 +66,8 @@ TEST_F(ProjectFileLoad, SplitTasksReadAsTwoAndThreeParts)
     ASSERT_EQ(second.splitPartCount(), 3);
     EXPECT_EQ(second.splitPart(1), (SplitPart{makeDateTime(2006, 9, 21, 8), makeDateTime(2006, 9, 25, 17)}));
     EXPECT_EQ(second.splitPart(2), (SplitPart{makeDateTime(2006, 9, 28, 8), makeDateTime(2006, 10, 4, 17)}));
-    EXPECT_EQ(second.splitPart(3), (SplitPart{makeDateTime(2006, 10, 10, 8), makeDateTime(2006, 10, 18, 17)}));
+    EXPECT_EQ(second.splitPart(3),
+              (SplitPart{makeDateTime(2006, 10, 10, 8), makeDateTime(2006, 10, 18, 17)}));
     EXPECT_EQ(second.duration(), Minutes{120 * 60});
     EXPECT_EQ(second.finish(), makeDateTime(2006, 10, 18, 17));
 }
@@ -166,9 +170,10 @@ TEST_F(ProjectFileLoad, UnusableValuesAreRejectedWithTheirLine)
     expectRejected("<Project xmlns=\"http://schemas.microsoft.com/project\">\n<Tasks>\n<Task>\n<UID>1</UID>\n"
                    "<ID>1</ID>\n<Start>gestern</Start>\n</Task>\n</Tasks>\n</Project>\n",
                    6, "<Start> ist kein Datum");
-    expectRejected("<Project xmlns=\"http://schemas.microsoft.com/project\">\n<Tasks>\n"
-                   "<Task><UID>1</UID><ID>1</ID></Task>\n<Task><UID>1</UID><ID>2</ID></Task>\n</Tasks>\n</Project>",
-                   4, "doppelt");
+    expectRejected(
+        "<Project xmlns=\"http://schemas.microsoft.com/project\">\n<Tasks>\n"
+        "<Task><UID>1</UID><ID>1</ID></Task>\n<Task><UID>1</UID><ID>2</ID></Task>\n</Tasks>\n</Project>",
+        4, "doppelt");
 }
 
 TEST_F(ProjectFileLoad, MissingFilesAndFoldersAreFileErrors)

@@ -46,8 +46,9 @@ protected:
 
 TEST_F(ProjectFileSave, UnchangedPlansComeBackUnchanged)
 {
-    for (const char* sample : {"calendar-calendars-project2019-mspdi.xml", "caltest.xml", "mspdinulltasks.xml",
-                               "mspdisplittask.xml", "sample.xml", "task-text-project2019-mspdi.xml"}) {
+    for (const char* sample :
+         {"calendar-calendars-project2019-mspdi.xml", "caltest.xml", "mspdinulltasks.xml",
+          "mspdisplittask.xml", "sample.xml", "task-text-project2019-mspdi.xml"}) {
         auto file = open(sample);
         file->application().fileSave();
         EXPECT_TRUE(file->project().saved()) << sample;

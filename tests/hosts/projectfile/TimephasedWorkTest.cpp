@@ -46,7 +46,8 @@ TEST_F(TimephasedWorkTest, ZeroWorkOverWorkingDaysSplits)
 TEST_F(TimephasedWorkTest, WorkingTimeBetweenPeriodsSplits)
 {
     // No entry at all for Tuesday: the gap itself is the split.
-    const auto parts = partsOf({{march(4, 8), march(4, 17), hours{8}}, {march(6, 13), march(6, 17), hours{4}}});
+    const auto parts =
+        partsOf({{march(4, 8), march(4, 17), hours{8}}, {march(6, 13), march(6, 17), hours{4}}});
     EXPECT_EQ(parts, (std::vector<SplitPart>{{march(4, 8), march(4, 17)}, {march(6, 13), march(6, 17)}}));
 }
 
