@@ -1,6 +1,7 @@
 // zelvant: links the tasks of a project plan to appointments in a calendar and keeps both in step.
 
 #include "app/cli/Commands.h"
+#include "app/cli/WindowCommands.h"
 #include "hosts/registry/FileRegistry.h"
 
 #include <CLI/CLI.hpp>
@@ -106,6 +107,16 @@ int main(int argc, char** argv)
     addTaskFilters(*list, options, ids);
     addAppointmentFilters(*list, options);
 
+    auto* wizard = app.add_subcommand("wizard", "Den Zelvant Assistenten auf einem Projektplan \u00F6ffnen");
+    addFileOptions(*wizard, options, false);
+    auto* quicksync = app.add_subcommand("quicksync", "Die Synchronisierung im Fenster ausf\u00FChren");
+    addFileOptions(*quicksync, options, false);
+    auto* windowRecreate = quicksync->add_flag_callback("--recreate-deleted", [&] { options.recreateDeleted = true; },
+                                                        "Gel\u00F6schte Termine wieder neu anlegen");
+    auto* windowNoRecreate = quicksync->add_flag_callback(
+        "--no-recreate-deleted", [&] { options.recreateDeleted = false; }, "Vorg\u00E4nge gel\u00F6schter Termine entkn\u00FCpfen");
+    windowRecreate->excludes(windowNoRecreate);
+
     auto* config = app.add_subcommand("config", "Einstellungen");
     auto* configCalendar = config->add_subcommand("calendar", "Standardkalender festlegen");
     configCalendar->add_option("file", configFile, "Kalenderdatei (iCalendar)")->required();
@@ -135,5 +146,9 @@ int main(int argc, char** argv)
         return runUnlink(options, context);
     if (*list)
         return runList(listWhat, options, context);
+    if (*wizard)
+        return runWizardWindow(options, context, argc, argv);
+    if (*quicksync)
+        return runQuickSyncWindowCommand(options, context, argc, argv);
     return runConfigCalendar(configFile, context);
 }

@@ -42,6 +42,7 @@ protected:
         fs::copy_file(fs::path(ZELVANT_EXAMPLES) / "Kalender.ics", calendar());
         ::setenv("TZ", "Europe/Berlin", 1);
         ::setenv("ZELVANT_REGISTRY_FILE", (dir / "registry.txt").c_str(), 1);
+        ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
     }
     void TearDown() override { fs::remove_all(dir); }
 
@@ -224,6 +225,17 @@ TEST_F(CliTest, DefaultCalendarComesFromTheSettings)
     const Result run = zelvant({"link-tasks", "--project", plan().string(), "--tasks", "3", "--quiet"});
     EXPECT_EQ(run.status, 0) << run.err;
     EXPECT_NE(read(calendar()).find("SUMMARY:Bedarf erheben"), std::string::npos);
+}
+
+TEST_F(CliTest, QuickSynchronisationWindowRunsAndClosesByItself)
+{
+    ASSERT_EQ(onFiles("link-tasks", {"--tasks", "10"}).status, 0);
+    editCalendar("move(event('Umzugstag'), D(2027,2,4,8,0), D(2027,2,4,12,0))\n");
+
+    const Result run = zelvant({"quicksync", "--project", plan().string(), "--calendar", calendar().string()});
+
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(loadPlan()->project().taskById(10).finish(), makeDateTime(2027, 2, 4, 12, 0));
 }
 
 TEST_F(CliTest, FailuresAreListedAndGiveStatusOne)

@@ -1,0 +1,68 @@
+#include "app/cli/WindowCommands.h"
+
+#include "app/cli/Session.h"
+#include "forms/WizardSettingsStore.h"
+#include "forms/qt/InfoDialog.h"
+#include "forms/qt/QuickSyncWindow.h"
+#include "forms/qt/WizardWindow.h"
+#include "hosts/common/FileStore.h"
+#include "hosts/shell/XdgShell.h"
+#include "services/Registry.h"
+#include "services/Settings.h"
+
+#include <QApplication>
+
+#include <ostream>
+
+namespace zelvant::cli {
+
+namespace {
+
+// Opens the files, shows a window on them, then writes what the window's run changed.
+template <typename ShowWindow>
+int withWindow(const CommandOptions& options, CommandContext& context, int& argc, char** argv, ShowWindow show)
+{
+    QApplication application(argc, argv);
+    try {
+        std::optional<std::filesystem::path> calendar = options.calendar;
+        if (!calendar) {
+            const std::filesystem::path stored = DefaultCalendarPath(context.registry);
+            if (!stored.empty())
+                calendar = stored;
+        }
+        Session session(options.project, calendar);
+        const int status = show(session);
+        session.save();
+        return status;
+    } catch (const FileConflictError& conflict) {
+        context.err << "zelvant: " << conflict.what() << "\n";
+        return kConflict;
+    } catch (const std::exception& error) {
+        context.err << "zelvant: " << error.what() << "\n";
+        return kBadInput;
+    }
+}
+
+} // namespace
+
+int runWizardWindow(const CommandOptions& options, CommandContext& context, int& argc, char** argv)
+{
+    return withWindow(options, context, argc, argv, [&](Session& session) {
+        RegistrySettingsStore settings(context.registry);
+        XdgShell shell;
+        runWizard(session.host(), session.launcher(), settings,
+                  [&] { InfoDialog::showOver(QApplication::activeModalWidget(), shell); });
+        return int(kDone);
+    });
+}
+
+int runQuickSyncWindowCommand(const CommandOptions& options, CommandContext& context, int& argc, char** argv)
+{
+    return withWindow(options, context, argc, argv, [&](Session& session) {
+        const bool recreate = options.recreateDeleted.value_or(
+            RegGetString(context.registry, kHkeyCurrentUser, kSettingsKey, "CreateDeletedApps") == "1");
+        return runQuickSyncWindow(session.host(), session.launcher(), [recreate] { return recreate; });
+    });
+}
+
+} // namespace zelvant::cli
