@@ -69,7 +69,7 @@ std::string sortValue(DateTime start)
 {
     using namespace std::chrono;
     const local_days base{year{1899} / December / 30};
-    char text[16];
+    char text[32]; // room for any 64-bit number, so the compiler sees no truncation
     std::snprintf(text, sizeof text, "%010lld", static_cast<long long>((dateOf(start) - base).count()));
     return text;
 }
