@@ -18,7 +18,8 @@ struct PlanIndex {
     pugi::xml_node root;
     // Task elements of the project's tasks, by the task's unique ID in the project model.
     std::unordered_map<int, pugi::xml_node> tasks;
-    // Unique IDs the file uses for rows that are not tasks: blank rows and the project summary.
+    // Unique IDs the file uses for rows that no task of the model holds under that number: blank
+    // rows, the project summary, and new tasks written under another number than the model's.
     std::set<int> rowUids;
     // Assignment elements by the unique ID of their task.
     std::unordered_map<int, std::vector<pugi::xml_node>> assignments;

@@ -14,7 +14,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <future>
+#include <optional>
 #include <strings.h>
 #include <unordered_map>
 
@@ -71,6 +73,21 @@ std::string parseProblem(pugi::xml_parse_status status)
     }
 }
 
+// The whole file in one read. Whatever goes wrong, FileStore's reader reads it again and reports
+// the problem the way every file of the user is reported.
+std::string readContent(const fs::path& path)
+{
+    std::error_code error;
+    const std::uintmax_t size = fs::is_regular_file(path, error) ? fs::file_size(path, error) : 0;
+    std::ifstream in(path, std::ios::binary);
+    if (!error && size > 0 && in) {
+        std::string content(size, '\0');
+        if (in.read(content.data(), std::streamsize(size)) && in.peek() == std::char_traits<char>::eof())
+            return content;
+    }
+    return readWholeFile(path);
+}
+
 struct StringWriter : pugi::xml_writer {
     std::string content;
     void write(const void* data, std::size_t size) override
@@ -85,7 +102,10 @@ struct ProjectFile::Document {
     fs::path path;
     pugi::xml_document tree;
     PlanIndex index;
+    // What the file held when read or last written, to notice someone else's change. After a
+    // save it is taken from `writtenContent` only when another save needs it: most runs save once.
     FileFingerprint fingerprint;
+    std::optional<std::string> writtenContent;
     bool byteOrderMark = false;
     std::size_t size = 0;
     std::vector<int> fieldIds;
@@ -105,7 +125,7 @@ std::unique_ptr<ProjectFile> ProjectFile::load(const fs::path& path)
 {
     auto document = std::make_unique<Document>();
     document->path = path;
-    const std::string content = readWholeFile(path);
+    const std::string content = readContent(path);
     document->byteOrderMark = content.starts_with(kUtf8Bom);
     document->size = content.size();
 
@@ -204,11 +224,13 @@ void ProjectFile::save()
     const unsigned flags = pugi::format_default | (document.byteOrderMark ? pugi::format_write_bom : 0u);
     document.tree.save(out, "\t", flags, pugi::encoding_utf8);
 
-    // What the file will hold is fingerprinted while it is written.
-    auto fingerprint = std::async(std::launch::async, [&out] { return fingerprintOf(out.content); });
+    if (document.writtenContent) {
+        document.fingerprint = fingerprintOf(*document.writtenContent);
+        document.writtenContent.reset();
+    }
     FileStore::replace(document.path, out.content, &document.fingerprint);
-    document.fingerprint = fingerprint.get();
     document.size = out.content.size();
+    document.writtenContent = std::move(out.content);
     document.written = std::move(written);
     document.writtenText = text;
     project.markSaved();

@@ -144,6 +144,7 @@ void ProjectReader::readSettings()
         project_.setStartDate(*start);
     if (const int minutes = intOr(root_, "MinutesPerDay", 0); minutes > 0)
         project_.setMinutesPerDay(minutes);
+    // The project's free text is its title, which the plan shows in the file's properties.
     project_.setText(root_.child_value("Title"));
 }
 

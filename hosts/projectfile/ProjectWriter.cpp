@@ -104,7 +104,11 @@ pugi::xml_node ProjectWriter::taskNode(const MemoryTask& task)
         return found->second;
     // A task new to the file: appended as the last row, under its own unique ID when the file
     // has no row with it (a blank row may hold it), else under the next free one.
-    const int uid = index_.rowUids.count(task.uniqueId()) ? index_.lastTaskUid + 1 : task.uniqueId();
+    int uid = task.uniqueId();
+    if (index_.rowUids.count(uid)) {
+        uid = index_.lastTaskUid + 1;
+        index_.rowUids.insert(uid); // no task of the model holds it
+    }
     index_.lastTaskUid = std::max(index_.lastTaskUid, uid);
     index_.lastTaskId = std::max(index_.lastTaskId + 1, task.id());
     pugi::xml_node tasks = XmlEdit::child(index_.root, "Tasks", ElementOrder::project());

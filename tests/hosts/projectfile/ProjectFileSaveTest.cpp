@@ -212,13 +212,16 @@ TEST_F(ProjectFileSave, ANewTaskDoesNotTakeTheUidOfABlankRow)
                     "<Task><UID>2</UID><ID>2</ID><IsNull>1</IsNull></Task></Tasks></Project>");
     auto file = ProjectFile::load(path);
     file->project().addTask().setName("Drei");
+    file->project().addTask().setName("Vier");
     file->save();
 
     auto reloaded = ProjectFile::load(path);
-    EXPECT_EQ(reloaded->project().rowCount(), 3);
+    EXPECT_EQ(reloaded->project().rowCount(), 4);
     EXPECT_THROW(reloaded->project().taskById(2), HostError);
     EXPECT_EQ(reloaded->project().taskById(3).name(), "Drei");
+    EXPECT_EQ(reloaded->project().taskById(4).name(), "Vier");
     EXPECT_EQ(reloaded->project().taskById(3).uniqueId(), 3);
+    EXPECT_EQ(reloaded->project().taskById(4).uniqueId(), 4);
 }
 
 TEST_F(ProjectFileSave, AProjectWithoutAFileCannotBeSaved)
@@ -270,6 +273,21 @@ TEST_F(ProjectFileSave, AFileChangedMeanwhileIsNotOverwritten)
     EXPECT_EQ(readText(path), theirs);
     auto ours = ProjectFile::load(path.string() + ".zelvant-conflict");
     EXPECT_EQ(ours->project().taskById(1).name(), "Unsere Fassung");
+}
+
+TEST_F(ProjectFileSave, LaterSavesStillNoticeChangesMadeMeanwhile)
+{
+    auto file = open("mspdinulltasks.xml");
+    file->project().taskById(1).setName("Erste Fassung");
+    file->save();
+    file->project().taskById(1).setName("Zweite Fassung");
+    file->save(); // the file is still as this run wrote it
+    EXPECT_EQ(ProjectFile::load(path)->project().taskById(1).name(), "Zweite Fassung");
+
+    writeText(path, readText(path) + "<!-- von Hand -->\n");
+    file->project().taskById(1).setName("Dritte Fassung");
+    EXPECT_THROW(file->save(), FileConflictError);
+    EXPECT_EQ(ProjectFile::load(path)->project().taskById(1).name(), "Zweite Fassung");
 }
 
 } // namespace
