@@ -3,8 +3,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -94,12 +92,22 @@ FileConflictError::FileConflictError(const fs::path& path, const fs::path& confl
 
 FileFingerprint fingerprintOf(const std::string& content)
 {
-    // FNV-1a: enough to notice that someone else wrote the file, not a security measure.
-    std::uint64_t hash = 14695981039346656037ull;
-    for (unsigned char c : content) {
-        hash ^= c;
-        hash *= 1099511628211ull;
+    // Eight bytes a step, each mixed in by a multiply and a shift: enough to notice that someone
+    // else wrote the file, cheap on a large plan, and no security measure.
+    std::uint64_t hash = 0x9E3779B97F4A7C15ull ^ content.size();
+    auto mix = [&hash](std::uint64_t word) {
+        hash = (hash ^ word) * 0xFF51AFD7ED558CCDull;
+        hash ^= hash >> 32;
+    };
+    const std::size_t whole = content.size() / 8 * 8;
+    for (std::size_t i = 0; i < whole; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, content.data() + i, 8);
+        mix(word);
     }
+    std::uint64_t tail = 0;
+    std::memcpy(&tail, content.data() + whole, content.size() - whole);
+    mix(tail);
     return {content.size(), hash};
 }
 
@@ -111,14 +119,30 @@ std::string readWholeFile(const fs::path& path)
         throw FileError(path, "Die Datei existiert nicht.");
     if (fs::is_directory(status))
         throw FileError(path, "Das ist ein Verzeichnis, keine Datei.");
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         throw FileError(path, "Die Datei kann nicht gelesen werden (keine Berechtigung?).");
-    std::ostringstream content;
-    content << in.rdbuf();
-    if (in.bad())
-        throw FileError(path, "Lesefehler.");
-    return std::move(content).str();
+    // One buffer of the file's size, filled by as few reads as the system needs.
+    struct stat info{};
+    std::string content;
+    if (::fstat(fd, &info) == 0 && info.st_size > 0)
+        content.reserve(std::size_t(info.st_size));
+    char chunk[1 << 16];
+    for (;;) {
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got < 0) {
+            const int reason = errno;
+            ::close(fd);
+            throw FileError(path, "Lesefehler: " + systemReason(reason));
+        }
+        if (got == 0)
+            break;
+        content.append(chunk, std::size_t(got));
+    }
+    ::close(fd);
+    return content;
 }
 
 void FileStore::replace(const fs::path& path, const std::string& content, const FileFingerprint* expected)
