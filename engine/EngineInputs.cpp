@@ -2,6 +2,19 @@
 
 namespace zelvant {
 
+std::string describeTask(Task& task)
+{
+    int id = 0;
+    std::string name;
+    try {
+        id = task.id();
+        name = task.name();
+    } catch (const std::exception&) {
+        // A task that cannot say who it is is still named as well as possible.
+    }
+    return describeTask(id, name);
+}
+
 std::string readLinkValue(AppointmentItem& item, const std::string& propertyName)
 {
     UserProperty* property = item.userProperties().find(propertyName);

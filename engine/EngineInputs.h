@@ -44,6 +44,9 @@ bool attempt(RunReport& report, const std::string& subject, const char* action, 
     }
 }
 
+// How the report names a task: its row number and name, as far as the plan still answers.
+std::string describeTask(Task& task);
+
 // Reads an appointment's link value; an appointment without the property reads as "".
 std::string readLinkValue(AppointmentItem& item, const std::string& propertyName);
 // Writes an appointment's link value, adding the property first when it is missing.

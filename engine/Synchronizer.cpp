@@ -46,7 +46,7 @@ private:
 
     void syncTask(Task& task)
     {
-        TaskState t{task, taskName(task), {}, {}, {}, false};
+        TaskState t{task, describeTask(task), {}, {}, {}, false};
         if (!attempt(report_, t.who, "Verknüpfung lesen", [&] { t.value = task.getField(fieldId_); }))
             return;
         if (t.value.empty())
@@ -69,18 +69,6 @@ private:
             taskWins(t);
         else
             appointmentsWin(t);
-    }
-
-    std::string taskName(Task& task)
-    {
-        int id = 0;
-        std::string name;
-        try {
-            id = task.id();
-            name = task.name();
-        } catch (const std::exception&) {
-        }
-        return describeTask(id, name);
     }
 
     // Finds the task's appointments by key, notes whether any of them was moved in the calendar,

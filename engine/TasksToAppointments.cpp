@@ -52,7 +52,7 @@ public:
 private:
     void linkTask(Task& task)
     {
-        const std::string who = taskLabel(task);
+        const std::string who = describeTask(task);
         std::string value;
         if (!attempt(report_, who, "Verkn\u00FCpfung lesen", [&] { value = task.getField(fieldId_); }))
             return;
@@ -79,18 +79,6 @@ private:
         if (linked > 0)
             report_.record(Change::TaskLinked, who,
                            std::to_string(linked) + (linked == 1 ? " Termin" : " Termine"));
-    }
-
-    static std::string taskLabel(Task& task)
-    {
-        int id = 0;
-        std::string name;
-        try {
-            id = task.id();
-            name = task.name();
-        } catch (const std::exception&) {
-        }
-        return describeTask(id, name);
     }
 
     // The name within the length a link value can carry, written back to the plan when it was longer.

@@ -24,22 +24,12 @@ namespace zelvant::cli {
 
 namespace {
 
-std::optional<std::filesystem::path> calendarFor(const CommandOptions& options, Registry& registry)
-{
-    if (options.calendar)
-        return options.calendar;
-    const std::filesystem::path stored = DefaultCalendarPath(registry);
-    if (stored.empty())
-        return std::nullopt;
-    return stored;
-}
-
 // What every operation shares: open the files, run, then write them (or, in a dry run, show what
 // would change), report, and turn the outcome into the exit status.
 template <typename Operation>
 int execute(const CommandOptions& options, CommandContext& context, Operation operation)
 {
-    try {
+    return guarded(context, [&] {
         Session session(options.project, calendarFor(options, context.registry));
         RunReport report;
         {
@@ -58,14 +48,8 @@ int execute(const CommandOptions& options, CommandContext& context, Operation op
         }
         printSummary(context.out, report);
         printFailures(context.err, report);
-        return report.hasFailures() ? kDoneWithFailures : kDone;
-    } catch (const FileConflictError& conflict) {
-        context.err << "zelvant: " << conflict.what() << "\n";
-        return kConflict;
-    } catch (const std::exception& error) {
-        context.err << "zelvant: " << error.what() << "\n";
-        return kBadInput;
-    }
+        return int(report.hasFailures() ? kDoneWithFailures : kDone);
+    });
 }
 
 std::optional<DateTime> germanDate(const std::optional<std::string>& text)
@@ -133,6 +117,29 @@ std::string timeSpan(AppointmentItem& item)
 }
 
 } // namespace
+
+std::optional<std::filesystem::path> calendarFor(const CommandOptions& options, Registry& registry)
+{
+    if (options.calendar)
+        return options.calendar;
+    const std::filesystem::path stored = DefaultCalendarPath(registry);
+    if (stored.empty())
+        return std::nullopt;
+    return stored;
+}
+
+int guarded(CommandContext& context, const std::function<int()>& body)
+{
+    try {
+        return body();
+    } catch (const FileConflictError& conflict) {
+        context.err << "zelvant: " << conflict.what() << "\n";
+        return kConflict;
+    } catch (const std::exception& error) {
+        context.err << "zelvant: " << error.what() << "\n";
+        return kBadInput;
+    }
+}
 
 std::vector<int> parseIdList(const std::string& text)
 {
@@ -212,7 +219,7 @@ int runUnlink(const CommandOptions& options, CommandContext& context)
 int runList(const std::string& what, const CommandOptions& options, CommandContext& context)
 {
     std::ostream& out = context.out;
-    try {
+    return guarded(context, [&] {
         Session session(options.project, calendarFor(options, context.registry));
         if (what == "tasks" || what == "linked") {
             const std::vector<Task*> tasks =
@@ -226,7 +233,7 @@ int runList(const std::string& what, const CommandOptions& options, CommandConte
                     out << "  " << task->getField(kText29).substr(0, 24);
                 out << '\n';
             }
-            return kDone;
+            return int(kDone);
         }
         CalendarConnection connection(session.launcher());
         if (what == "categories") {
@@ -242,11 +249,8 @@ int runList(const std::string& what, const CommandOptions& options, CommandConte
         } else {
             throw UsageError("Unbekannte Liste \u201E" + what + "\u201C (tasks, linked, appointments, categories).");
         }
-        return kDone;
-    } catch (const std::exception& error) {
-        context.err << "zelvant: " << error.what() << "\n";
-        return kBadInput;
-    }
+        return int(kDone);
+    });
 }
 
 int runConfigCalendar(const std::filesystem::path& file, CommandContext& context)

@@ -48,6 +48,12 @@ struct CommandContext {
     std::function<void()> beforeSave = {};
 };
 
+// The calendar the options name, else the user's default calendar, else none.
+std::optional<std::filesystem::path> calendarFor(const CommandOptions& options, Registry& registry);
+// Runs a command's body; an error that escapes it is printed and becomes the exit status:
+// a file changed meanwhile gives kConflict, anything else kBadInput.
+int guarded(CommandContext& context, const std::function<int()>& body);
+
 int runSync(const CommandOptions& options, CommandContext& context);
 int runLinkTasks(const CommandOptions& options, CommandContext& context);
 int runLinkAppointments(const CommandOptions& options, CommandContext& context);

@@ -5,7 +5,6 @@
 #include "forms/qt/InfoDialog.h"
 #include "forms/qt/QuickSyncWindow.h"
 #include "forms/qt/WizardWindow.h"
-#include "hosts/common/FileStore.h"
 #include "hosts/shell/XdgShell.h"
 #include "services/Registry.h"
 #include "services/Settings.h"
@@ -23,24 +22,12 @@ template <typename ShowWindow>
 int withWindow(const CommandOptions& options, CommandContext& context, int& argc, char** argv, ShowWindow show)
 {
     QApplication application(argc, argv);
-    try {
-        std::optional<std::filesystem::path> calendar = options.calendar;
-        if (!calendar) {
-            const std::filesystem::path stored = DefaultCalendarPath(context.registry);
-            if (!stored.empty())
-                calendar = stored;
-        }
-        Session session(options.project, calendar);
+    return guarded(context, [&] {
+        Session session(options.project, calendarFor(options, context.registry));
         const int status = show(session);
         session.save();
         return status;
-    } catch (const FileConflictError& conflict) {
-        context.err << "zelvant: " << conflict.what() << "\n";
-        return kConflict;
-    } catch (const std::exception& error) {
-        context.err << "zelvant: " << error.what() << "\n";
-        return kBadInput;
-    }
+    });
 }
 
 } // namespace

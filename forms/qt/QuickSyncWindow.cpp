@@ -1,5 +1,7 @@
 #include "forms/qt/QuickSyncWindow.h"
 
+#include "forms/qt/EnsureApplication.h"
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QEventLoop>
@@ -215,13 +217,7 @@ void QuickSyncWindow::fitFailureList()
 int runQuickSyncWindow(ProjectApplication& host, CalendarLauncher& launcher,
                        std::function<bool()> recreateDeleted, QuickSyncResult* result)
 {
-    std::unique_ptr<QApplication> ownApplication;
-    if (!QApplication::instance()) {
-        static int argc = 1;
-        static char name[] = "zelvant";
-        static char* argv[] = {name, nullptr};
-        ownApplication = std::make_unique<QApplication>(argc, argv);
-    }
+    const std::unique_ptr<QApplication> ownApplication = ensureApplication();
     QuickSyncWindow window({host, launcher, std::move(recreateDeleted)});
     window.exec();
     if (result)

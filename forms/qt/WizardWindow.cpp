@@ -1,5 +1,6 @@
 #include "forms/qt/WizardWindow.h"
 
+#include "forms/qt/EnsureApplication.h"
 #include "forms/WizardTexts.h"
 #include "forms/qt/QtMessageSink.h"
 
@@ -802,13 +803,7 @@ void WizardWindow::showProgress(double percent, const std::string& message)
 int runWizard(ProjectApplication& host, CalendarLauncher& launcher, WizardSettingsStore& settings,
               std::function<void()> openInfo, MessageSink* messages)
 {
-    std::unique_ptr<QApplication> ownApplication;
-    if (!QApplication::instance()) {
-        static int argc = 1;
-        static char name[] = "zelvant";
-        static char* argv[] = {name, nullptr};
-        ownApplication = std::make_unique<QApplication>(argc, argv);
-    }
+    const std::unique_ptr<QApplication> ownApplication = ensureApplication();
     QtMessageSink boxes;
     const SystemClock clock;
     WizardWindow window(
