@@ -73,12 +73,42 @@ private:
         // One key for all of the task's appointments.
         const std::string key = keys_.next();
         const int count = int(pieces.size());
-        int linked = 0;
-        for (int i = 1; i <= count; ++i)
-            linked += linkPiece(task, who, pieces[std::size_t(i - 1)], i, count, key, name) ? 1 : 0;
-        if (linked > 0)
-            report_.record(Change::TaskLinked, who,
-                           std::to_string(linked) + (linked == 1 ? " Termin" : " Termine"));
+        // All or nothing: a task linked to some of its parts would lose the others at the next
+        // synchronisation, which reads a missing appointment as one deleted in the calendar.
+        std::vector<AppointmentPtr> made;
+        std::string lastValue;
+        for (int i = 1; i <= count; ++i) {
+            const SplitPart& piece = pieces[std::size_t(i - 1)];
+            AppointmentPtr item = createAppointment(who, piece, i, count, key, name, lastValue);
+            if (!item) {
+                takeBack(who, made);
+                return;
+            }
+            made.push_back(std::move(item));
+        }
+        // The task's field ends with the value of its last appointment, whose first three
+        // characters are the number of parts minus one.
+        if (!attempt(report_, who, "Verkn\u00FCpfung schreiben", [&] { task.setField(fieldId_, lastValue); })) {
+            takeBack(who, made); // without the task's side the appointments would be linked to nothing
+            return;
+        }
+        for (std::size_t i = 0; i < made.size(); ++i)
+            report_.record(Change::AppointmentCreated, describeAppointment(link::subjectFor(name, int(i) + 1, count)),
+                           span(pieces[i].start, endOf(pieces[i])));
+        report_.record(Change::TaskLinked, who, std::to_string(count) + (count == 1 ? " Termin" : " Termine"));
+    }
+
+    // A calendar entry needs a length: a zero-length piece lasts one minute, past midnight if need be.
+    static DateTime endOf(const SplitPart& piece)
+    {
+        return piece.finish == piece.start ? piece.start + Minutes{1} : piece.finish;
+    }
+
+    // Deletes the appointments made for a task that could not be linked after all.
+    void takeBack(const std::string& who, const std::vector<AppointmentPtr>& made)
+    {
+        for (const AppointmentPtr& item : made)
+            attempt(report_, who, "Termin l\u00F6schen", [&] { item->remove(); });
     }
 
     // The name within the length a link value can carry, written back to the plan when it was longer.
@@ -103,35 +133,24 @@ private:
         return pieces;
     }
 
-    // Creates the appointment of piece `index` (from 1) and then links the task to it.
-    bool linkPiece(Task& task, const std::string& who, const SplitPart& piece, int index, int count,
-                   const std::string& key, const std::string& name)
+    // Creates and saves the appointment of piece `index` (from 1); nothing when that failed.
+    AppointmentPtr createAppointment(const std::string& who, const SplitPart& piece, int index, int count,
+                                     const std::string& key, const std::string& name, std::string& value)
     {
-        const DateTime start = piece.start;
-        // A calendar entry needs a length: a zero-length piece lasts one minute, past midnight if need be.
-        const DateTime end = piece.finish == piece.start ? piece.start + Minutes{1} : piece.finish;
+        const DateTime start = piece.start, end = endOf(piece);
         const std::string subject = link::subjectFor(name, index, count);
-        const std::string value = link::build(index - 1, key, start, end, name);
-        const std::string what = describeAppointment(subject);
-
+        value = link::build(index - 1, key, start, end, name);
         AppointmentPtr item;
-        if (!attempt(report_, who, "Termin anlegen", [&] {
-                item = in_.calendar.createItem(kAppointmentItem);
-                item->setStart(start);
-                item->setEnd(end);
-                item->setSubject(subject);
-                item->setBusyStatus(busy_);
-                writeLinkValue(*item, in_.propertyName, value, true);
-                item->save();
-            }))
-            return false; // the task keeps no value pointing at an appointment that is not there
-        if (!attempt(report_, who, "Verkn\u00FCpfung schreiben", [&] { task.setField(fieldId_, value); })) {
-            // Without the task's side the appointment would be linked to nothing; take it back.
-            attempt(report_, who, "Termin l\u00F6schen", [&] { item->remove(); });
-            return false;
-        }
-        report_.record(Change::AppointmentCreated, what, span(start, end));
-        return true;
+        const bool saved = attempt(report_, who, "Termin anlegen", [&] {
+            item = in_.calendar.createItem(kAppointmentItem);
+            item->setStart(start);
+            item->setEnd(end);
+            item->setSubject(subject);
+            item->setBusyStatus(busy_);
+            writeLinkValue(*item, in_.propertyName, value, true);
+            item->save();
+        });
+        return saved ? item : nullptr;
     }
 
     const EngineInputs& in_;

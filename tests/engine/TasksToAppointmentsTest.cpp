@@ -181,18 +181,23 @@ TEST_F(TasksToAppointmentsTest, FailedSaveLeavesTheTaskUnlinkedAndTheReportNames
     EXPECT_EQ(w.report.count(Change::TaskLinked), 1);
 }
 
-TEST_F(TasksToAppointmentsTest, FailedPartKeepsTheOtherPartsAndTheLastSavedValue)
+TEST_F(TasksToAppointmentsTest, FailedPartLeavesTheTaskUnlinkedAndNoPartBehind)
 {
+    // Linked to parts 1 and 3 only, the next synchronisation would read part 2 as deleted in the
+    // calendar and take it out of the plan: a task is linked whole or not at all.
     MemoryTask& task = w.addSplitTask("Bau", {{makeDateTime(2024, 3, 4, 8), makeDateTime(2024, 3, 4, 12)},
                                               {makeDateTime(2024, 3, 6, 8), makeDateTime(2024, 3, 6, 12)},
                                               {makeDateTime(2024, 3, 8, 8), makeDateTime(2024, 3, 8, 12)}});
-    w.calendarApp.failOnNewItem(3, "Save");
-    run({&task});
+    MemoryTask& next = w.addTask("Dach", makeDateTime(2024, 3, 11, 8), makeDateTime(2024, 3, 11, 12));
+    w.calendarApp.failOnNewItem(2, "Save");
+    run({&task, &next});
 
-    ASSERT_EQ(items().size(), 2u);
-    EXPECT_EQ(items()[1]->subject(), "Bau (2)");
-    EXPECT_EQ(EngineWorld::linkOf(task), EngineWorld::linkOf(*items()[1]));
+    EXPECT_EQ(task.getField(kText29), "");
+    ASSERT_EQ(items().size(), 1u); // only the next task's appointment
+    EXPECT_EQ(items()[0]->subject(), "Dach");
+    EXPECT_EQ(task.splitPartCount(), 3);
     EXPECT_TRUE(w.report.hasFailures());
+    EXPECT_EQ(w.report.count(Change::TaskLinked), 1);
 }
 
 TEST_F(TasksToAppointmentsTest, TaskThatCannotTakeTheLinkLeavesNoAppointmentBehind)
