@@ -1,5 +1,6 @@
 // zelvant: links the tasks of a project plan to appointments in a calendar and keeps both in step.
 
+#include "addin/Registration.h"
 #include "app/cli/Commands.h"
 #include "app/cli/WindowCommands.h"
 #include "hosts/registry/FileRegistry.h"
@@ -117,6 +118,9 @@ int main(int argc, char** argv)
         "--no-recreate-deleted", [&] { options.recreateDeleted = false; }, "Vorg\u00E4nge gel\u00F6schter Termine entkn\u00FCpfen");
     windowRecreate->excludes(windowNoRecreate);
 
+    auto* registerAddin = app.add_subcommand("register", "Das Add-In im Plan-Host zelvant-host anmelden");
+    auto* unregisterAddin = app.add_subcommand("unregister", "Das Add-In im Plan-Host zelvant-host abmelden");
+
     auto* config = app.add_subcommand("config", "Einstellungen");
     auto* configCalendar = config->add_subcommand("calendar", "Standardkalender festlegen");
     configCalendar->add_option("file", configFile, "Kalenderdatei (iCalendar)")->required();
@@ -150,5 +154,7 @@ int main(int argc, char** argv)
         return runWizardWindow(options, context, argc, argv);
     if (*quicksync)
         return runQuickSyncWindowCommand(options, context, argc, argv);
+    if (*registerAddin || *unregisterAddin)
+        return runRegistration(registry, bool(*registerAddin), std::cout, std::cerr);
     return runConfigCalendar(configFile, context);
 }

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "app/host/AddinManager.h"
+#include "app/host/CommandBarView.h"
+#include "app/host/PlanHost.h"
+#include "app/host/QtAddinWindows.h"
+#include "app/host/ShellApplication.h"
+#include "engine/LinkKeys.h"
+#include "forms/qt/QtMessageSink.h"
+#include "hostapi/Registry.h"
+#include "hostapi/Shell.h"
+#include "hosts/commandbars/CommandBarModel.h"
+
+#include <QMainWindow>
+
+#include <filesystem>
+#include <memory>
+
+class QLabel;
+class QTableWidget;
+
+namespace zelvant {
+
+// What the host shell works with.
+struct HostSetup {
+    Registry& registry;                   // settings and the add-in list
+    std::filesystem::path commandBarFile; // where the menus and toolbars are kept between runs
+    Shell& shell;                         // opens web addresses
+    // Message boxes of the host and the add-in; Qt boxes over the window when not given.
+    MessageSink* messages = nullptr;
+    // The quick synchronisation's pause; the window's own when empty.
+    std::function<void(int)> wait = {};
+};
+
+// The desktop host "zelvant-host": a plan in a table (Nr., Name, Anfang, Ende, Dauer, Text29)
+// whose selected rows are the active selection, menus and toolbars drawn from the command bars,
+// and the add-ins connected through the add-in manager.
+class HostMainWindow : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit HostMainWindow(HostSetup setup, QWidget* parent = nullptr);
+    ~HostMainWindow() override;
+
+    // Loads the menus and toolbars, then connects the add-ins registered to load at start.
+    void start();
+    // Opens a plan file; a failure is shown and gives false.
+    bool openPlan(const std::filesystem::path& path);
+    // Opens a new plan without a file.
+    void newPlan();
+    // Writes the menus and toolbars to their file; a failure is shown.
+    void saveBars();
+
+    // The plan application add-ins see.
+    PlanHost& plan() { return plan_; }
+    // The menus and toolbars.
+    CommandBarModel& commandBars() { return bars_; }
+    // How the menus and toolbars are drawn.
+    CommandBarView& barView() { return *view_; }
+    // The add-in manager.
+    AddinManager& addins() { return *manager_; }
+    // The add-in's windows.
+    QtAddinWindows& addinWindows() { return windows_; }
+    // The table of tasks.
+    QTableWidget& table() { return *table_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void runHostCommand(CommandBarControl& control);
+    void openPlanDialog();
+    void savePlan();
+    void chooseCalendar();
+    void manageAddins();
+    bool confirmDiscard();
+    void shutdown();
+
+    void followHostSwitch(bool on);
+    void refreshTable();
+    void updateSelection();
+    void updateTitle();
+
+    HostSetup setup_;
+    QtMessageSink boxes_;
+    MessageSink& messages_;
+    SystemClock clock_;
+    PlanHost plan_;
+    CommandBarModel bars_;
+    ShellApplication application_;
+    QtAddinWindows windows_;
+    std::unique_ptr<AddinManager> manager_; // after everything its add-ins use, so it goes first
+    QTableWidget* table_;
+    QLabel* status_;
+    std::unique_ptr<CommandBarView> view_;
+    bool shutDown_ = false;
+};
+
+} // namespace zelvant

@@ -1,0 +1,136 @@
+#include "app/host/QtAddinWindows.h"
+
+#include "forms/WizardSettingsStore.h"
+#include "forms/qt/InfoDialog.h"
+#include "forms/qt/QtMessageSink.h"
+#include "forms/qt/QuickSyncWindow.h"
+#include "forms/qt/WizardWindow.h"
+#include "hosts/calendarfile/CalendarFileLauncher.h"
+#include "services/Registry.h"
+#include "services/Settings.h"
+
+#include <QWidget>
+
+#include <string>
+#include <vector>
+
+namespace zelvant {
+
+namespace {
+
+// Hands the wizard the options the add-in applied, and remembers what a finished run saves.
+class AppliedSettings : public WizardSettingsStore {
+public:
+    AppliedSettings(Registry& registry, WizardOptions& options) : registry_(registry), options_(options) {}
+    void load(WizardOptions& options, DateTime) override { options = options_; }
+    void save(const WizardOptions& options) override
+    {
+        options_ = options;
+        SaveSettings(registry_, options);
+    }
+
+private:
+    Registry& registry_;
+    WizardOptions& options_;
+};
+
+void applyTabOrder(QWidget& window, const std::vector<std::string>& names)
+{
+    QWidget* previous = nullptr;
+    for (const std::string& name : names) {
+        auto* widget = window.findChild<QWidget*>(QString::fromStdString(name));
+        if (!widget)
+            continue;
+        widget->setFocusPolicy(Qt::StrongFocus);
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        else
+            widget->setFocus(Qt::OtherFocusReason);
+        previous = widget;
+    }
+}
+
+} // namespace
+
+class QtAddinWindows::Wizard : public WizardFormHandle {
+public:
+    explicit Wizard(QtAddinWindows& owner) : owner_(owner)
+    {
+        // The wizard's own start-up state: no member chosen, today's dates.
+        options_.syncType = options_.linkType = options_.taskType = options_.appointmentType = -1;
+        options_.dateFrom = options_.dateTo = DateTime{dateOf(SystemClock().now())};
+    }
+
+    WizardOptions options() const override { return options_; }
+    void applyOptions(const WizardOptions& options) override { options_ = options; }
+    void setTabOrder(const std::vector<std::string>& controls) override { tabOrder_ = controls; }
+    void hideLabel(const std::string& name) override { hidden_.push_back(name); }
+
+    void showModal() override
+    {
+        CalendarFileLauncher launcher(DefaultCalendarPath(owner_.registry_));
+        AppliedSettings settings(owner_.registry_, options_);
+        QtMessageSink boxes;
+        const SystemClock clock;
+        MessageSink& messages = owner_.options_.messages ? *owner_.options_.messages : boxes;
+        WizardWindow* shown = nullptr;
+        WizardWindow window(
+            {owner_.host_, launcher, messages, settings, clock, LinkKeyGenerator::randomSeed()},
+            [this, &shown] { InfoDialog::showOver(shown, owner_.shell_); });
+        shown = &window;
+        boxes.setParent(&window);
+        for (const std::string& name : hidden_)
+            if (auto* label = window.findChild<QWidget*>(QString::fromStdString(name)))
+                label->hide();
+        applyTabOrder(window, tabOrder_);
+        window.exec();
+    }
+
+private:
+    QtAddinWindows& owner_;
+    WizardOptions options_;
+    std::vector<std::string> tabOrder_;
+    std::vector<std::string> hidden_;
+};
+
+class QtAddinWindows::QuickSync : public QuickSyncFormHandle {
+public:
+    explicit QuickSync(QtAddinWindows& owner) : owner_(owner) {}
+
+    void showModal() override
+    {
+        CalendarFileLauncher launcher(DefaultCalendarPath(owner_.registry_));
+        Registry& registry = owner_.registry_;
+        QuickSyncInputs inputs{owner_.host_, launcher,
+                               [&registry] {
+                                   return RegGetString(registry, kHkeyCurrentUser, kSettingsKey,
+                                                       "CreateDeletedApps") == "1";
+                               },
+                               owner_.options_.messages, owner_.options_.wait};
+        QuickSyncWindow window(inputs);
+        window.exec();
+        owner_.lastQuickSync_ = window.runResult();
+    }
+
+private:
+    QtAddinWindows& owner_;
+};
+
+QtAddinWindows::QtAddinWindows(ProjectApplication& host, Registry& registry, Shell& shell, Options options)
+    : host_(host), registry_(registry), shell_(shell), options_(std::move(options))
+{
+}
+
+QtAddinWindows::~QtAddinWindows() = default;
+
+std::unique_ptr<WizardFormHandle> QtAddinWindows::createWizard()
+{
+    return std::make_unique<Wizard>(*this);
+}
+
+std::unique_ptr<QuickSyncFormHandle> QtAddinWindows::createQuickSync()
+{
+    return std::make_unique<QuickSync>(*this);
+}
+
+} // namespace zelvant

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "addin/AddinWindows.h"
+#include "forms/QuickSync.h"
+#include "hostapi/ProjectApi.h"
+#include "hostapi/Registry.h"
+#include "hostapi/Shell.h"
+#include "services/Messages.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+namespace zelvant {
+
+// The add-in's windows in Qt Widgets: the wizard and the quick synchronisation window over the
+// host's plan and the user's default calendar file (looked up anew at each opening).
+class QtAddinWindows : public AddinWindows {
+public:
+    // What tests replace; empty members mean the windows' own message boxes and pause.
+    struct Options {
+        MessageSink* messages = nullptr;
+        std::function<void(int)> wait = {};
+    };
+
+    QtAddinWindows(ProjectApplication& host, Registry& registry, Shell& shell, Options options);
+    ~QtAddinWindows() override;
+
+    std::unique_ptr<WizardFormHandle> createWizard() override;
+    std::unique_ptr<QuickSyncFormHandle> createQuickSync() override;
+
+    // How the last quick synchronisation ended; nothing before the first.
+    const std::optional<QuickSyncResult>& lastQuickSync() const { return lastQuickSync_; }
+
+private:
+    class Wizard;
+    class QuickSync;
+
+    ProjectApplication& host_;
+    Registry& registry_;
+    Shell& shell_;
+    Options options_;
+    std::optional<QuickSyncResult> lastQuickSync_;
+};
+
+} // namespace zelvant
