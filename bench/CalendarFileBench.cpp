@@ -1,8 +1,9 @@
 // Loading and saving a large iCalendar file against the floor of bare libical doing the same
 // file: parse and serialise. Both read the file from disk and write it back; ours also keeps the
 // backup and flushes to disk, as every real save does.
-// Prints: calendar events=20000 ours=S floor=S ratio=R peak_mb=M
+// (the calendar half of zelvant_bench_files)
 
+#include "bench/FileBench.h"
 #include "hosts/calendarfile/CalendarFile.h"
 #include "hosts/common/FileStore.h"
 
@@ -115,7 +116,7 @@ double floor(const std::filesystem::path& path, const std::filesystem::path& out
 
 } // namespace
 
-int main()
+FileBenchResult benchCalendarFile()
 {
     const auto dir = std::filesystem::temp_directory_path() / "zelvant-bench-calendar";
     std::filesystem::create_directories(dir);
@@ -130,10 +131,6 @@ int main()
         writeFile(path, text);
         bestFloor = std::min(bestFloor, floor(path, dir / "floor.ics"));
     }
-    rusage usage{};
-    ::getrusage(RUSAGE_SELF, &usage);
     std::filesystem::remove_all(dir);
-    std::printf("calendar events=%d ours=%.3f floor=%.3f ratio=%.2f peak_mb=%.1f\n", kEvents, best, bestFloor,
-                best / bestFloor, double(usage.ru_maxrss) / 1024.0);
-    return 0;
+    return {best, bestFloor, double(text.size()) / (1024.0 * 1024.0)};
 }

@@ -1,6 +1,7 @@
-// Loading and saving a large plan file against bare pugixml on the same file, in the same run.
-// Prints one line: plan tasks=N ours=S floor=S ratio=R peak_mb=M
+// Loading and saving a large plan file against bare pugixml on the same file, in the same run
+// (the plan half of zelvant_bench_files).
 
+#include "bench/FileBench.h"
 #include "hosts/projectfile/MspdiValues.h"
 #include "hosts/projectfile/ProjectFile.h"
 #include "hosts/projectfile/TimephasedWork.h"
@@ -229,7 +230,7 @@ double bestOf(int runs, const std::function<void()>& work)
 
 } // namespace
 
-int main()
+FileBenchResult benchPlanFile()
 {
     const fs::path dir = fs::temp_directory_path() / ("zelvant-bench-plan-" + std::to_string(::getpid()));
     fs::create_directories(dir);
@@ -258,15 +259,9 @@ int main()
         document.save_file(floor.c_str());
     });
 
-    struct rusage usage {};
-    ::getrusage(RUSAGE_SELF, &usage);
-    const double peakMb = double(usage.ru_maxrss) / 1024.0;
-    std::printf("plan tasks=%d ours=%.3f floor=%.3f ratio=%.2f peak_mb=%.1f\n", kTasks, oursSeconds,
-                floorSeconds, oursSeconds / floorSeconds, peakMb);
-    std::fprintf(stderr, "plan file %.1f MB, peak %.1fx the file\n", fileMb, peakMb / fileMb);
     if (!std::getenv("ZELVANT_BENCH_KEEP")) {
         std::error_code ignored;
         fs::remove_all(dir, ignored);
     }
-    return 0;
+    return {oursSeconds, floorSeconds, fileMb};
 }

@@ -1,0 +1,14 @@
+#pragma once
+
+// One measurement of a file format: our load and save against the bare library's parse and
+// write of the same file, in the same run.
+struct FileBenchResult {
+    double oursSeconds = 0;
+    double floorSeconds = 0;
+    double fileMegabytes = 0;
+};
+
+// A generated plan of 10,000 tasks, 2,000 of them split.
+FileBenchResult benchPlanFile();
+// A generated calendar of 20,000 events.
+FileBenchResult benchCalendarFile();
