@@ -92,15 +92,6 @@ TEST_F(AppointmentsToTasksTest, NewTasksFollowTheChosenOrderWithDistinctKeys)
                                                             "Vorgang wird abgeschlossen..."}));
 }
 
-TEST_F(AppointmentsToTasksTest, NothingChosenCreatesNoTask)
-{
-    run({});
-    EXPECT_EQ(w.project.taskCount(), 0);
-    ASSERT_EQ(w.progress.steps.size(), 1u);
-    EXPECT_DOUBLE_EQ(w.progress.steps[0].percent, 98.0);
-    EXPECT_EQ(w.progress.steps[0].text, "Vorgang wird abgeschlossen...");
-}
-
 TEST_F(AppointmentsToTasksTest, AppointmentThatCannotBeSavedGetsNoTask)
 {
     auto item = w.addAppointment("Gesperrt", makeDateTime(2024, 3, 4, 9), makeDateTime(2024, 3, 4, 10));

@@ -1,6 +1,6 @@
 #pragma once
 
-// Small stand-ins for the engine's surroundings, shared by the engine's tests.
+// Small stand-ins for the surroundings of the engine and the windows, shared by their tests.
 
 #include "engine/LinkKeys.h"
 #include "engine/Progress.h"

@@ -79,31 +79,22 @@ TEST_F(LinkRemovalTest, UntickedRowOnlyAdvancesTheProgress)
     EXPECT_EQ(w.progress.steps[1].text, "Verkn\u00FCpfung 2 von 2 wird entfernt...");
 }
 
-TEST_F(LinkRemovalTest, SingleAppointmentTaskStopsAfterTheFirstMatch)
-{
-    MemoryTask& a = task("Einzeln");
-    auto items = link(a, keyA, 1);
-    // A copy of the appointment under the same key, later in the folder.
-    const std::string value = EngineWorld::linkOf(*items[0]);
-    auto copy = w.addAppointment("Einzeln", items[0]->start(), items[0]->end(), value);
-    run({rowOf(a)});
-
-    EXPECT_EQ(EngineWorld::linkOf(*items[0]), "");
-    EXPECT_EQ(EngineWorld::linkOf(*copy), value);
-    EXPECT_EQ(EngineWorld::linkOf(a), "");
-}
-
 TEST_F(LinkRemovalTest, ClearsPartCountPlusOneAppointmentsInFolderOrder)
 {
-    MemoryTask& a = task("Teile");
-    auto items = link(a, keyA, 2); // part count 001
-    auto extra = w.addAppointment("Teile (3)", makeDateTime(2024, 3, 9, 8), makeDateTime(2024, 3, 9, 9),
-                                  EngineWorld::linkOf(*items[1]));
-    run({rowOf(a)});
+    for (const int parts : {1, 2}) {
+        SCOPED_TRACE(parts);
+        MemoryTask& a = task("Teile");
+        auto items = link(a, parts == 1 ? keyA : keyB, parts);
+        // One more appointment under the same key, later in the folder.
+        auto extra = w.addAppointment("Teile", makeDateTime(2024, 3, 9, 8), makeDateTime(2024, 3, 9, 9),
+                                      EngineWorld::linkOf(*items.back()));
+        run({rowOf(a)});
 
-    EXPECT_EQ(EngineWorld::linkOf(*items[0]), "");
-    EXPECT_EQ(EngineWorld::linkOf(*items[1]), "");
-    EXPECT_NE(EngineWorld::linkOf(*extra), "");
+        for (const auto& item : items)
+            EXPECT_EQ(EngineWorld::linkOf(*item), "");
+        EXPECT_NE(EngineWorld::linkOf(*extra), "");
+        EXPECT_EQ(EngineWorld::linkOf(a), "");
+    }
 }
 
 TEST_F(LinkRemovalTest, PartCountComesFromTheTaskAsItIsNow)

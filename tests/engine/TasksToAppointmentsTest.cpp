@@ -32,27 +32,18 @@ std::size_t codePoints(const std::string& text)
     return n;
 }
 
-TEST_F(TasksToAppointmentsTest, ListIndexGivesBusyStatusAndOutOfRangeGivesBusy)
+TEST_F(TasksToAppointmentsTest, AppointmentTakesTheBusyStatusOfTheListIndexAndBusyOutsideIt)
 {
-    EXPECT_EQ(busyStatusFromIndex(0), BusyStatus::Free);
-    EXPECT_EQ(busyStatusFromIndex(1), BusyStatus::Tentative);
-    EXPECT_EQ(busyStatusFromIndex(2), BusyStatus::Busy);
-    EXPECT_EQ(busyStatusFromIndex(3), BusyStatus::OutOfOffice);
+    const std::vector<std::pair<int, BusyStatus>> cases{{0, BusyStatus::Free},
+                                                        {1, BusyStatus::Tentative},
+                                                        {3, BusyStatus::OutOfOffice},
+                                                        {4, BusyStatus::Busy}};
+    for (auto [index, expected] : cases) {
+        MemoryTask& task = w.addTask("T", makeDateTime(2024, 3, 4, 8), makeDateTime(2024, 3, 4, 12));
+        run({&task}, busyStatusFromIndex(index));
+        EXPECT_EQ(items().back()->busyStatus(), expected) << index;
+    }
     EXPECT_EQ(busyStatusFromIndex(-1), BusyStatus::Busy);
-    EXPECT_EQ(busyStatusFromIndex(4), BusyStatus::Busy);
-    EXPECT_STREQ(kBusyStatusNames[kDefaultBusyIndex], "Gebucht");
-}
-
-TEST_F(TasksToAppointmentsTest, AppointmentTakesTheChosenBusyStatus)
-{
-    MemoryTask& free = w.addTask("Frei", makeDateTime(2024, 3, 4, 8), makeDateTime(2024, 3, 4, 12));
-    run({&free}, busyStatusFromIndex(0));
-    MemoryTask& away = w.addTask("Weg", makeDateTime(2024, 3, 5, 8), makeDateTime(2024, 3, 5, 12));
-    run({&away}, busyStatusFromIndex(3));
-
-    ASSERT_EQ(items().size(), 2u);
-    EXPECT_EQ(items()[0]->busyStatus(), BusyStatus::Free);
-    EXPECT_EQ(items()[1]->busyStatus(), BusyStatus::OutOfOffice);
 }
 
 TEST_F(TasksToAppointmentsTest, UnsplitTaskGetsOneAppointmentWithThePlainNameAndIndexZero)
@@ -157,13 +148,6 @@ TEST_F(TasksToAppointmentsTest, LinkedTaskIsSkippedButCountedInTheProgress)
     EXPECT_EQ(w.progress.steps[1].text, "Task 2 von 2 wird verkn\u00FCpft...");
     EXPECT_DOUBLE_EQ(w.progress.steps[2].percent, 98.0);
     EXPECT_EQ(w.progress.steps[2].text, "Vorgang wird abgeschlossen...");
-}
-
-TEST_F(TasksToAppointmentsTest, NothingChosenShowsOnlyTheClosingProgress)
-{
-    run({});
-    EXPECT_TRUE(items().empty());
-    EXPECT_EQ(w.progress.texts(), std::vector<std::string>{"Vorgang wird abgeschlossen..."});
 }
 
 TEST_F(TasksToAppointmentsTest, FailedSaveLeavesTheTaskUnlinkedAndTheReportNamesIt)

@@ -19,14 +19,10 @@ protected:
     RecordingMessages messages;
 };
 
-TEST_F(ProjectChecksTest, NoProjectAndNoWarningWantedShowsNothing)
+TEST_F(ProjectChecksTest, NoProjectWarnsOnlyWhenAskedAndUnderTheGivenTitle)
 {
     EXPECT_FALSE(IsProjectOpen(app, messages, false, "Zelvant"));
     EXPECT_TRUE(messages.messages.empty());
-}
-
-TEST_F(ProjectChecksTest, NoProjectWarnsWithTheExactTextAndTitle)
-{
     EXPECT_FALSE(IsProjectOpen(app, messages, true, "Titel"));
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_EQ(messages.messages[0].kind, "warning");
@@ -43,31 +39,20 @@ TEST_F(ProjectChecksTest, ProjectWhoseNameCannotBeReadCountsAsNotOpen)
     EXPECT_EQ(messages.messages[0].title, "Zelvant");
 }
 
-TEST_F(ProjectChecksTest, EmptyProjectIsOpenButHasNoTasks)
+TEST_F(ProjectChecksTest, NoTasksWarnsWithOrWithoutAProjectAndOneTaskPassesSilently)
 {
+    EXPECT_FALSE(ProjectHasTasks(app, messages, false, "Zelvant"));
+    EXPECT_TRUE(messages.messages.empty());
+    EXPECT_FALSE(ProjectHasTasks(app, messages, true, "Zelvant")); // no project at all
     openEmptyProject();
     EXPECT_TRUE(IsProjectOpen(app, messages));
     EXPECT_FALSE(ProjectHasTasks(app, messages, true, "Zelvant"));
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(messages.messages[0].kind, "warning");
-    EXPECT_EQ(messages.messages[0].text, "Das Projekt enth\u00E4lt keine Vorg\u00E4nge.      ");
-}
-
-TEST_F(ProjectChecksTest, ProjectWithOneTaskPassesSilently)
-{
-    openEmptyProject();
+    ASSERT_EQ(messages.messages.size(), 2u);
+    for (const auto& message : messages.messages)
+        EXPECT_EQ(message.text, "Das Projekt enth\u00E4lt keine Vorg\u00E4nge.      ");
     app.project()->addTask();
     EXPECT_TRUE(ProjectHasTasks(app, messages));
-    EXPECT_TRUE(messages.messages.empty());
-}
-
-TEST_F(ProjectChecksTest, NoProjectAlsoGivesTheNoTasksWarning)
-{
-    EXPECT_FALSE(ProjectHasTasks(app, messages, true, "Zelvant"));
-    ASSERT_EQ(messages.messages.size(), 1u);
-    EXPECT_EQ(messages.messages[0].text, kNoTasksText);
-    EXPECT_FALSE(ProjectHasTasks(app, messages, false, "Zelvant"));
-    EXPECT_EQ(messages.messages.size(), 1u);
+    EXPECT_EQ(messages.messages.size(), 2u);
 }
 
 } // namespace

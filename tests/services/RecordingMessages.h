@@ -30,6 +30,15 @@ public:
         return answer;
     }
 
+    // Every message as "title: text", in the order shown.
+    std::vector<std::string> shown() const
+    {
+        std::vector<std::string> result;
+        for (const Message& message : messages)
+            result.push_back(message.title + ": " + message.text);
+        return result;
+    }
+
     std::vector<Message> messages;
     bool answer = true;
 };

@@ -1,13 +1,13 @@
 #include "hosts/shell/XdgShell.h"
 
 #include "hostapi/HostError.h"
+#include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 namespace zelvant {
 namespace {
@@ -19,10 +19,6 @@ class XdgShellTest : public ::testing::Test {
 protected:
     void SetUp() override
     {
-        char pattern[] = "/tmp/zelvant-xdg-XXXXXX";
-        ASSERT_NE(mkdtemp(pattern), nullptr);
-        dir_ = pattern;
-        record_ = dir_ / "args";
         std::ofstream script(dir_ / "xdg-open");
         script << "#!/bin/sh\n"
                << "printf '%s\\n' \"$#\" > '" << record_.string() << "'\n"
@@ -34,22 +30,13 @@ protected:
         setenv("PATH", (dir_.string() + ":" + oldPath_).c_str(), 1);
     }
 
-    void TearDown() override
-    {
-        setenv("PATH", oldPath_.c_str(), 1);
-        fs::remove_all(dir_);
-    }
+    void TearDown() override { setenv("PATH", oldPath_.c_str(), 1); }
 
-    std::string recorded() const
-    {
-        std::ifstream in(record_);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string recorded() const { return testing::readText(record_); }
 
-    fs::path dir_;
-    fs::path record_;
+    testing::TempDir scratch_;
+    const fs::path dir_ = scratch_.path();
+    const fs::path record_ = dir_ / "args";
     std::string oldPath_;
 };
 

@@ -1,16 +1,13 @@
 #include "forms/qt/QuickSyncWindow.h"
 
-#include "engine/LinkModel.h"
-#include "hosts/calendar/MemoryCalendarLauncher.h"
-#include "hosts/project/MemoryProjectApplication.h"
+#include "tests/forms/FormsWorld.h"
+#include "tests/forms/qt/QtTestSupport.h"
 
-#include <QApplication>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -20,62 +17,7 @@
 namespace zelvant {
 namespace {
 
-// One application object for the whole program, on the offscreen platform unless told otherwise.
-void ensureApplication()
-{
-    if (QApplication::instance())
-        return;
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static int argc = 1;
-    static char name[] = "zelvant_forms_qt_tests";
-    static char* argv[] = {name, nullptr};
-    new QApplication(argc, argv); // lives until the program ends
-}
-
-// Records what the bar and the label showed each time they were painted, leaving out repeats:
-// what the user actually saw, in order.
-class PaintRecorder : public QObject {
-public:
-    PaintRecorder(QProgressBar* bar, QLabel* label) : bar_(bar), label_(label)
-    {
-        bar->installEventFilter(this);
-        label->installEventFilter(this);
-    }
-
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() != QEvent::Paint)
-            return false;
-        if (watched == bar_ && (barValues.empty() || barValues.back() != bar_->value()))
-            barValues.push_back(bar_->value());
-        if (watched == label_ && (labelTexts.empty() || labelTexts.back() != label_->text().toStdString()))
-            labelTexts.push_back(label_->text().toStdString());
-        return false;
-    }
-
-    std::vector<int> barValues; // in tenths of a percent
-    std::vector<std::string> labelTexts;
-
-private:
-    QProgressBar* bar_;
-    QLabel* label_;
-};
-
-class FakeMessages : public MessageSink {
-public:
-    void warning(const std::string& text, const std::string& title) override
-    {
-        shown.push_back(title + ": " + text);
-    }
-    void information(const std::string& text, const std::string& title) override
-    {
-        shown.push_back(title + ": " + text);
-    }
-    bool askYesNo(const std::string&, const std::string&) override { return true; }
-
-    std::vector<std::string> shown;
-};
+using namespace zelvant::testing;
 
 // Where screenshots go, when the environment asks for them.
 QString screenshotFolder()
@@ -85,23 +27,10 @@ QString screenshotFolder()
 
 class QuickSyncWindowTest : public ::testing::Test {
 protected:
-    QuickSyncWindowTest() : host(std::make_unique<MemoryProject>("Plan", makeDateTime(2024, 3, 4, 8)))
-    {
-        ensureApplication();
-    }
+    QuickSyncWindowTest() { ensureOffscreenApplication(); }
 
-    void linkTask()
-    {
-        MemoryTask& task = host.project()->addTask();
-        task.setName("Entwurf");
-        const std::string value =
-            link::build(0, "123456789202403011000", task.start(), task.finish(), "Entwurf");
-        task.setField(kText29, value);
-        launcher.calendar().addItem({.start = task.start(),
-                                     .end = task.finish(),
-                                     .subject = "Entwurf",
-                                     .userProperties = {{kLinkProperty, value}}});
-    }
+    // Links one more task, each under a key of its own.
+    void linkTask() { w.addLinkedTask("Entwurf", keyNo(++linked)); }
 
     // A window whose pauses only let it paint, recording their lengths; `ownMessages` gives it
     // its real message boxes.
@@ -114,7 +43,7 @@ protected:
             QuickSyncWindow::waitKeepingPainted(0);
         };
         auto window = std::make_unique<QuickSyncWindow>(QuickSyncInputs{
-            host, launcher, [] { return false; }, ownMessages ? nullptr : &messages, fastWait});
+            w.host, w.launcher, [] { return false; }, ownMessages ? nullptr : &w.messages, fastWait});
         recorder = std::make_unique<PaintRecorder>(bar(*window), label(*window));
         return window;
     }
@@ -133,21 +62,14 @@ protected:
         QApplication::processEvents();
     }
 
-    MemoryProjectApplication host;
-    MemoryCalendarLauncher launcher;
-    FakeMessages messages;
+    FormsWorld w;
+    MemoryProjectApplication& host = w.host;
+    MemoryCalendarLauncher& launcher = w.launcher;
+    int linked = 0;
     std::vector<int> waits;
     std::function<void(int)> onWait;
     std::unique_ptr<PaintRecorder> recorder;
 };
-
-TEST_F(QuickSyncWindowTest, ShowsItsCaptionAndAnEmptyBarBeforeTheRun)
-{
-    auto window = makeWindow();
-    EXPECT_EQ(window->windowTitle().toStdString(), "Synchronisierung");
-    EXPECT_EQ(bar(*window)->value(), 0);
-    EXPECT_FALSE(window->finished());
-}
 
 TEST_F(QuickSyncWindowTest, NothingLinkedAnimatesTheBarThenClosesItself)
 {
@@ -197,38 +119,12 @@ TEST_F(QuickSyncWindowTest, UnreachableCalendarIsReportedAndTheWindowClosesAtOnc
     auto window = makeWindow();
     showAndRun(*window);
 
-    EXPECT_EQ(messages.shown, (std::vector<std::string>{"Zelvant: Outlook konnte nicht gefunden werden!"}));
+    EXPECT_EQ(w.messages.shown(), std::vector<std::string>{"Zelvant: Outlook konnte nicht gefunden werden!"});
     EXPECT_EQ(recorder->labelTexts, (std::vector<std::string>{"", "Synchronisieren wird vorbereitet..."}));
     EXPECT_TRUE(waits.empty()); // no closing second
     EXPECT_FALSE(window->isVisible());
     EXPECT_EQ(window->result(), QDialog::Rejected);
     EXPECT_EQ(host.hostSwitchCalls(), 0);
-}
-
-TEST_F(QuickSyncWindowTest, UnreachableCalendarMessageIsAWarningBoxOverTheWindow)
-{
-    linkTask();
-    launcher.setStartFails(true);
-    auto window = makeWindow(true);
-    QString text, title;
-    QMessageBox::Icon icon = QMessageBox::NoIcon;
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        text = box->text();
-        title = box->windowTitle();
-        icon = box->icon();
-        box->button(QMessageBox::Ok)->click();
-    });
-    answer.start(20);
-    showAndRun(*window);
-
-    EXPECT_EQ(text.toStdString(), "Outlook konnte nicht gefunden werden!");
-    EXPECT_EQ(title.toStdString(), "Zelvant");
-    EXPECT_EQ(icon, QMessageBox::Warning);
-    EXPECT_FALSE(window->isVisible());
 }
 
 TEST_F(QuickSyncWindowTest, FailuresStayOnScreenUntilConfirmed)
@@ -318,17 +214,6 @@ TEST_F(QuickSyncWindowTest, ScreenshotOfTheRunningBar)
 // The command line's entry: real pauses and message boxes, an exit status for the shell.
 class RunQuickSyncWindowTest : public QuickSyncWindowTest {};
 
-TEST_F(RunQuickSyncWindowTest, CleanRunEndsWithZero)
-{
-    linkTask();
-    QuickSyncResult result;
-    EXPECT_EQ(runQuickSyncWindow(
-                  host, launcher, [] { return false; }, &result),
-              0);
-    EXPECT_EQ(result.linkedTasks, 1);
-    EXPECT_FALSE(result.report.hasFailures());
-}
-
 TEST_F(RunQuickSyncWindowTest, RunWithFailuresEndsWithOneAfterTheListWasConfirmed)
 {
     linkTask();
@@ -351,20 +236,26 @@ TEST_F(RunQuickSyncWindowTest, RunWithFailuresEndsWithOneAfterTheListWasConfirme
     EXPECT_TRUE(result.report.hasFailures());
 }
 
-TEST_F(RunQuickSyncWindowTest, UnreachableCalendarEndsWithOne)
+TEST_F(RunQuickSyncWindowTest, UnreachableCalendarIsAWarningBoxAndEndsWithOne)
 {
     linkTask();
     launcher.setStartFails(true);
+    std::string shown;
     QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [] {
-        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget()))
-            box->button(QMessageBox::Ok)->click();
+    QObject::connect(&answer, &QTimer::timeout, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        shown = (box->windowTitle() + ": " + box->text()).toStdString();
+        EXPECT_EQ(box->icon(), QMessageBox::Warning);
+        box->button(QMessageBox::Ok)->click();
     });
     answer.start(20);
     QuickSyncResult result;
     EXPECT_EQ(runQuickSyncWindow(
                   host, launcher, [] { return false; }, &result),
               1);
+    EXPECT_EQ(shown, "Zelvant: Outlook konnte nicht gefunden werden!");
     EXPECT_FALSE(result.calendarReached);
 }
 

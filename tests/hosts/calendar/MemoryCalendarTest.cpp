@@ -78,13 +78,6 @@ TEST_F(MemoryCalendarTest, CreatedItemHasDefaultsAndJoinsOnlyOnSave)
     EXPECT_EQ(calendar.items().size(), 1u);
 }
 
-TEST_F(MemoryCalendarTest, UnsavedChangeOfAStoredItemShowsInTheFolder)
-{
-    auto item = calendar.addItem({.subject = "before"});
-    item->setSubject("after");
-    EXPECT_EQ(calendar.items()[0]->subject(), "after");
-}
-
 TEST_F(MemoryCalendarTest, GeneratedEntryIdsAreDeterministicAndSkipIdsInUse)
 {
     calendar.addItem({.entryId = "zelvant-2@local"}); // e.g. written by an earlier run
@@ -112,6 +105,29 @@ TEST_F(MemoryCalendarTest, UserPropertyNamesMatchExactlyAndOnlyTextIsAccepted)
     EXPECT_NO_THROW(item->userProperties().add("link", kTextProperty));
     EXPECT_THROW(item->userProperties().add("Number", 3), HostError);
     EXPECT_THROW(item->userProperties().add("", kTextProperty), HostError);
+}
+
+TEST_F(MemoryCalendarTest, FailedSetterLeavesTheItemUnchanged)
+{
+    auto item = calendar.addItem({.subject = "kept"});
+    item->faults().failOn("SetSubject");
+    EXPECT_THROW(item->setSubject("changed"), HostError);
+    item->faults().clearFailures();
+    EXPECT_EQ(item->subject(), "kept");
+    EXPECT_FALSE(item->isChanged());
+}
+
+TEST_F(MemoryCalendarTest, PropertyKeptFromADeletedItemThrows)
+{
+    auto item = calendar.addItem({.userProperties = {{"Link", "v"}}});
+    UserProperties& properties = item->userProperties();
+    UserProperty& kept = *properties.find("Link");
+    item->remove();
+    item.reset(); // the calendar still holds the deleted item, so the reference stays valid
+    EXPECT_THROW(kept.value(), HostError);
+    EXPECT_THROW(kept.setValue("x"), HostError);
+    EXPECT_THROW(properties.find("Link"), HostError);
+    EXPECT_THROW(properties.add("Other", kTextProperty), HostError);
 }
 
 TEST(MemoryCalendarLifetime, ItemOutlivingItsCalendarThrowsInsteadOfCrashing)

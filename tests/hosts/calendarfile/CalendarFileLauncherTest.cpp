@@ -13,7 +13,7 @@ using namespace icstest;
 class CalendarFileLauncherTest : public ::testing::Test {
 protected:
     TempDir dir;
-    std::filesystem::path path = dir.copy("node-ical__event-with-category.ics");
+    std::filesystem::path path = dir.copyOf(sample("node-ical__event-with-category.ics"));
     CalendarFileLauncher launcher{path, kZone};
 
     CalendarFolder& folder(CalendarApplication& app) { return app.getNamespace("MAPI").getDefaultFolder(kCalendarFolder); }

@@ -16,7 +16,10 @@ protected:
     TempDir dir;
 
     std::unique_ptr<CalendarFile> load(const std::filesystem::path& path) { return CalendarFile::load(path, kZone); }
-    std::unique_ptr<CalendarFile> loadSample(const std::string& name) { return load(dir.copy(name)); }
+    std::unique_ptr<CalendarFile> loadSample(const std::string& name)
+    {
+        return load(dir.copyOf(sample(name)));
+    }
     std::unique_ptr<CalendarFile> loadText(const std::vector<std::string>& lines)
     {
         return load(dir.write("test.ics", calendarWith(lines)));
@@ -138,7 +141,7 @@ TEST_F(CalendarFileTest, WindowsNameWithoutVtimezoneUsesItsIanaZone)
 
 TEST_F(CalendarFileTest, TheUsersZoneDecidesTheWallClock)
 {
-    const auto path = dir.copy("icaljs__only_dtstart_time.ics");
+    const auto path = dir.copyOf(sample("icaljs__only_dtstart_time.ics"));
     EXPECT_EQ(CalendarFile::load(path, "America/Los_Angeles")->calendar().appointments()[0]->start(),
               makeDateTime(2012, 6, 30, 6, 0));
     EXPECT_EQ(CalendarFile::load(path, "UTC")->calendar().appointments()[0]->start(),
@@ -196,7 +199,7 @@ TEST_F(CalendarFileTest, EverySampleComesBackByteForByte)
 {
     for (const std::string& name : kSamples) {
         SCOPED_TRACE(name);
-        const auto path = dir.copy(name);
+        const auto path = dir.copyOf(sample(name));
         auto file = load(path);
         for (const auto& appointment : file->calendar().appointments())
             appointment->save(); // saving without a change changes nothing
@@ -283,18 +286,6 @@ TEST_F(CalendarFileTest, UserPropertyIsAddedAsXPropertyWithItsName)
     auto again = load(file->path());
     EXPECT_EQ(item(*again, 1)->userProperties().find("Link")->value(), "plan-17,a;b");
     EXPECT_EQ(item(*again, 1)->userProperties().find("KEY-2")->value(), "x");
-}
-
-TEST_F(CalendarFileTest, EmptiedUserPropertyStaysWithAnEmptyValue)
-{
-    auto file = loadText({"BEGIN:VEVENT", "UID:u", "X-ZELVANT-LINK;X-ZELVANT-NAME=Link:old", "END:VEVENT"});
-    item(*file, 0)->userProperties().find("Link")->setValue("");
-    const LineDiff diff = saveAndDiff(*file);
-    EXPECT_EQ(diff.added, (std::vector<std::string>{"X-ZELVANT-LINK;X-ZELVANT-NAME=Link:"}));
-    auto again = load(file->path());
-    auto* link = item(*again, 0)->userProperties().find("Link");
-    ASSERT_NE(link, nullptr);
-    EXPECT_EQ(link->value(), "");
 }
 
 TEST_F(CalendarFileTest, MissingEndIsAddedRightAfterTheStart)
@@ -459,15 +450,6 @@ TEST_F(CalendarFileTest, MissingFileAndFolderAreReported)
     EXPECT_THROW(load(dir.path()), FileError);
 }
 
-TEST_F(CalendarFileTest, UnreadableFileIsReported)
-{
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root reads every file";
-    const auto path = dir.copy("node-ical__event-with-category.ics");
-    std::filesystem::permissions(path, std::filesystem::perms::none);
-    EXPECT_THROW(load(path), FileError);
-}
-
 TEST_F(CalendarFileTest, FileChangedOnDiskIsNotOverwritten)
 {
     auto file = loadSample("node-ical__event-with-category.ics");
@@ -486,7 +468,7 @@ TEST_F(CalendarFileTest, InterruptedSaveLeavesTheOldFileAndCanBeRepeated)
                           SaveStep::RenameOver}) {
         SCOPED_TRACE(int(step));
         TempDir scratch;
-        const auto path = scratch.copy("node-ical__ms_timezones.ics");
+        const auto path = scratch.copyOf(sample("node-ical__ms_timezones.ics"));
         auto file = load(path);
         item(*file, 0)->setSubject("after");
         FileStore::setStepHookForTesting([step](SaveStep reached) {

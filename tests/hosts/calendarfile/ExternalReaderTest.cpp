@@ -58,7 +58,7 @@ protected:
 TEST_F(ExternalReaderTest, ReadsOurTimesSummariesAndXProperties)
 {
     // The sample's broken Exchange event is one the external reader cannot read at all; drop it.
-    auto file = CalendarFile::load(dir.copy("node-ical__ms_timezones.ics"), kZone);
+    auto file = CalendarFile::load(dir.copyOf(sample("node-ical__ms_timezones.ics")), kZone);
     auto& calendar = file->calendar();
     calendar.appointments()[1]->remove();
     auto moved = calendar.appointments()[0];
@@ -85,7 +85,7 @@ TEST_F(ExternalReaderTest, ReadsOurTimesSummariesAndXProperties)
 
 TEST_F(ExternalReaderTest, ReadsAllDayEventsAsDates)
 {
-    auto file = CalendarFile::load(dir.copy("ical4j__EstoniaHolidays.ics"), kZone);
+    auto file = CalendarFile::load(dir.copyOf(sample("ical4j__EstoniaHolidays.ics")), kZone);
     auto first = file->calendar().appointments()[0];
     first->setStart(makeDateTime(2009, 4, 20));
     first->setEnd(makeDateTime(2009, 4, 21));

@@ -1,62 +1,52 @@
 #include "hosts/common/FileStore.h"
 
+#include "tests/support/TempDir.h"
+
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace zelvant {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::writeText;
 
 class FileStoreTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        dir = fs::temp_directory_path() / ("zelvant-filestore-" + std::to_string(::getpid()) + "-" +
-                                           ::testing::UnitTest::GetInstance()->current_test_info()->name());
-        fs::remove_all(dir);
-        fs::create_directories(dir);
-        file = dir / "plan.xml";
-    }
-    void TearDown() override
-    {
-        FileStore::setStepHookForTesting(nullptr);
-        fs::remove_all(dir);
-    }
-    static void write(const fs::path& path, const std::string& content) { std::ofstream(path, std::ios::binary) << content; }
-    std::size_t filesInDir() const { return std::size_t(std::distance(fs::directory_iterator(dir), fs::directory_iterator())); }
+    void TearDown() override { FileStore::setStepHookForTesting(nullptr); }
 
-    fs::path dir, file;
+    testing::TempDir scratch;
+    const fs::path dir = scratch.path();
+    const fs::path file = scratch.file("plan.xml");
 };
 
 TEST_F(FileStoreTest, ReplacesAndKeepsThePreviousVersion)
 {
-    write(file, "alt");
+    writeText(file, "alt");
     const FileFingerprint loaded = fingerprintOf(readWholeFile(file));
 
     FileStore::replace(file, "neu", &loaded);
 
     EXPECT_EQ(readWholeFile(file), "neu");
     EXPECT_EQ(readWholeFile(dir / "plan.xml.bak"), "alt");
-    EXPECT_EQ(filesInDir(), 2u); // no temporary file left behind
+    EXPECT_EQ(scratch.names(), (std::set<std::string>{"plan.xml", "plan.xml.bak"})); // no temporary file
 }
 
 TEST_F(FileStoreTest, KeepsTheFilesPermissions)
 {
-    write(file, "alt");
+    writeText(file, "alt");
     fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write);
     FileStore::replace(file, "neu");
-    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(file).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
 }
 
 TEST_F(FileStoreTest, FileChangedMeanwhileIsNotOverwritten)
 {
-    write(file, "geladen");
+    writeText(file, "geladen");
     const FileFingerprint loaded = fingerprintOf(readWholeFile(file));
-    write(file, "von jemand anderem");
+    writeText(file, "von jemand anderem");
 
     try {
         FileStore::replace(file, "unsere", &loaded);
@@ -71,9 +61,9 @@ TEST_F(FileStoreTest, FileChangedMeanwhileIsNotOverwritten)
 
 TEST_F(FileStoreTest, SameSizeChangeIsNoticedToo)
 {
-    write(file, "aaaa");
+    writeText(file, "aaaa");
     const FileFingerprint loaded = fingerprintOf(readWholeFile(file));
-    write(file, "aaab");
+    writeText(file, "aaab");
     EXPECT_THROW(FileStore::replace(file, "neu", &loaded), FileConflictError);
 }
 
@@ -81,7 +71,7 @@ TEST_F(FileStoreTest, InterruptedSaveLeavesOldOrNewFileWhole)
 {
     for (SaveStep crashAt : {SaveStep::WriteTemporary, SaveStep::FlushTemporary, SaveStep::KeepBackup,
                              SaveStep::RenameOver, SaveStep::Done}) {
-        write(file, "alte Fassung");
+        writeText(file, "alte Fassung");
         fs::remove(dir / "plan.xml.bak");
         FileStore::setStepHookForTesting([crashAt](SaveStep step) {
             if (step == crashAt)
@@ -111,7 +101,7 @@ TEST_F(FileStoreTest, ReadErrorsNameTheFileAndTheProblem)
     EXPECT_NE(messageOf(dir / "fehlt.xml").find("fehlt.xml: Die Datei existiert nicht."), std::string::npos);
     EXPECT_NE(messageOf(dir).find("Verzeichnis"), std::string::npos);
     if (::geteuid() != 0) { // root reads everything
-        write(file, "x");
+        writeText(file, "x");
         fs::permissions(file, fs::perms::none);
         EXPECT_NE(messageOf(file).find("Berechtigung"), std::string::npos);
     }
@@ -121,7 +111,7 @@ TEST_F(FileStoreTest, UnwritableFolderFailsCleanly)
 {
     if (::geteuid() == 0)
         GTEST_SKIP() << "root writes everywhere";
-    write(file, "alt");
+    writeText(file, "alt");
     fs::permissions(dir, fs::perms::owner_read | fs::perms::owner_exec);
     EXPECT_THROW(FileStore::replace(file, "neu"), FileError);
     fs::permissions(dir, fs::perms::owner_all);

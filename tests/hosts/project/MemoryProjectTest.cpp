@@ -209,50 +209,6 @@ TEST_F(MemoryProjectTest, ChangesMadeAfterSavingClearTheSavedFlag)
     }
 }
 
-// Every interface member reports its own injected failure and no other member's.
-TEST_F(MemoryProjectTest, EveryMemberChecksItsOwnFaultName)
-{
-    MemoryTask& task = project.addTask();
-    const DateTime t = march(6, 8);
-    const std::vector<std::pair<const char*, std::function<void()>>> calls = {
-        {"Name", [&] { (void)task.name(); }},
-        {"SetName", [&] { task.setName("n"); }},
-        {"Start", [&] { (void)task.start(); }},
-        {"SetStart", [&] { task.setStart(t); }},
-        {"Finish", [&] { (void)task.finish(); }},
-        {"SetFinish", [&] { task.setFinish(march(9, 8)); }},
-        {"Duration", [&] { (void)task.duration(); }},
-        {"SetDuration", [&] { task.setDuration(Minutes{480}); }},
-        {"ConstraintType", [&] { (void)task.constraintType(); }},
-        {"SetConstraintType", [&] { task.setConstraintType(ConstraintType::MustStartOn); }},
-        {"ConstraintDate", [&] { (void)task.constraintDate(); }},
-        {"SetConstraintDate", [&] { task.setConstraintDate(t); }},
-        {"Type", [&] { (void)task.type(); }},
-        {"SetType", [&] { task.setType(TaskType::FixedDuration); }},
-        {"CalendarName", [&] { (void)task.calendarName(); }},
-        {"Summary", [&] { (void)task.isSummary(); }},
-        {"ResourceNames", [&] { (void)task.resourceNames(); }},
-        {"SplitParts", [&] { (void)task.splitPartCount(); }},
-        {"SplitParts", [&] { (void)task.splitPart(1); }},
-        {"AddSplitPart", [&] { task.addSplitPart(march(11, 8), march(11, 9)); }},
-        {"DeleteSplitPart", [&] { task.deleteSplitPart(2); }},
-        {"GetField", [&] { (void)task.getField(1); }},
-        {"SetField", [&] { task.setField(1, "v"); }},
-    };
-    for (const auto& [name, call] : calls) {
-        task.faults().failOn(name);
-        EXPECT_THROW(call(), HostError) << name;
-        task.faults().clearFailures();
-        task.faults().failOn(std::string(name) == "Name" ? "SetName" : "Name");
-        EXPECT_NO_THROW(call()) << name;
-        task.faults().clearFailures();
-    }
-
-    project.faults().failOn("TaskById");
-    EXPECT_THROW(project.taskById(1), HostError);
-    EXPECT_NO_THROW(project.addTask());
-}
-
 class MemoryProjectApplicationTest : public ::testing::Test {
 protected:
     MemoryProjectApplicationTest()
@@ -290,24 +246,6 @@ TEST_F(MemoryProjectApplicationTest, SelectionIsReadInTheOrderGiven)
     EXPECT_THROW(app.activeSelectionTasks(), HostError);
 }
 
-TEST_F(MemoryProjectApplicationTest, HostSwitchRecordsStateAndCalls)
-{
-    app.setHostSwitch(false);
-    EXPECT_FALSE(app.hostSwitch());
-    app.setHostSwitch(true);
-    EXPECT_TRUE(app.hostSwitch());
-    EXPECT_EQ(app.hostSwitchCalls(), 2);
-}
-
-TEST_F(MemoryProjectApplicationTest, SavingGoesThroughTheSaveFunction)
-{
-    int saves = 0;
-    app.setSaveFunction([&](MemoryProject&) { ++saves; }); // a project that has no file
-    app.fileSave();
-    EXPECT_EQ(saves, 1);
-    EXPECT_FALSE(app.activeProject().saved());
-}
-
 TEST_F(MemoryProjectApplicationTest, DateDifferenceUsesTheNamedCalendar)
 {
     WorkCalendar allDay("Durchgehend");
@@ -317,23 +255,6 @@ TEST_F(MemoryProjectApplicationTest, DateDifferenceUsesTheNamedCalendar)
     EXPECT_EQ(app.dateDifference(march(8, 16), march(11, 9), "Durchgehend"), Minutes{(2 * 24 + 17) * 60});
     EXPECT_EQ(app.dateDifference(march(8, 16), march(11, 9), "Standard"), Minutes{120});
     EXPECT_THROW(app.dateDifference(march(8, 16), march(11, 9), kNoTaskCalendar), HostError);
-}
-
-TEST_F(MemoryProjectApplicationTest, EveryMemberChecksItsOwnFaultName)
-{
-    const std::vector<std::pair<const char*, std::function<void()>>> calls = {
-        {"ActiveProject", [&] { app.activeProject(); }},
-        {"ActiveSelection", [&] { app.activeSelectionTasks(); }},
-        {"HostSwitch", [&] { app.setHostSwitch(true); }},
-        {"FileSave", [&] { app.fileSave(); }},
-        {"DateDifference", [&] { app.dateDifference(march(4, 8), march(4, 9), "Standard"); }},
-    };
-    for (const auto& [name, call] : calls) {
-        app.faults().failOn(name);
-        EXPECT_THROW(call(), HostError) << name;
-        app.faults().clearFailures();
-        EXPECT_NO_THROW(call()) << name;
-    }
 }
 
 } // namespace

@@ -1,80 +1,28 @@
 #pragma once
 
-// Test helpers for plan files: a temporary folder owned by a fixture, copies of the sample files,
-// and the leaves of an XML file for comparing two versions element by element.
+// Test helpers for plan files: the sample files, and the leaves of an XML file for comparing two
+// versions element by element.
+
+#include "tests/support/TempDir.h"
 
 #include <pugixml.hpp>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 #include <string>
 
 namespace zelvant::testing {
 
 namespace fs = std::filesystem;
 
+// The sample plan file of that name.
 inline fs::path sampleFile(const std::string& name)
 {
     return fs::path(ZELVANT_MSPDI_DATA) / name;
 }
-
-inline std::string readText(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream content;
-    content << in.rdbuf();
-    return content.str();
-}
-
-inline void writeText(const fs::path& path, const std::string& text)
-{
-    std::ofstream(path, std::ios::binary) << text;
-}
-
-// A fresh folder, removed with everything in it when the owner goes.
-class TempDir {
-public:
-    TempDir()
-    {
-        std::string pattern = (fs::temp_directory_path() / "zelvant-plan-XXXXXX").string();
-        if (!::mkdtemp(pattern.data()))
-            throw std::runtime_error("no temporary folder");
-        path_ = pattern;
-    }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        fs::remove_all(path_, ignored);
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    const fs::path& path() const { return path_; }
-    // A copy of the sample file of that name in this folder.
-    fs::path copyOf(const std::string& sample) const
-    {
-        const fs::path target = path_ / sample;
-        fs::copy_file(sampleFile(sample), target, fs::copy_options::overwrite_existing);
-        return target;
-    }
-    // The names of the files in this folder.
-    std::set<std::string> names() const
-    {
-        std::set<std::string> result;
-        for (const auto& entry : fs::directory_iterator(path_))
-            result.insert(entry.path().filename().string());
-        return result;
-    }
-
-private:
-    fs::path path_;
-};
 
 namespace detail {
 

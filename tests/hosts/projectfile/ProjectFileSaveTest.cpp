@@ -18,7 +18,7 @@ protected:
     // Loads a fresh copy of a sample and remembers its leaves as they were.
     std::unique_ptr<ProjectFile> open(const std::string& sample)
     {
-        path = dir.copyOf(sample);
+        path = dir.copyOf(sampleFile(sample));
         before = leavesOf(path);
         return ProjectFile::load(path);
     }
