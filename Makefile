@@ -37,7 +37,8 @@ test: build
 test-sanitize: deps
 	@cmake -S . -B $(BUILD_ASAN) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZELVANT_SANITIZE=ON -DZELVANT_WERROR=$(WERROR) > /dev/null
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
-	ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(BUILD_ASAN) --output-on-failure -j $(JOBS)
+	ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
+	UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(BUILD_ASAN) --output-on-failure -j $(JOBS)
 
 # The main job on the bundled example: link the plan's tasks to the calendar, synchronise,
 # and show where the two files are. A fresh copy each time, under build/.
