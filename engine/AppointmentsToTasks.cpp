@@ -8,11 +8,6 @@ namespace {
 
 using Change = RunReport::Change;
 
-std::string span(DateTime start, DateTime end)
-{
-    return formatGerman(start) + " \u2013 " + formatGerman(end);
-}
-
 // What the run reads from one appointment before it links it.
 struct Source {
     std::string name; // the subject within 200 characters
@@ -88,7 +83,7 @@ private:
                 context_.host.dateDifference(source.start, source.end, in_.project.baseCalendar()));
         });
         attempt(report_, who, "Namen setzen", [&] { task.setName(source.name); });
-        report_.record(Change::TaskCreated, who, span(source.start, source.end));
+        report_.record(Change::TaskCreated, who, formatGermanSpan(source.start, source.end));
         if (!attempt(report_, who, "Verkn\u00FCpfung schreiben",
                      [&] { task.setField(fieldId_, source.value); }))
             return false;

@@ -11,8 +11,6 @@ namespace {
 
 using Change = RunReport::Change;
 
-std::string span(DateTime start, DateTime end) { return formatGerman(start) + " \u2013 " + formatGerman(end); }
-
 // One sweep over the tasks. The synchronisation and the verification are the same sweep with
 // another progress range and verb.
 class SyncPass {
@@ -246,7 +244,7 @@ private:
             }
             t.task.setDuration(duration);
         });
-        report_.record(Change::TaskRescheduled, t.who, span(start, end));
+        report_.record(Change::TaskRescheduled, t.who, formatGermanSpan(start, end));
         const std::string name = currentName(t);
         attempt(report_, t.who, "Verknüpfung schreiben",
                 [&] { t.task.setField(fieldId_, link::build(n - 1, t.key, start, end, name)); });
@@ -324,7 +322,7 @@ private:
             item->save();
         });
         if (saved)
-            report_.record(Change::AppointmentCreated, describeAppointment(subject), span(start, end));
+            report_.record(Change::AppointmentCreated, describeAppointment(subject), formatGermanSpan(start, end));
         return saved;
     }
 
@@ -349,7 +347,7 @@ private:
         linked_.setValue(entry, value);
         if (oldStart != start || oldEnd != end)
             report_.record(Change::AppointmentMoved, describeAppointment(subject),
-                           span(oldStart, oldEnd) + " \u2192 " + span(start, end));
+                           formatGermanSpan(oldStart, oldEnd) + " \u2192 " + formatGermanSpan(start, end));
         if (oldSubject != subject)
             report_.record(Change::AppointmentRenamed, describeAppointment(subject), "vorher \u201E" + oldSubject + "\u201C");
         return true;

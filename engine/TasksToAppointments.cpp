@@ -17,11 +17,6 @@ namespace {
 
 using Change = RunReport::Change;
 
-std::string span(DateTime start, DateTime end)
-{
-    return formatGerman(start) + " \u2013 " + formatGerman(end);
-}
-
 std::string countText(std::size_t n, std::size_t total)
 {
     return std::to_string(n) + " von " + std::to_string(total);
@@ -94,7 +89,7 @@ private:
         }
         for (std::size_t i = 0; i < made.size(); ++i)
             report_.record(Change::AppointmentCreated, describeAppointment(link::subjectFor(name, int(i) + 1, count)),
-                           span(pieces[i].start, endOf(pieces[i])));
+                           formatGermanSpan(pieces[i].start, endOf(pieces[i])));
         report_.record(Change::TaskLinked, who, std::to_string(count) + (count == 1 ? " Termin" : " Termine"));
     }
 

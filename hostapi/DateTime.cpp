@@ -93,6 +93,11 @@ std::string formatIso(DateTime t)
     return format("%04d-%02u-%02uT%02u:%02u:%02u", f.year, f.month, f.day, f.hour, f.minute, f.second);
 }
 
+std::string formatGermanSpan(DateTime start, DateTime end)
+{
+    return formatGerman(start) + " \u2013 " + formatGerman(end);
+}
+
 std::optional<DateTime> parseYmdHm(std::string_view text)
 {
     if (text.size() != 12 || !allDigits(text))

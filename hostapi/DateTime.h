@@ -29,6 +29,7 @@ std::string formatHm(DateTime t);           // "hhnn"
 std::string formatGerman(DateTime t);       // "dd.mm.yyyy hh:nn"
 std::string formatGermanDate(DateTime t);   // "dd.mm.yyyy"
 std::string formatIso(DateTime t);          // "yyyy-mm-ddThh:nn:ss"
+std::string formatGermanSpan(DateTime start, DateTime end); // "dd.mm.yyyy hh:nn – dd.mm.yyyy hh:nn"
 
 // Reads "yyyymmdd" + "hhnn" (12 characters); nothing for anything else, including impossible dates.
 std::optional<DateTime> parseYmdHm(std::string_view text);

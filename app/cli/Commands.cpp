@@ -111,11 +111,6 @@ LinkKeyGenerator& keyGenerator()
     return keys;
 }
 
-std::string timeSpan(AppointmentItem& item)
-{
-    return formatGerman(item.start()) + " \u2013 " + formatGerman(item.end());
-}
-
 } // namespace
 
 std::optional<std::filesystem::path> calendarFor(const CommandOptions& options, Registry& registry)
@@ -241,7 +236,7 @@ int runList(const std::string& what, const CommandOptions& options, CommandConte
                 out << name << '\n';
         } else if (what == "appointments") {
             for (const AppointmentPtr& item : GetAppointments(connection.folder(), kLinkProperty, appointmentFilter(options))) {
-                out << timeSpan(*item) << "  " << item->subject();
+                out << formatGermanSpan(item->start(), item->end()) << "  " << item->subject();
                 if (!item->categories().empty())
                     out << "  [" << item->categories() << "]";
                 out << '\n';

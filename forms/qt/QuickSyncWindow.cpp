@@ -1,6 +1,7 @@
 #include "forms/qt/QuickSyncWindow.h"
 
 #include "forms/qt/EnsureApplication.h"
+#include "forms/qt/QtMessageSink.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -8,7 +9,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QListWidget>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStyle>
@@ -29,41 +29,6 @@ constexpr int kItemPadding = 8;
 // Milliseconds after showing by which the run starts even when the window was never exposed.
 constexpr int kLatestStart = 500;
 
-// Messages as message boxes over the window, with German button captions.
-class BoxMessages : public MessageSink {
-public:
-    explicit BoxMessages(QWidget* parent) : parent_(parent) {}
-
-    void warning(const std::string& text, const std::string& title) override
-    {
-        show(QMessageBox::Warning, text, title);
-    }
-
-    void information(const std::string& text, const std::string& title) override
-    {
-        show(QMessageBox::Information, text, title);
-    }
-
-    bool askYesNo(const std::string& text, const std::string& title) override
-    {
-        QMessageBox box(QMessageBox::Question, QString::fromStdString(title), QString::fromStdString(text),
-                        QMessageBox::Yes | QMessageBox::No, parent_);
-        box.button(QMessageBox::Yes)->setText("Ja");
-        box.button(QMessageBox::No)->setText("Nein");
-        return box.exec() == QMessageBox::Yes;
-    }
-
-private:
-    void show(QMessageBox::Icon icon, const std::string& text, const std::string& title)
-    {
-        QMessageBox box(icon, QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok,
-                        parent_);
-        box.exec();
-    }
-
-    QWidget* parent_;
-};
-
 } // namespace
 
 QuickSyncWindow::QuickSyncWindow(QuickSyncInputs inputs, QWidget* parent)
@@ -73,7 +38,7 @@ QuickSyncWindow::QuickSyncWindow(QuickSyncInputs inputs, QWidget* parent)
     setWindowTitle("Synchronisierung");
     setModal(true);
     if (!inputs_.messages) {
-        ownMessages_ = std::make_unique<BoxMessages>(this);
+        ownMessages_ = std::make_unique<QtMessageSink>(this);
         inputs_.messages = ownMessages_.get();
     }
     if (!inputs_.wait)
