@@ -1,6 +1,5 @@
 #include "hostapi/DateTime.h"
 
-#include <cstdio>
 #include <stdexcept>
 
 namespace zelvant {
@@ -37,12 +36,16 @@ Fields fieldsOf(DateTime t)
             unsigned(hms.minutes().count()), unsigned(hms.seconds().count())};
 }
 
-template <typename... Args>
-std::string format(const char* pattern, Args... args)
+// Writes `value` as exactly `width` decimal digits, zero-padded. Called for every date of every
+// link value, so it avoids the cost of a general formatter.
+void appendDigits(std::string& out, long value, int width)
 {
-    char buffer[32];
-    std::snprintf(buffer, sizeof buffer, pattern, args...);
-    return buffer;
+    char digits[12];
+    for (int i = width - 1; i >= 0; --i) {
+        digits[i] = char('0' + value % 10);
+        value /= 10;
+    }
+    out.append(digits, std::size_t(width));
 }
 
 bool allDigits(std::string_view text)
@@ -66,31 +69,61 @@ int toInt(std::string_view digits)
 std::string formatYmd(DateTime t)
 {
     const Fields f = fieldsOf(t);
-    return format("%04d%02u%02u", f.year, f.month, f.day);
+    std::string text;
+    appendDigits(text, f.year, 4);
+    appendDigits(text, f.month, 2);
+    appendDigits(text, f.day, 2);
+    return text;
 }
 
 std::string formatHm(DateTime t)
 {
     const Fields f = fieldsOf(t);
-    return format("%02u%02u", f.hour, f.minute);
-}
-
-std::string formatGerman(DateTime t)
-{
-    const Fields f = fieldsOf(t);
-    return format("%02u.%02u.%04d %02u:%02u", f.day, f.month, f.year, f.hour, f.minute);
+    std::string text;
+    appendDigits(text, f.hour, 2);
+    appendDigits(text, f.minute, 2);
+    return text;
 }
 
 std::string formatGermanDate(DateTime t)
 {
     const Fields f = fieldsOf(t);
-    return format("%02u.%02u.%04d", f.day, f.month, f.year);
+    std::string text;
+    appendDigits(text, f.day, 2);
+    text += '.';
+    appendDigits(text, f.month, 2);
+    text += '.';
+    appendDigits(text, f.year, 4);
+    return text;
+}
+
+std::string formatGerman(DateTime t)
+{
+    const Fields f = fieldsOf(t);
+    std::string text = formatGermanDate(t);
+    text += ' ';
+    appendDigits(text, f.hour, 2);
+    text += ':';
+    appendDigits(text, f.minute, 2);
+    return text;
 }
 
 std::string formatIso(DateTime t)
 {
     const Fields f = fieldsOf(t);
-    return format("%04d-%02u-%02uT%02u:%02u:%02u", f.year, f.month, f.day, f.hour, f.minute, f.second);
+    std::string text;
+    appendDigits(text, f.year, 4);
+    text += '-';
+    appendDigits(text, f.month, 2);
+    text += '-';
+    appendDigits(text, f.day, 2);
+    text += 'T';
+    appendDigits(text, f.hour, 2);
+    text += ':';
+    appendDigits(text, f.minute, 2);
+    text += ':';
+    appendDigits(text, f.second, 2);
+    return text;
 }
 
 std::string formatGermanSpan(DateTime start, DateTime end)
