@@ -51,6 +51,7 @@ void MemoryCalendar::store(std::shared_ptr<MemoryAppointment> item)
 {
     if (item->data_.entryId.empty())
         item->data_.entryId = nextEntryId();
+    entryIds_.insert(item->data_.entryId);
     item->stored_ = true;
     items_.push_back(std::move(item));
 }
@@ -75,11 +76,6 @@ std::string MemoryCalendar::nextEntryId()
     throw HostError("no free entry ID for a new appointment");
 }
 
-bool MemoryCalendar::entryIdInUse(const std::string& id) const
-{
-    const auto hasId = [&](const auto& item) { return item->data_.entryId == id; };
-    return std::any_of(items_.begin(), items_.end(), hasId)
-           || std::any_of(deleted_.begin(), deleted_.end(), hasId);
-}
+bool MemoryCalendar::entryIdInUse(const std::string& id) const { return entryIds_.count(id) > 0; }
 
 } // namespace zelvant

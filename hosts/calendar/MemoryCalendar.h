@@ -6,6 +6,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 namespace zelvant {
@@ -53,6 +54,9 @@ private:
     std::vector<std::shared_ptr<MemoryAppointment>> items_;
     // Deleted items stay alive here, so a user property kept from one still answers (by throwing).
     std::vector<std::shared_ptr<MemoryAppointment>> deleted_;
+    // Every entry ID the calendar has given out or taken in, deleted items' included, so a new
+    // one is checked in constant time (a calendar file may hold tens of thousands of events).
+    std::unordered_set<std::string> entryIds_;
     std::function<std::string()> generator_;
     unsigned long counter_ = 0;
     DateTime now_;
