@@ -357,18 +357,7 @@ void MemoryTask::changeDuration(Minutes duration)
 void MemoryTask::mergeParts()
 {
     // Parts that overlap, touch, or are separated by non-working time only are one stretch of work.
-    std::sort(parts_.begin(), parts_.end(),
-              [](const SplitPart& a, const SplitPart& b) { return a.start < b.start; });
-    const WorkCalendar& calendar = workCalendar();
-    std::vector<SplitPart> merged;
-    for (const SplitPart& part : parts_) {
-        if (!merged.empty() && (part.start <= merged.back().finish ||
-                                calendar.workingTimeBetween(merged.back().finish, part.start) <= Minutes{0}))
-            merged.back().finish = std::max(merged.back().finish, part.finish);
-        else
-            merged.push_back(part);
-    }
-    parts_ = std::move(merged);
+    parts_ = workCalendar().joinParts(std::move(parts_));
 }
 
 void MemoryTask::followParts()

@@ -126,4 +126,18 @@ Minutes WorkCalendar::workingTimeBetween(DateTime a, DateTime b) const
     return floor<Minutes>(total);
 }
 
+std::vector<SplitPart> WorkCalendar::joinParts(std::vector<SplitPart> parts) const
+{
+    std::sort(parts.begin(), parts.end(), [](const SplitPart& a, const SplitPart& b) { return a.start < b.start; });
+    std::vector<SplitPart> joined;
+    for (const SplitPart& part : parts) {
+        if (!joined.empty() && (part.start <= joined.back().finish ||
+                                workingTimeBetween(joined.back().finish, part.start) <= Minutes{0}))
+            joined.back().finish = std::max(joined.back().finish, part.finish);
+        else
+            joined.push_back(part);
+    }
+    return joined;
+}
+
 } // namespace zelvant

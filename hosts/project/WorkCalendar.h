@@ -1,6 +1,7 @@
 #pragma once
 
 #include "hostapi/DateTime.h"
+#include "hostapi/ProjectApi.h"
 
 #include <array>
 #include <chrono>
@@ -49,6 +50,9 @@ public:
     DateTime addWorkingTime(DateTime start, Minutes work) const;
     // Working minutes from `a` to `b`; negative when `b` lies before `a`.
     Minutes workingTimeBetween(DateTime a, DateTime b) const;
+    // The parts sorted by start, with those that overlap, touch, or lie apart only by
+    // non-working time joined into one: only working time between two parts makes a split.
+    std::vector<SplitPart> joinParts(std::vector<SplitPart> parts) const;
 
 private:
     static Intervals validated(Intervals intervals);

@@ -52,17 +52,7 @@ std::vector<SplitPart> TimephasedWork::workedStretches(std::vector<TimephasedPer
 std::vector<SplitPart> TimephasedWork::joinStretches(std::vector<SplitPart> stretches,
                                                      const WorkCalendar& calendar)
 {
-    std::sort(stretches.begin(), stretches.end(),
-              [](const SplitPart& a, const SplitPart& b) { return a.start < b.start; });
-    std::vector<SplitPart> parts;
-    for (const SplitPart& stretch : stretches) {
-        if (!parts.empty() && (stretch.start <= parts.back().finish ||
-                               calendar.workingTimeBetween(parts.back().finish, stretch.start) <= Minutes{0}))
-            parts.back().finish = std::max(parts.back().finish, stretch.finish);
-        else
-            parts.push_back(stretch);
-    }
-    return parts;
+    return calendar.joinParts(std::move(stretches));
 }
 
 std::vector<TimephasedPeriod> TimephasedWork::periodsFor(const std::vector<SplitPart>& parts,
