@@ -259,6 +259,23 @@ FileBenchResult benchPlanFile()
         document.save_file(floor.c_str());
     });
 
+    // The parts on their own: a load, a save of one change, and a save without one, which only
+    // compares and leaves the file alone.
+    const double loadSeconds = bestOf(5, [&] { ProjectFile::load(ours); });
+    double changeSeconds = 1e9;
+    double unchangedSeconds = 1e9;
+    for (int i = 0; i < 5; ++i) {
+        auto file = ProjectFile::load(ours);
+        file->project().taskById(2).setName("Vorgang 2, Runde " + std::to_string(++round));
+        changeSeconds = std::min(changeSeconds, bestOf(1, [&] { file->save(); }));
+        const auto written = fs::last_write_time(ours);
+        unchangedSeconds = std::min(unchangedSeconds, bestOf(1, [&] { file->save(); }));
+        if (fs::last_write_time(ours) != written)
+            std::fprintf(stderr, "plan: a save without a change wrote the file\n");
+    }
+    std::fprintf(stderr, "files plan load=%.3f save=%.3f save-unchanged=%.4f\n", loadSeconds, changeSeconds,
+                 unchangedSeconds);
+
     if (!std::getenv("ZELVANT_BENCH_KEEP")) {
         std::error_code ignored;
         fs::remove_all(dir, ignored);

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <optional>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -145,11 +146,28 @@ std::string readWholeFile(const fs::path& path)
     return content;
 }
 
-void FileStore::replace(const fs::path& path, const std::string& content, const FileFingerprint* expected)
+bool FileStore::replace(const fs::path& path, const std::string& content, const FileFingerprint* expected)
 {
     std::error_code error;
     const bool exists = fs::exists(path, error);
-    if (expected && (!exists || fingerprintOf(readWholeFile(path)) != *expected)) {
+    std::optional<std::string> onDisk;
+    if (exists) {
+        // Read only when it can matter: for the check below, or when the sizes agree.
+        struct stat info{};
+        if (expected)
+            onDisk = readWholeFile(path);
+        else if (::stat(path.c_str(), &info) == 0 && std::uintmax_t(info.st_size) == content.size())
+            try {
+                onDisk = readWholeFile(path);
+            } catch (const FileError&) {
+                // Not readable, perhaps still writable: replaced as any other file.
+            }
+        // The file holds the content already: it keeps its time, and NAME.bak stays the version
+        // before the last real change.
+        if (onDisk && *onDisk == content)
+            return false;
+    }
+    if (expected && (!exists || fingerprintOf(*onDisk) != *expected)) {
         // Someone else changed the file: keep theirs, put ours beside it.
         const fs::path conflict = path.string() + ".zelvant-conflict";
         const fs::path temporary = writeTemporary(conflict, content, 0644);
@@ -183,6 +201,7 @@ void FileStore::replace(const fs::path& path, const std::string& content, const 
     }
     syncDirectory(path);
     reach(SaveStep::Done);
+    return true;
 }
 
 void FileStore::setStepHookForTesting(std::function<void(SaveStep)> hook) { stepHook() = std::move(hook); }

@@ -2,8 +2,9 @@
 
 // Reading and replacing the user's own files. A save never leaves a torn file: the new content
 // goes to a temporary file beside the original, is flushed to disk and renamed over it, and the
-// previous version stays as NAME.bak. A file that changed on disk since it was read is not
-// overwritten; the run's content goes to NAME.zelvant-conflict instead, so nothing is lost.
+// previous version stays as NAME.bak. A file that already holds the content is not written at
+// all. A file that changed on disk since it was read is not overwritten; the run's content goes
+// to NAME.zelvant-conflict instead, so nothing is lost.
 
 #include "hostapi/HostError.h"
 
@@ -51,9 +52,10 @@ enum class SaveStep { WriteTemporary, FlushTemporary, KeepBackup, RenameOver, Do
 
 class FileStore {
 public:
-    // Replaces `path` with `content`. When `expected` is given and the file on disk no longer
-    // matches it, writes NAME.zelvant-conflict and throws FileConflictError.
-    static void replace(const std::filesystem::path& path, const std::string& content,
+    // Replaces `path` with `content`; returns false, writing nothing, when the file holds exactly
+    // `content` already. When `expected` is given and the file on disk no longer matches it (nor
+    // `content`), writes NAME.zelvant-conflict and throws FileConflictError.
+    static bool replace(const std::filesystem::path& path, const std::string& content,
                         const FileFingerprint* expected = nullptr);
 
     // Test hook: called before each step; a test throws from it to simulate a crash there.

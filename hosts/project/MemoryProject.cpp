@@ -2,6 +2,8 @@
 
 #include "hostapi/HostError.h"
 
+#include <limits>
+
 namespace zelvant {
 
 MemoryProject::MemoryProject(std::string name, DateTime startDate)
@@ -46,7 +48,11 @@ MemoryTask& MemoryProject::taskById(int id)
 MemoryTask& MemoryProject::addTask()
 {
     faults_.check("AddTask");
-    const int uniqueId = byUniqueId_.empty() ? 1 : byUniqueId_.rbegin()->first + 1;
+    // The number after the highest; when that would not fit, the lowest free one.
+    const int highest = byUniqueId_.empty() ? 0 : byUniqueId_.rbegin()->first;
+    int uniqueId = highest < std::numeric_limits<int>::max() ? highest + 1 : 1;
+    while (byUniqueId_.count(uniqueId))
+        ++uniqueId;
     return addTask(uniqueId);
 }
 

@@ -4,6 +4,7 @@
 #include "hosts/projectfile/MspdiValues.h"
 
 #include <algorithm>
+#include <climits>
 #include <set>
 
 namespace zelvant {
@@ -24,8 +25,9 @@ const WorkCalendar::Intervals& defaultDay()
 
 int intValue(pugi::xml_node parent, const char* name, int fallback)
 {
+    // A number beyond 32 bits is no code or count of a calendar: read like one that is missing.
     const auto value = mspdi::parseInteger(parent.child_value(name));
-    return value ? static_cast<int>(*value) : fallback;
+    return value && *value >= INT_MIN && *value <= INT_MAX ? static_cast<int>(*value) : fallback;
 }
 
 local_days dateValue(pugi::xml_node parent, const char* name)

@@ -21,7 +21,18 @@ public:
     // The byte offset of the element in the file, -1 when unknown.
     std::ptrdiff_t offset() const { return offset_; }
 
+    // The same problem, said of `what` (a task, an assignment): "Vorgang UID 5 …: problem".
+    ContentError within(const std::string& what) const
+    {
+        return ContentError(offset_, what + ": " + this->what());
+    }
+
 private:
+    ContentError(std::ptrdiff_t offset, const std::string& problem)
+        : std::runtime_error(problem), offset_(offset)
+    {
+    }
+
     std::ptrdiff_t offset_;
 };
 

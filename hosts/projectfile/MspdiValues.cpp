@@ -90,13 +90,24 @@ std::string formatDateTime(DateTime t)
     return formatIso(t);
 }
 
-std::optional<seconds> parseDuration(std::string_view text)
+bool inPlanYears(DateTime t)
 {
+    const int year = int(year_month_day(floor<days>(t)).year());
+    return year >= kFirstYear && year <= kLastYear;
+}
+
+std::optional<seconds> parseDuration(std::string_view text, Fault* fault)
+{
+    auto unreadable = [fault](Fault why) -> std::optional<seconds> {
+        if (fault)
+            *fault = why;
+        return std::nullopt;
+    };
     text = trimmed(text);
     std::size_t pos = 0;
     bool negative = expect(text, pos, '-');
     if (!expect(text, pos, 'P'))
-        return std::nullopt;
+        return unreadable(Fault::Unreadable);
     bool inTime = false;
     bool any = false;
     double total = 0;
@@ -112,11 +123,13 @@ std::optional<seconds> parseDuration(std::string_view text)
         while (pos < text.size() && ((text[pos] >= '0' && text[pos] <= '9') || text[pos] == '.'))
             ++pos;
         if (pos == begin || pos >= text.size())
-            return std::nullopt;
+            return unreadable(Fault::Unreadable);
         double value = 0;
         const auto [end, error] = std::from_chars(text.data() + begin, text.data() + pos, value);
+        if (error == std::errc::result_out_of_range)
+            return unreadable(Fault::OutOfRange);
         if (error != std::errc() || end != text.data() + pos)
-            return std::nullopt;
+            return unreadable(Fault::Unreadable);
         const char unit = text[pos++];
         if (!inTime && unit == 'D')
             total += value * 86400;
@@ -129,11 +142,14 @@ std::optional<seconds> parseDuration(std::string_view text)
         else if (inTime && unit == 'S')
             total += value;
         else
-            return std::nullopt;
+            return unreadable(Fault::Unreadable);
         any = true;
     }
     if (!any)
-        return std::nullopt;
+        return unreadable(Fault::Unreadable);
+    // Checked before the conversion: a number of seconds beyond a 64-bit integer cannot be one.
+    if (!std::isfinite(total) || total > double(kLongestDuration.count()))
+        return unreadable(Fault::OutOfRange);
     const auto whole = seconds(static_cast<long long>(std::floor(total + 1e-6)));
     return negative ? -whole : whole;
 }

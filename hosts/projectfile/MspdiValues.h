@@ -18,8 +18,23 @@ std::optional<DateTime> parseDateTime(std::string_view text);
 // Writes "2024-03-05T08:00:00".
 std::string formatDateTime(DateTime t);
 
-// Reads a period such as "PT80H0M0S", "PT-8H0M0S" or "P1DT2H30M"; the fraction of a second is dropped.
-std::optional<std::chrono::seconds> parseDuration(std::string_view text);
+// Why a value could not be read.
+enum class Fault { Unreadable, OutOfRange };
+
+// The longest duration a plan may state, either way: a hundred years around the clock. Far more
+// than any plan needs, and far less than dates and minutes can carry without overflowing.
+constexpr std::chrono::seconds kLongestDuration = std::chrono::hours{100 * 366 * 24};
+// The years a plan's dates may lie in.
+constexpr int kFirstYear = 1900;
+constexpr int kLastYear = 2200;
+
+// True when `t` lies in the years kFirstYear to kLastYear.
+bool inPlanYears(DateTime t);
+
+// Reads a period such as "PT80H0M0S", "PT-8H0M0S" or "P1DT2H30M"; the fraction of a second is
+// dropped. Nothing for text it cannot read or a period longer than kLongestDuration; `fault`, when
+// given, then tells which.
+std::optional<std::chrono::seconds> parseDuration(std::string_view text, Fault* fault = nullptr);
 // Writes hours, minutes and seconds the way the plan does: "PT80H0M0S", "PT-8H0M0S".
 std::string formatDuration(std::chrono::seconds duration);
 

@@ -35,6 +35,11 @@ struct PlanIndex {
     int lastTaskUid = 0;
     int lastTaskId = 0;
     int lastAssignmentUid = 0;
+    // The row IDs and assignment UIDs the file uses, gathered only when the highest leaves no
+    // room above it and a free number has to be searched for.
+    std::set<int> taskIds;
+    std::set<int> assignmentUids;
+    bool numbersGathered = false;
 };
 
 } // namespace zelvant

@@ -4,11 +4,14 @@
 #include "hosts/common/FileStore.h"
 #include "hosts/projectfile/ContentError.h"
 #include "hosts/projectfile/PlanIndex.h"
+#include "hosts/projectfile/PlanProject.h"
 #include "hosts/projectfile/ProjectFileError.h"
 #include "hosts/projectfile/ProjectReader.h"
 #include "hosts/projectfile/ProjectWriter.h"
 #include "hosts/projectfile/TaskState.h"
 #include "hosts/projectfile/TextFields.h"
+#include "hosts/projectfile/XmlEdit.h"
+#include "hosts/projectfile/XmlSplice.h"
 
 #include <pugixml.hpp>
 
@@ -17,6 +20,7 @@
 #include <fstream>
 #include <future>
 #include <optional>
+#include <stdexcept>
 #include <strings.h>
 #include <unordered_map>
 
@@ -28,12 +32,6 @@ namespace {
 
 constexpr const char* kProjectNamespace = "http://schemas.microsoft.com/project";
 constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
-
-// Everything a save must give back: declarations, comments and processing instructions too. An
-// element's text is kept in the element itself, which halves the tree of a plan's many small values.
-constexpr unsigned kParseOptions = pugi::parse_default | pugi::parse_declaration | pugi::parse_doctype |
-                                   pugi::parse_comments | pugi::parse_pi | pugi::parse_ws_pcdata_single |
-                                   pugi::parse_embed_pcdata;
 
 int lineAt(const std::string& content, std::ptrdiff_t offset)
 {
@@ -100,19 +98,45 @@ struct StringWriter : pugi::xml_writer {
 
 struct ProjectFile::Document {
     fs::path path;
+    // The text as read. A save writes it back with the tree's changes spliced in, so that
+    // everything else keeps its bytes; a file pugixml had to convert to UTF-8 is written whole.
+    std::string original;
+    bool spliced = true;
     pugi::xml_document tree;
+    XmlChanges changes;
     PlanIndex index;
+    // What the last save wrote, when one did; the file holds it, or `original` before that.
+    std::optional<std::string> writtenContent;
     // What the file held when read or last written, to notice someone else's change. After a
     // save it is taken from `writtenContent` only when another save needs it: most runs save once.
     FileFingerprint fingerprint;
-    std::optional<std::string> writtenContent;
+    // How many of the tree's changes the file holds: a save with none beyond them writes nothing.
+    std::size_t changesWritten = 0;
     bool byteOrderMark = false;
-    std::size_t size = 0;
     std::vector<int> fieldIds;
     std::unordered_map<int, TaskState> written; // by unique ID: what the file holds now
     std::string writtenText;
     MemoryProjectApplication application;
+
+    // The file as this run would write it now.
+    std::string render();
 };
+
+std::string ProjectFile::Document::render()
+{
+    if (spliced) {
+        try {
+            return XmlSplice::render(original, tree, changes);
+        } catch (const std::logic_error&) {
+            // The text did not match the tree where a change is: write the whole tree instead.
+        }
+    }
+    StringWriter out;
+    out.content.reserve(original.size() + original.size() / 8);
+    const unsigned flags = pugi::format_default | (byteOrderMark ? pugi::format_write_bom : 0u);
+    tree.save(out, "\t", flags, pugi::encoding_utf8);
+    return std::move(out.content);
+}
 
 ProjectFile::ProjectFile(std::unique_ptr<Document> document) : document_(std::move(document))
 {
@@ -125,15 +149,17 @@ std::unique_ptr<ProjectFile> ProjectFile::load(const fs::path& path)
 {
     auto document = std::make_unique<Document>();
     document->path = path;
-    const std::string content = readContent(path);
+    document->original = readContent(path);
+    const std::string& content = document->original;
     document->byteOrderMark = content.starts_with(kUtf8Bom);
-    document->size = content.size();
 
     // The fingerprint takes as long as the parse; both only read the content, so they share it.
     auto fingerprint = std::async(std::launch::async, [&content] { return fingerprintOf(content); });
-    const pugi::xml_parse_result parsed =
-        document->tree.load_buffer(content.data(), content.size(), kParseOptions, pugi::encoding_auto);
+    const pugi::xml_parse_result parsed = document->tree.load_buffer(
+        content.data(), content.size(), XmlSplice::kParseOptions, pugi::encoding_auto);
     document->fingerprint = fingerprint.get();
+    // Offsets in the tree are offsets in the text only when pugixml read the text as it is.
+    document->spliced = parsed.encoding == pugi::encoding_utf8;
     if (!parsed)
         throw ProjectFileError(path, lineAt(content, parsed.offset),
                                "Kein wohlgeformtes XML. " + parseProblem(parsed.status));
@@ -145,7 +171,7 @@ std::unique_ptr<ProjectFile> ProjectFile::load(const fs::path& path)
             std::string("Das ist keine Projektdatei: erwartet wird das Element <Project> im ") +
                 "Namensraum " + kProjectNamespace + ", gefunden <" + root.name() + ">.");
 
-    auto project = std::make_unique<MemoryProject>(path.filename().string(), DateTime{});
+    auto project = std::make_unique<PlanProject>(path.filename().string(), DateTime{});
     try {
         document->index = ProjectReader::read(root, *project);
     } catch (const ContentError& error) {
@@ -153,6 +179,10 @@ std::unique_ptr<ProjectFile> ProjectFile::load(const fs::path& path)
     } catch (const HostError& error) {
         throw ProjectFileError(path, 0, error.what());
     }
+    for (const auto& [uid, node] : document->index.tasks)
+        project->noteUid(uid, false);
+    for (const int uid : document->index.rowUids)
+        project->noteUid(uid, true);
 
     document->fieldIds = TextFields::ids();
     for (const int fieldId : document->index.usedFields)
@@ -200,7 +230,7 @@ void ProjectFile::save()
 {
     Document& document = *document_;
     MemoryProject& project = this->project();
-    ProjectWriter writer(project, document.index, document.fieldIds);
+    ProjectWriter writer(project, document.index, document.fieldIds, document.changes);
     std::unordered_map<int, TaskState> written;
     written.reserve(document.written.size());
     for (Task* task : project.tasks()) {
@@ -213,27 +243,34 @@ void ProjectFile::save()
     if (text != document.writtenText)
         writer.writeProjectText(text);
 
+    // A save that changes nothing writes nothing: the file, its time and NAME.bak stay as they are.
+    auto adopt = [&] {
+        document.changesWritten = document.changes.count();
+        document.written = std::move(written);
+        document.writtenText = text;
+        project.markSaved();
+    };
+    if (document.changes.count() == document.changesWritten) {
+        adopt();
+        return;
+    }
     // The content goes out as UTF-8, so a declaration must not claim another encoding.
     pugi::xml_node declaration = document.tree.first_child();
     pugi::xml_attribute encoding = declaration.attribute("encoding");
     if (declaration.type() == pugi::node_declaration && encoding &&
         strcasecmp(encoding.value(), "UTF-8") != 0)
-        encoding.set_value("UTF-8");
-    StringWriter out;
-    out.content.reserve(document.size + document.size / 8);
-    const unsigned flags = pugi::format_default | (document.byteOrderMark ? pugi::format_write_bom : 0u);
-    document.tree.save(out, "\t", flags, pugi::encoding_utf8);
+        XmlEdit(document.changes).setAttribute(declaration, "encoding", "UTF-8");
 
-    if (document.writtenContent) {
-        document.fingerprint = fingerprintOf(*document.writtenContent);
-        document.writtenContent.reset();
+    std::string content = document.render();
+    if (content == (document.writtenContent ? *document.writtenContent : document.original)) {
+        adopt(); // changed and changed back
+        return;
     }
-    FileStore::replace(document.path, out.content, &document.fingerprint);
-    document.size = out.content.size();
-    document.writtenContent = std::move(out.content);
-    document.written = std::move(written);
-    document.writtenText = text;
-    project.markSaved();
+    if (document.writtenContent)
+        document.fingerprint = fingerprintOf(*document.writtenContent);
+    FileStore::replace(document.path, content, &document.fingerprint);
+    document.writtenContent = std::move(content);
+    adopt();
 }
 
 } // namespace zelvant

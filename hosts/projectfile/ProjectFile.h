@@ -1,8 +1,9 @@
 #pragma once
 
 // A plan file in the Project XML format, loaded into the in-memory project model and written
-// back with exactly the changes a run made: every element the run did not change stays as it
-// was. Saving replaces the file atomically, keeps NAME.bak, and never overwrites a file that
+// back with exactly the changes a run made: every byte the run did not change stays as it was,
+// line ends, indentation and comments included, and a save that changes nothing does not touch
+// the file. Saving replaces the file atomically, keeps NAME.bak, and never overwrites a file that
 // someone else changed meanwhile (see FileStore).
 
 #include "hosts/project/MemoryProject.h"
@@ -34,9 +35,10 @@ public:
     // The file the plan was read from and is written to.
     const std::filesystem::path& path() const;
 
-    // Writes the changes made since the file was read or last saved and marks the project saved.
-    // Throws FileConflictError when the file changed on disk meanwhile (the run's version is
-    // then in NAME.zelvant-conflict) and FileError when it cannot be written.
+    // Writes the changes made since the file was read or last saved and marks the project saved;
+    // with no change, writes nothing. Throws FileConflictError when the file changed on disk
+    // meanwhile (the run's version is then in NAME.zelvant-conflict) and FileError when it cannot
+    // be written.
     void save();
 
 private:

@@ -6,6 +6,8 @@
 #include "hosts/projectfile/TimephasedWork.h"
 
 #include <algorithm>
+#include <cctype>
+#include <climits>
 #include <cstring>
 #include <string_view>
 
@@ -19,20 +21,41 @@ namespace {
 constexpr int kNoResource = -65535;
 constexpr int kUnnamedResource = 0;
 
+std::string_view trimmedValue(pugi::xml_node node)
+{
+    std::string_view value = node.child_value();
+    while (!value.empty() && std::isspace(static_cast<unsigned char>(value.front())))
+        value.remove_prefix(1);
+    while (!value.empty() && std::isspace(static_cast<unsigned char>(value.back())))
+        value.remove_suffix(1);
+    return value;
+}
+
+// "<Start> „gestern“": the element and the value that cannot be used.
+std::string quoted(pugi::xml_node node)
+{
+    return std::string("<") + node.name() + "> \u201E" + std::string(trimmedValue(node)) + "\u201C";
+}
+
 std::optional<long long> integerOf(pugi::xml_node node)
 {
     if (!node)
         return std::nullopt;
     const auto value = mspdi::parseInteger(node.child_value());
     if (!value)
-        throw ContentError(node, std::string("<") + node.name() + "> ist keine ganze Zahl");
+        throw ContentError(node, quoted(node) + " ist keine ganze Zahl");
     return value;
 }
 
+// A number the file keeps in 32 bits: unique IDs, row numbers, codes.
 int intOf(pugi::xml_node node, int fallback)
 {
     const auto value = integerOf(node);
-    return value ? static_cast<int>(*value) : fallback;
+    if (!value)
+        return fallback;
+    if (*value < INT_MIN || *value > INT_MAX)
+        throw ContentError(node, quoted(node) + " liegt au\u00DFerhalb des Zahlenbereichs (32 Bit)");
+    return static_cast<int>(*value);
 }
 
 int intOr(pugi::xml_node parent, const char* name, int fallback)
@@ -46,7 +69,11 @@ std::optional<DateTime> dateTimeOf(pugi::xml_node node)
         return std::nullopt;
     const auto value = mspdi::parseDateTime(node.child_value());
     if (!value)
-        throw ContentError(node, std::string("<") + node.name() + "> ist kein Datum");
+        throw ContentError(node, quoted(node) + " ist kein Datum");
+    if (!mspdi::inPlanYears(*value))
+        throw ContentError(node, quoted(node) + " liegt nicht in den Jahren " +
+                                     std::to_string(mspdi::kFirstYear) + " bis " +
+                                     std::to_string(mspdi::kLastYear));
     return value;
 }
 
@@ -59,10 +86,42 @@ std::optional<seconds> durationOf(pugi::xml_node node)
 {
     if (!node || !*node.child_value())
         return std::nullopt;
-    const auto value = mspdi::parseDuration(node.child_value());
+    mspdi::Fault fault = mspdi::Fault::Unreadable;
+    const auto value = mspdi::parseDuration(node.child_value(), &fault);
+    if (!value && fault == mspdi::Fault::OutOfRange)
+        throw ContentError(node, quoted(node) + " ist l\u00E4nger als " +
+                                     std::to_string(mspdi::kLongestDuration.count() / (366 * 86400)) +
+                                     " Jahre");
     if (!value)
-        throw ContentError(node, std::string("<") + node.name() + "> ist keine Dauer");
+        throw ContentError(node, quoted(node) + " ist keine Dauer");
     return value;
+}
+
+// How a message names an element of the file: its kind, unique ID, row number and name, as the
+// file writes them, so that the user finds it even when one of them is what cannot be read.
+std::string labelOf(const char* kind, pugi::xml_node node)
+{
+    std::string label = kind;
+    if (const std::string_view uid = trimmedValue(node.child("UID")); !uid.empty())
+        (label += " UID ") += uid;
+    if (const std::string_view id = trimmedValue(node.child("ID")); !id.empty())
+        ((label += " (Nr. ") += id) += ')';
+    if (const std::string_view name = node.child_value("Name"); !name.empty())
+        ((label += " \u201E") += name) += "\u201C";
+    return label;
+}
+
+std::string taskLabel(pugi::xml_node task)
+{
+    return labelOf("Vorgang", task);
+}
+
+std::string assignmentLabel(pugi::xml_node assignment)
+{
+    std::string label = labelOf("Zuordnung", assignment);
+    if (const std::string_view task = trimmedValue(assignment.child("TaskUID")); !task.empty())
+        (label += " zu Vorgang UID ") += task;
+    return label;
 }
 
 // The children of a Task that the model takes, found in one pass: a task has some eighty.
@@ -142,7 +201,10 @@ void ProjectReader::readSettings()
 {
     if (const auto start = dateTime(root_, "StartDate"))
         project_.setStartDate(*start);
-    if (const int minutes = intOr(root_, "MinutesPerDay", 0); minutes > 0)
+    const pugi::xml_node minutesPerDay = root_.child("MinutesPerDay");
+    if (const int minutes = intOf(minutesPerDay, 0); minutes > 24 * 60)
+        throw ContentError(minutesPerDay, quoted(minutesPerDay) + " ist mehr als ein Tag hat (1440 Minuten)");
+    else if (minutes > 0)
         project_.setMinutesPerDay(minutes);
     // The project's free text is its title, which the plan shows in the file's properties.
     project_.setText(root_.child_value("Title"));
@@ -175,8 +237,14 @@ void ProjectReader::readCalendars()
 void ProjectReader::readResources()
 {
     for (pugi::xml_node node : root_.child("Resources").children("Resource")) {
-        const int uid = intOr(node, "UID", kUnnamedResource);
-        const int calendarUid = intOr(node, "CalendarUID", -1);
+        int uid = kUnnamedResource;
+        int calendarUid = -1;
+        try {
+            uid = intOr(node, "UID", kUnnamedResource);
+            calendarUid = intOr(node, "CalendarUID", -1);
+        } catch (const ContentError& error) {
+            throw error.within(labelOf("Ressource", node));
+        }
         resourceNames_[uid] = node.child_value("Name");
         if (const auto calendar = calendarByUid_.find(calendarUid); calendar != calendarByUid_.end())
             index_.resourceCalendars.emplace(uid, *calendar->second);
@@ -186,17 +254,21 @@ void ProjectReader::readResources()
 void ProjectReader::readAssignments()
 {
     for (pugi::xml_node node : root_.child("Assignments").children("Assignment")) {
-        index_.assignments[intOr(node, "TaskUID", -1)].push_back(node);
-        index_.lastAssignmentUid = std::max(index_.lastAssignmentUid, intOr(node, "UID", 0));
+        try {
+            index_.assignments[intOr(node, "TaskUID", -1)].push_back(node);
+            index_.lastAssignmentUid = std::max(index_.lastAssignmentUid, intOr(node, "UID", 0));
+        } catch (const ContentError& error) {
+            throw error.within(assignmentLabel(node));
+        }
     }
 }
 
 void ProjectReader::readFieldDefinitions()
 {
     for (pugi::xml_node node : root_.child("ExtendedAttributes").children("ExtendedAttribute")) {
-        if (const auto fieldId = integerOf(node.child("FieldID"))) {
-            index_.definedFields.insert(static_cast<int>(*fieldId));
-            index_.usedFields.insert(static_cast<int>(*fieldId));
+        if (const int fieldId = intOr(node, "FieldID", 0)) {
+            index_.definedFields.insert(fieldId);
+            index_.usedFields.insert(fieldId);
         }
     }
 }
@@ -205,17 +277,32 @@ void ProjectReader::readTasks()
 {
     // Rows in the order of their row number, which is how the plan shows them.
     std::vector<std::pair<int, pugi::xml_node>> rows;
-    for (pugi::xml_node node : root_.child("Tasks").children("Task"))
-        rows.emplace_back(intOr(node, "ID", 0), node);
+    for (pugi::xml_node node : root_.child("Tasks").children("Task")) {
+        try {
+            rows.emplace_back(intOr(node, "ID", 0), node);
+        } catch (const ContentError& error) {
+            throw error.within(taskLabel(node));
+        }
+    }
     std::stable_sort(rows.begin(), rows.end(),
                      [](const auto& a, const auto& b) { return a.first < b.first; });
     for (const auto& row : rows) {
         index_.lastTaskId = std::max(index_.lastTaskId, row.first);
-        readTask(row.second);
+        try {
+            readTask(row.second);
+        } catch (const ContentError& error) {
+            throw error.within(taskLabel(row.second));
+        }
     }
     // Split parts last: whether a task is a summary depends on the rows after it.
-    for (Task* task : project_.tasks())
-        readSplitParts(project_.taskById(task->id()));
+    for (Task* task : project_.tasks()) {
+        MemoryTask& memoryTask = project_.taskById(task->id());
+        try {
+            readSplitParts(memoryTask);
+        } catch (const ContentError& error) {
+            throw error.within(taskLabel(index_.tasks.at(memoryTask.uniqueId())));
+        }
+    }
 }
 
 void ProjectReader::readTask(pugi::xml_node node)
@@ -258,9 +345,9 @@ void ProjectReader::readTask(pugi::xml_node node)
     task.setType(type >= 0 && type <= 2 ? TaskType(type) : TaskType::FixedUnits);
 
     for (pugi::xml_node field : elements.fields) {
-        if (const auto fieldId = integerOf(field.child("FieldID"))) {
-            index_.usedFields.insert(static_cast<int>(*fieldId));
-            task.setField(static_cast<int>(*fieldId), field.child_value("Value"));
+        if (const int fieldId = intOr(field, "FieldID", 0)) {
+            index_.usedFields.insert(fieldId);
+            task.setField(fieldId, field.child_value("Value"));
         }
     }
 }
@@ -299,7 +386,13 @@ void ProjectReader::readSplitParts(MemoryTask& task)
             index_.resourceCalendars.find(intOr(assignment, "ResourceUID", kNoResource));
         const WorkCalendar* calendar =
             resourceCalendar == index_.resourceCalendars.end() ? &taskCalendar : &resourceCalendar->second;
-        const auto worked = TimephasedWork::workedStretches(workPeriods(assignment), *calendar);
+        std::vector<TimephasedPeriod> periods;
+        try {
+            periods = workPeriods(assignment);
+        } catch (const ContentError& error) {
+            throw error.within(labelOf("Zuordnung", assignment));
+        }
+        const auto worked = TimephasedWork::workedStretches(std::move(periods), *calendar);
         const auto joined = TimephasedWork::joinStretches(worked, *calendar);
         stretches.insert(stretches.end(), joined.begin(), joined.end());
     }

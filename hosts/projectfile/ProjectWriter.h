@@ -1,12 +1,15 @@
 #pragma once
 
 // Writes what a run changed in the project model back into the tree of the loaded plan file.
-// Only the elements of a changed value are touched; a task the run did not change, and every
-// element the model knows nothing of, stay exactly as they were read.
+// Only the elements of a changed value are touched, and each edit is recorded in the tree's
+// XmlChanges; a task the run did not change, and every element the model knows nothing of, stay
+// exactly as they were read. A value the file writes differently but means the same by (a date,
+// a duration) is left as the file wrote it.
 
 #include "hosts/project/MemoryProject.h"
 #include "hosts/projectfile/PlanIndex.h"
 #include "hosts/projectfile/TaskState.h"
+#include "hosts/projectfile/XmlEdit.h"
 
 #include <pugixml.hpp>
 
@@ -17,8 +20,10 @@ namespace zelvant {
 
 class ProjectWriter {
 public:
-    // A writer of `project` into the file behind `index`, comparing the custom fields in `fieldIds`.
-    ProjectWriter(MemoryProject& project, PlanIndex& index, const std::vector<int>& fieldIds);
+    // A writer of `project` into the file behind `index`, comparing the custom fields in `fieldIds`
+    // and recording its edits in `changes`.
+    ProjectWriter(MemoryProject& project, PlanIndex& index, const std::vector<int>& fieldIds,
+                  XmlChanges& changes);
 
     // Writes the values of `task` that differ from `before` (its state when last read or written;
     // nullptr for a task new to the file) and returns the task's state now.
@@ -36,10 +41,17 @@ private:
     void writeAssignments(MemoryTask& task, const TaskState& now, bool newTask);
     pugi::xml_node addAssignment(const MemoryTask& task);
     void writeTimephasedWork(pugi::xml_node assignment, const MemoryTask& task, const TaskState& now);
+    void setDate(pugi::xml_node node, const char* name, DateTime value, const ElementOrder& order);
+    void setDuration(pugi::xml_node node, const char* name, std::chrono::seconds value,
+                     const ElementOrder* order);
+    int newTaskId(const MemoryTask& task);
+    int newAssignmentUid();
+    void gatherNumbers();
 
     MemoryProject& project_;
     PlanIndex& index_;
     const std::vector<int>& fieldIds_;
+    XmlEdit edit_;
 };
 
 } // namespace zelvant

@@ -74,11 +74,75 @@ const ElementOrder& ElementOrder::project()
     return order;
 }
 
+const ElementOrder& ElementOrder::timephasedData()
+{
+    static const ElementOrder order{"Type", "UID", "Start", "Finish", "Unit", "Value"};
+    return order;
+}
+
+void XmlChanges::changed(pugi::xml_node node)
+{
+    ++count_;
+    for (pugi::xml_node at = node; at; at = at.parent()) {
+        // A text may move in memory when it changes; where it started in the file must not be lost.
+        const std::ptrdiff_t begin = beginOf(at);
+        if (begin >= 0)
+            begins_.emplace(at.internal_object(), begin);
+        if (!onPath_.insert(at.internal_object()).second)
+            break;
+    }
+}
+
+void XmlChanges::removing(pugi::xml_node parent, pugi::xml_node child)
+{
+    changed(parent);
+    if (const std::ptrdiff_t begin = beginOf(child); begin >= 0)
+        removed_[parent.internal_object()].push_back(begin);
+}
+
+std::ptrdiff_t XmlChanges::beginOf(pugi::xml_node node) const
+{
+    if (const auto recorded = begins_.find(node.internal_object()); recorded != begins_.end())
+        return recorded->second;
+    const std::ptrdiff_t offset = node.offset_debug();
+    if (offset < 0)
+        return -1;
+    // The offset is that of the name or the text; the markup before it has a fixed length.
+    switch (node.type()) {
+    case pugi::node_element:
+        return offset - 1; // <name
+    case pugi::node_declaration:
+    case pugi::node_pi:
+        return offset - 2; // <?name
+    case pugi::node_comment:
+        return offset - 4; // <!--text
+    case pugi::node_cdata:
+        return offset - 9; // <![CDATA[text
+    case pugi::node_document:
+        return 0;
+    default:
+        return offset;
+    }
+}
+
+const std::vector<std::ptrdiff_t>* XmlChanges::removedFrom(pugi::xml_node parent) const
+{
+    const auto found = removed_.find(parent.internal_object());
+    return found == removed_.end() ? nullptr : &found->second;
+}
+
 pugi::xml_node XmlEdit::child(pugi::xml_node parent, const char* name, const ElementOrder& order)
 {
     if (pugi::xml_node existing = parent.child(name))
         return existing;
-    // Before the first child that comes later in the sequence; else after the last earlier one.
+    return insert(parent, name, order);
+}
+
+pugi::xml_node XmlEdit::insert(pugi::xml_node parent, const char* name, const ElementOrder& order)
+{
+    changes_.changed(parent);
+    // After the last child of the same or an earlier place in the sequence, else before the
+    // first that comes later; at the end when the sequence does not know the name.
     const int rank = order.rank(name);
     if (rank < 0)
         return parent.append_child(name);
@@ -98,7 +162,7 @@ pugi::xml_node XmlEdit::child(pugi::xml_node parent, const char* name, const Ele
 void XmlEdit::setText(pugi::xml_node parent, const char* name, std::string_view text,
                       const ElementOrder& order)
 {
-    child(parent, name, order).text().set(text.data(), text.size());
+    setValue(child(parent, name, order), text);
 }
 
 bool XmlEdit::setTextIfPresent(pugi::xml_node parent, const char* name, std::string_view text)
@@ -106,12 +170,32 @@ bool XmlEdit::setTextIfPresent(pugi::xml_node parent, const char* name, std::str
     pugi::xml_node node = parent.child(name);
     if (!node)
         return false;
-    node.text().set(text.data(), text.size());
+    setValue(node, text);
     return true;
+}
+
+void XmlEdit::setValue(pugi::xml_node node, std::string_view text)
+{
+    if (std::string_view(node.child_value()) == text)
+        return;
+    changes_.changed(node);
+    node.text().set(text.data(), text.size());
+}
+
+void XmlEdit::setAttribute(pugi::xml_node node, const char* name, std::string_view value)
+{
+    pugi::xml_attribute attribute = node.attribute(name);
+    if (attribute && std::string_view(attribute.value()) == value)
+        return;
+    changes_.changed(node);
+    if (!attribute)
+        attribute = node.append_attribute(name);
+    attribute.set_value(std::string(value).c_str());
 }
 
 pugi::xml_node XmlEdit::appendText(pugi::xml_node parent, const char* name, std::string_view text)
 {
+    changes_.changed(parent);
     pugi::xml_node node = parent.append_child(name);
     node.text().set(text.data(), text.size());
     return node;
@@ -119,7 +203,14 @@ pugi::xml_node XmlEdit::appendText(pugi::xml_node parent, const char* name, std:
 
 pugi::xml_node XmlEdit::insertAfter(pugi::xml_node parent, pugi::xml_node after, const char* name)
 {
+    changes_.changed(parent);
     return after ? parent.insert_child_after(name, after) : parent.prepend_child(name);
+}
+
+void XmlEdit::remove(pugi::xml_node parent, pugi::xml_node child)
+{
+    changes_.removing(parent, child);
+    parent.remove_child(child);
 }
 
 } // namespace zelvant

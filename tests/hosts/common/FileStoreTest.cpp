@@ -33,6 +33,28 @@ TEST_F(FileStoreTest, ReplacesAndKeepsThePreviousVersion)
     EXPECT_EQ(scratch.names(), (std::set<std::string>{"plan.xml", "plan.xml.bak"})); // no temporary file
 }
 
+TEST_F(FileStoreTest, TheSameContentAgainWritesNothing)
+{
+    const auto longAgo = fs::file_time_type::clock::now() - std::chrono::hours(24 * 365);
+    // With the fingerprint as read, with none, and with one from before someone else wrote
+    // exactly this content: nothing to write, nothing in conflict.
+    const FileFingerprint asRead = fingerprintOf("gleich");
+    const FileFingerprint before = fingerprintOf("vorher");
+    for (const FileFingerprint* expected : {&asRead, static_cast<const FileFingerprint*>(nullptr), &before}) {
+        writeText(file, "gleich");
+        writeText(dir / "plan.xml.bak", "letzte echte Sicherung");
+        fs::last_write_time(file, longAgo);
+
+        EXPECT_FALSE(FileStore::replace(file, "gleich", expected));
+
+        EXPECT_EQ(fs::last_write_time(file), longAgo);
+        EXPECT_EQ(readWholeFile(dir / "plan.xml.bak"), "letzte echte Sicherung");
+        EXPECT_EQ(scratch.names(), (std::set<std::string>{"plan.xml", "plan.xml.bak"}));
+    }
+    EXPECT_TRUE(FileStore::replace(file, "anders", &asRead));
+    EXPECT_EQ(readWholeFile(dir / "plan.xml.bak"), "gleich");
+}
+
 TEST_F(FileStoreTest, KeepsTheFilesPermissions)
 {
     writeText(file, "alt");

@@ -52,6 +52,10 @@ TEST_F(MemoryProjectTest, UniqueIdsStayUniqueAndNewOnesFollowTheHighest)
     EXPECT_EQ(project.addTask().uniqueId(), 8);
     EXPECT_EQ(project.taskByUniqueId(3), &project.taskById(2));
     EXPECT_EQ(project.taskByUniqueId(4), nullptr);
+    // The highest number a plan can hold: the next task takes the lowest free one instead.
+    project.addTask(2147483647);
+    project.addTask(1);
+    EXPECT_EQ(project.addTask().uniqueId(), 2);
 }
 
 TEST_F(MemoryProjectTest, NewTaskLastsOneDayOfTheProjectsLength)

@@ -2,31 +2,63 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace zelvant {
 namespace {
 
 using namespace std::chrono;
 
-TEST(MspdiValues, DurationsReadHoursMinutesAndSign)
+TEST(MspdiValues, DurationsAreReadOrRefusedWithTheReason)
 {
-    EXPECT_EQ(mspdi::parseDuration("PT80H0M0S"), hours{80});
-    EXPECT_EQ(mspdi::parseDuration("PT7H30M0S"), minutes{450});
-    EXPECT_EQ(mspdi::parseDuration("PT-8H0M0S"), hours{-8});
-    EXPECT_EQ(mspdi::parseDuration("-PT8H"), hours{-8});
-    EXPECT_EQ(mspdi::parseDuration("P1DT2H30M"), minutes{26 * 60 + 30});
-    EXPECT_EQ(mspdi::parseDuration("PT8H0M0.75S"), hours{8});
-    EXPECT_FALSE(mspdi::parseDuration("80H"));
-    EXPECT_FALSE(mspdi::parseDuration("PT"));
-    EXPECT_FALSE(mspdi::parseDuration("PT8X"));
-    EXPECT_FALSE(mspdi::parseDuration("P8H")); // hours belong after the T
+    using mspdi::Fault;
+    struct Case {
+        std::string text;
+        std::optional<seconds> value;
+        Fault fault = Fault::Unreadable;
+    };
+    const Case cases[] = {
+        {"PT80H0M0S", hours{80}},
+        {"PT7H30M0S", minutes{450}},
+        {"PT-8H0M0S", hours{-8}},
+        {"-PT8H", hours{-8}},
+        {"P1DT2H30M", minutes{26 * 60 + 30}},
+        {"P2W", days{14}},
+        {"PT8H0M0.75S", hours{8}},
+        {"PT876000H", hours{876000}}, // a hundred years of 365 days
+        {"80H", std::nullopt},
+        {"PT", std::nullopt},
+        {"PT8X", std::nullopt},
+        {"P8H", std::nullopt}, // hours belong after the T
+        {"PT1e3S", std::nullopt},
+        // Beyond a hundred years either way, and beyond what 64 bits of seconds hold.
+        {"PT878500H", std::nullopt, Fault::OutOfRange},
+        {"PT-878500H", std::nullopt, Fault::OutOfRange},
+        {"PT33333333333333333330S", std::nullopt, Fault::OutOfRange},
+        {"P99999999999999999999W", std::nullopt, Fault::OutOfRange},
+        {"PT" + std::string(400, '9') + "S", std::nullopt, Fault::OutOfRange},
+    };
+    for (const Case& c : cases) {
+        Fault fault = c.fault == Fault::Unreadable ? Fault::OutOfRange : Fault::Unreadable; // must be set
+        EXPECT_EQ(mspdi::parseDuration(c.text, &fault), c.value) << c.text;
+        if (!c.value) {
+            EXPECT_EQ(fault, c.fault) << c.text;
+        }
+    }
 }
 
-TEST(MspdiValues, DurationsAreWrittenAsHoursMinutesSeconds)
+TEST(MspdiValues, EveryDurationInRangeReadsBackAsWritten)
 {
+    std::mt19937_64 random(20240304);
+    std::uniform_int_distribution<long long> any(-mspdi::kLongestDuration.count(),
+                                                 mspdi::kLongestDuration.count());
+    for (int i = 0; i < 2000; ++i) {
+        const seconds duration{any(random)};
+        EXPECT_EQ(mspdi::parseDuration(mspdi::formatDuration(duration)), duration) << duration.count();
+    }
     EXPECT_EQ(mspdi::formatDuration(hours{80}), "PT80H0M0S");
     EXPECT_EQ(mspdi::formatDuration(minutes{450}), "PT7H30M0S");
     EXPECT_EQ(mspdi::formatDuration(seconds{-8 * 3600 - 90}), "PT-8H1M30S");
-    EXPECT_EQ(mspdi::parseDuration(mspdi::formatDuration(seconds{-8 * 3600 - 90})), seconds{-8 * 3600 - 90});
 }
 
 TEST(MspdiValues, DateTimesAreLocalAndMustExist)
@@ -38,6 +70,10 @@ TEST(MspdiValues, DateTimesAreLocalAndMustExist)
     EXPECT_FALSE(mspdi::parseDateTime("2024-03-05"));
     EXPECT_FALSE(mspdi::parseDateTime("2024-03-05T08:00:00Z"));
     EXPECT_EQ(mspdi::formatDateTime(makeDateTime(2024, 3, 5, 17, 0)), "2024-03-05T17:00:00");
+    EXPECT_TRUE(mspdi::inPlanYears(makeDateTime(1900, 1, 1, 0)));
+    EXPECT_TRUE(mspdi::inPlanYears(makeDateTime(2200, 12, 31, 23, 59)));
+    EXPECT_FALSE(mspdi::inPlanYears(makeDateTime(1899, 12, 31, 23, 59)));
+    EXPECT_FALSE(mspdi::inPlanYears(makeDateTime(2201, 1, 1, 0)));
 }
 
 TEST(MspdiValues, TimesOfDayAndNumbers)

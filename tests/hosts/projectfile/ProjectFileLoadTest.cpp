@@ -163,15 +163,74 @@ TEST_F(ProjectFileLoad, XmlThatIsNotAPlanIsRejected)
     expectRejected("<Project><Name>x</Name></Project>", 1, "keine Projektdatei");
 }
 
-TEST_F(ProjectFileLoad, UnusableValuesAreRejectedWithTheirLine)
+TEST_F(ProjectFileLoad, ImpossibleValuesNameTheirTaskAndLine)
 {
-    expectRejected("<Project xmlns=\"http://schemas.microsoft.com/project\">\n<Tasks>\n<Task>\n<UID>1</UID>\n"
-                   "<ID>1</ID>\n<Start>gestern</Start>\n</Task>\n</Tasks>\n</Project>\n",
-                   6, "<Start> ist kein Datum");
-    expectRejected(
-        "<Project xmlns=\"http://schemas.microsoft.com/project\">\n<Tasks>\n"
-        "<Task><UID>1</UID><ID>1</ID></Task>\n<Task><UID>1</UID><ID>2</ID></Task>\n</Tasks>\n</Project>",
-        4, "doppelt");
+    // A plan whose task UID 5 (row 3) holds `value` on line 8, and whose assignment 1 holds
+    // `work` as its timephased work on line 18.
+    auto plan = [](const std::string& value, const std::string& work = "PT8H0M0S",
+                   const std::string& header = "<MinutesPerDay>480</MinutesPerDay>") {
+        return "<Project xmlns=\"http://schemas.microsoft.com/project\">\n" + header +
+               "\n<Tasks>\n<Task>\n<UID>5</UID>\n<ID>3</ID>\n<Name>Kisten packen</Name>\n" + value +
+               "\n<Start>2027-01-18T08:00:00</Start><Finish>2027-01-18T17:00:00</Finish>\n"
+               "<Duration>PT8H0M0S</Duration>\n</Task>\n</Tasks>\n<Assignments>\n<Assignment>\n<UID>1</UID>\n"
+               "<TaskUID>5</TaskUID><ResourceUID>-65535</ResourceUID>\n<TimephasedData><Type>1</Type>"
+               "<Start>2027-01-18T08:00:00</Start><Finish>2027-01-18T17:00:00</Finish>\n<Value>" +
+               work + "</Value></TimephasedData>\n</Assignment>\n</Assignments>\n</Project>\n";
+    };
+    const std::string task = "Vorgang UID 5 (Nr. 3) \u201EKisten packen\u201C: ";
+    struct Case {
+        std::string content;
+        int line;
+        std::string problem;
+    };
+    const Case cases[] = {
+        {plan("<Duration>PT33333333333333333330S</Duration>"), 8,
+         task + "<Duration> \u201EPT33333333333333333330S\u201C ist l\u00E4nger als 100 Jahre"},
+        {plan("<Duration>PT-900000H0M0S</Duration>"), 8,
+         task + "<Duration> \u201EPT-900000H0M0S\u201C ist l\u00E4nger"},
+        {plan("<Duration>acht Stunden</Duration>"), 8,
+         task + "<Duration> \u201Eacht Stunden\u201C ist keine Dauer"},
+        {plan("<Start>9999-01-18T08:00:00</Start>"), 8,
+         task + "<Start> \u201E9999-01-18T08:00:00\u201C liegt nicht in den Jahren 1900 bis 2200"},
+        {plan("<Finish>1899-12-31T17:00:00</Finish>"), 8,
+         task + "<Finish> \u201E1899-12-31T17:00:00\u201C liegt nicht"},
+        {plan("<ConstraintType>4</ConstraintType><ConstraintDate>2201-01-01T00:00:00</ConstraintDate>"), 8,
+         task + "<ConstraintDate> \u201E2201-01-01T00:00:00\u201C liegt nicht"},
+        {plan("<Start>gestern</Start>"), 8, task + "<Start> \u201Egestern\u201C ist kein Datum"},
+        {plan("<OutlineLevel>99999999999</OutlineLevel>"), 8,
+         task + "<OutlineLevel> \u201E99999999999\u201C liegt au\u00DFerhalb des Zahlenbereichs"},
+        {plan("<ConstraintType>12</ConstraintType>"), 8, task + "unbekannte Einschr\u00E4nkungsart 12"},
+        {plan("", "PT99999999999H"), 18,
+         task + "Zuordnung UID 1: <Value> \u201EPT99999999999H\u201C ist l\u00E4nger als 100 Jahre"},
+        {plan("", "PT8H", "<StartDate>3000-01-01T08:00:00</StartDate>"), 2,
+         "<StartDate> \u201E3000-01-01T08:00:00\u201C liegt nicht in den Jahren"},
+        {plan("", "PT8H", "<MinutesPerDay>100000</MinutesPerDay>"), 2,
+         "<MinutesPerDay> \u201E100000\u201C ist mehr"},
+        {"<Project "
+         "xmlns=\"http://schemas.microsoft.com/project\">\n<Tasks>\n<Task><UID>2147483648</UID><ID>1</ID>"
+         "<Name>Zu gro\u00DF</Name></Task>\n</Tasks>\n</Project>",
+         3,
+         "Vorgang UID 2147483648 (Nr. 1) \u201EZu gro\u00DF\u201C: <UID> \u201E2147483648\u201C liegt "
+         "au\u00DFerhalb"},
+        {"<Project "
+         "xmlns=\"http://schemas.microsoft.com/project\">\n<Tasks>\n<Task><UID>1</UID>\n<ID>-2147483649</ID>"
+         "</Task>\n</Tasks>\n</Project>",
+         4, "Vorgang UID 1 (Nr. -2147483649): <ID> \u201E-2147483649\u201C liegt au\u00DFerhalb"},
+        {"<Project "
+         "xmlns=\"http://schemas.microsoft.com/project\">\n<Assignments>\n<Assignment><UID>4294967296</UID>"
+         "<TaskUID>5</TaskUID></Assignment>\n</Assignments>\n</Project>",
+         3, "Zuordnung UID 4294967296 zu Vorgang UID 5: <UID> \u201E4294967296\u201C liegt au\u00DFerhalb"},
+        {"<Project "
+         "xmlns=\"http://schemas.microsoft.com/project\">\n<Tasks>\n<Task>\n<UID>1</UID>\n<ID>1</ID>\n</"
+         "Task>\n"
+         "<Task><UID>1</UID><ID>2</ID></Task>\n</Tasks>\n</Project>",
+         7, "Vorgang UID 1 (Nr. 2): Vorgangs-UID 1 fehlt oder kommt doppelt vor"},
+    };
+    for (const Case& c : cases)
+        expectRejected(c.content, c.line, c.problem);
+    // The same plan with sane values loads.
+    writeText(dir.path() / "plan.xml", plan("<Duration>PT876000H0M0S</Duration>"));
+    EXPECT_EQ(ProjectFile::load(dir.path() / "plan.xml")->project().taskCount(), 1);
 }
 
 TEST_F(ProjectFileLoad, MissingFilesAndFoldersAreFileErrors)
