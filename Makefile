@@ -9,7 +9,7 @@ JOBS        ?= $(shell nproc)
 # Debian packages the build and the tests need.
 PACKAGES := cmake ninja-build g++ pkg-config ccache tzdata \
             libgtest-dev libgmock-dev libpugixml-dev libical-dev libcli11-dev \
-            qt6-base-dev fonts-dejavu-core python3-icalendar
+            qt6-base-dev fonts-dejavu-core python3-icalendar libicu-dev
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 

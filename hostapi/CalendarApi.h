@@ -41,6 +41,9 @@ public:
     virtual void setStart(DateTime start) = 0;
     virtual DateTime end() const = 0;
     virtual void setEnd(DateTime end) = 0;
+    // True for an event of whole calendar days (midnight to midnight, no time of day). It keeps
+    // being one while its start and end stay on midnights.
+    virtual bool allDayEvent() const = 0;
     virtual std::string subject() const = 0;
     virtual void setSubject(const std::string& subject) = 0;
     virtual BusyStatus busyStatus() const = 0;

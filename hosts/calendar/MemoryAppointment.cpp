@@ -22,6 +22,13 @@ void MemoryAppointment::enter(const char* call) const
         throw HostError(std::string("the appointment was deleted (") + call + ")");
 }
 
+void MemoryAppointment::enterReadable(const char* call) const
+{
+    enter(call);
+    if (!data_.unreadable.empty())
+        throw HostError(data_.unreadable);
+}
+
 MemoryCalendar& MemoryAppointment::calendar() const
 {
     const auto handle = calendar_.lock();
@@ -30,29 +37,45 @@ MemoryCalendar& MemoryAppointment::calendar() const
     return **handle;
 }
 
+namespace {
+
+// An all-day event covers whole days; a time of day on either end makes it an ordinary one for
+// good, as in the calendar application, where moving it back to midnights keeps it timed.
+bool staysAllDay(bool allDay, DateTime moment) { return allDay && timeOfDay(moment) == Minutes{0}; }
+
+} // namespace
+
 DateTime MemoryAppointment::start() const
 {
-    enter("Start");
+    enterReadable("Start");
     return data_.start;
 }
 
 void MemoryAppointment::setStart(DateTime start)
 {
-    enter("SetStart");
+    enterReadable("SetStart");
     data_.start = start;
+    data_.allDay = staysAllDay(data_.allDay, start);
     markChanged();
 }
 
 DateTime MemoryAppointment::end() const
 {
-    enter("End");
+    enterReadable("End");
     return data_.end;
+}
+
+bool MemoryAppointment::allDayEvent() const
+{
+    enterReadable("AllDayEvent");
+    return data_.allDay;
 }
 
 void MemoryAppointment::setEnd(DateTime end)
 {
-    enter("SetEnd");
+    enterReadable("SetEnd");
     data_.end = end;
+    data_.allDay = staysAllDay(data_.allDay, end);
     markChanged();
 }
 
@@ -64,7 +87,7 @@ std::string MemoryAppointment::subject() const
 
 void MemoryAppointment::setSubject(const std::string& subject)
 {
-    enter("SetSubject");
+    enterReadable("SetSubject");
     data_.subject = subject;
     markChanged();
 }
@@ -77,7 +100,7 @@ BusyStatus MemoryAppointment::busyStatus() const
 
 void MemoryAppointment::setBusyStatus(BusyStatus status)
 {
-    enter("SetBusyStatus");
+    enterReadable("SetBusyStatus");
     data_.busyStatus = status;
     markChanged();
 }
@@ -105,7 +128,7 @@ UserProperties& MemoryAppointment::userProperties()
 
 void MemoryAppointment::save()
 {
-    enter("Save");
+    enterReadable("Save");
     if (!stored_)
         calendar().store(shared_from_this());
     markChanged();
@@ -113,7 +136,7 @@ void MemoryAppointment::save()
 
 void MemoryAppointment::remove()
 {
-    enter("Delete");
+    enterReadable("Delete");
     if (stored_)
         calendar().discard(*this);
     deleted_ = true;

@@ -26,6 +26,10 @@ struct AppointmentData {
     bool allDay = false;
     std::vector<std::pair<std::string, std::string>> userProperties{};
     std::string sourceText{}; // the item's original text in its file, to write it back untouched
+    // Why the item's times cannot be read (German, naming file, line and problem); empty for an
+    // ordinary item. Such an item still shows its subject and user properties, so a link to it
+    // is not mistaken for a deleted appointment, but every other call refuses with this reason.
+    std::string unreadable{};
 };
 
 // An appointment of a MemoryCalendar. The object IS the folder item: a change made through a
@@ -40,6 +44,7 @@ public:
     void setStart(DateTime start) override;
     DateTime end() const override;
     void setEnd(DateTime end) override;
+    bool allDayEvent() const override;
     std::string subject() const override;
     void setSubject(const std::string& subject) override;
     BusyStatus busyStatus() const override;
@@ -63,6 +68,8 @@ public:
     bool isNew() const { return created_ && stored_; }
     /// True after remove().
     bool isDeleted() const { return deleted_; }
+    /// True for an item whose times could not be read: it is shown, but never changed.
+    bool isUnreadable() const { return !data_.unreadable.empty(); }
     /// The item's whole state without fault checks, for writers.
     AppointmentData snapshot() const;
 
@@ -75,6 +82,8 @@ private:
 
     // Every member starts here: an injected failure or a deleted item throws before anything happens.
     void enter(const char* call) const;
+    // Members that read the times or change the item start here: an unreadable item refuses them too.
+    void enterReadable(const char* call) const;
     void markChanged() { changed_ = true; }
     MemoryCalendar& calendar() const;
 

@@ -20,7 +20,7 @@ std::string MemoryUserProperty::value() const
 
 void MemoryUserProperty::setValue(const std::string& value)
 {
-    owner_.enter("SetValue");
+    owner_.enterReadable("SetValue");
     value_ = value;
     owner_.markChanged();
 }
@@ -33,7 +33,7 @@ UserProperty* MemoryUserProperties::find(const std::string& name)
 
 UserProperty& MemoryUserProperties::add(const std::string& name, int type, bool /*addToFolderFields*/)
 {
-    owner_.enter("Add");
+    owner_.enterReadable("Add");
     if (name.empty())
         throw HostError("a user property needs a name");
     if (type != kTextProperty)

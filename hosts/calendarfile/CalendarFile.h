@@ -4,24 +4,37 @@
 // events; saving writes the file once, changing only the events this run changed, added or
 // deleted: every other byte of the file stays as it was.
 //
-// Times: every event is presented as wall-clock time in the user's zone. libical's zone code
-// converts (icaltimezone): the file's VTIMEZONEs first, then the system's zone database for
-// IANA names, libical's own TZIDs and Windows zone names. A TZID that neither knows makes the
-// load fail; it is never taken as floating time.
+// Times: every event is presented as wall-clock time in the user's zone, whatever zone the
+// process runs in. libical's zone code converts (icaltimezone): the file's VTIMEZONEs first,
+// then the system's zone database for IANA names, Windows zone IDs (through ICU) and Windows
+// display names. All-day events are whole calendar days, shown midnight to midnight without
+// conversion. New events are written in the user's zone, with a VTIMEZONE for it.
+//
+// Events whose times cannot be read (a zone nobody knows, a broken or absurd date or duration)
+// never fail the file: each is kept byte for byte, never written, and named in warnings(). One
+// that carries a value of ours (a link) is still in the calendar, so that its link is not
+// mistaken for a deleted appointment; its subject and user properties read as usual, but its
+// times and every change throw HostError with the reason. Others stay out of the calendar.
 
 #include "hosts/calendar/MemoryCalendar.h"
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace zelvant {
 
 class CalendarFile {
 public:
+    /// The clock a run stamps its changes with (UTC).
+    using Clock = std::function<std::chrono::sys_seconds()>;
+
     /// Reads the file into a new calendar presented in `timeZone` (an IANA name). Throws FileError
     /// (German, with file name, line and problem) for a missing, unreadable or broken file, and
-    /// HostError for an unknown time zone.
+    /// HostError for an unknown time zone. An event that cannot be read is a warning, not an error.
     static std::unique_ptr<CalendarFile> load(const std::filesystem::path& path,
                                               const std::string& timeZone = systemTimeZone());
     ~CalendarFile();
@@ -34,6 +47,16 @@ public:
     const std::filesystem::path& path() const;
     /// The zone times are presented in.
     const std::string& timeZone() const;
+
+    /// One German line per event that could not be read and is left as it is, each naming the
+    /// file, the line and the problem ("Kalender.ics: Zeile 12: Termin „Standup“ ...").
+    const std::vector<std::string>& warnings() const;
+    /// True when one of those events carries a link: some task's appointment cannot be read.
+    bool hasUnreadableLinkedEvents() const;
+
+    /// Replaces the system clock: the moment saves stamp changed events with, and where new
+    /// items start (for tests and reproducible runs).
+    void setClock(Clock clock);
 
     /// The text save() would write now.
     std::string render() const;

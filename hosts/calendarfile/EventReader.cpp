@@ -1,7 +1,5 @@
 #include "hosts/calendarfile/EventReader.h"
 
-#include "hosts/common/FileStore.h"
-
 #include <cctype>
 #include <optional>
 #include <stdexcept>
@@ -14,11 +12,48 @@ using namespace std::chrono;
 
 constexpr std::string_view kUserPrefix = "X-ZELVANT-";
 constexpr std::string_view kNameParam = "X-ZELVANT-NAME";
+constexpr long kSecondsPerDay = 86400;
+// Far more than any calendar reaches, and well inside a 32-bit number, so that adding one for a
+// changed event cannot overflow.
+constexpr long kMaxSequence = 1000000000;
 
-struct IcsDuration {
-    long days = 0;
-    long seconds = 0;
+// Thrown while reading an event whose times cannot be taken; read() turns it into the event's
+// `problem`, so one bad event never fails the whole file.
+struct Unreadable {
+    int line;
+    std::string problem;
 };
+
+[[noreturn]] void unreadable(const ContentLine& line, const std::string& problem)
+{
+    throw Unreadable{line.lineNumber, problem};
+}
+
+// A value quoted in a message, cut short so that a runaway value cannot flood it.
+std::string shown(std::string_view value)
+{
+    constexpr std::size_t kShown = 40;
+    std::string text(value.substr(0, kShown));
+    if (value.size() > kShown) {
+        while (!text.empty() && (static_cast<unsigned char>(text.back()) & 0xC0) == 0x80)
+            text.pop_back(); // never half a character
+        if (!text.empty() && static_cast<unsigned char>(text.back()) >= 0xC0)
+            text.pop_back();
+        text += "\u2026";
+    }
+    return "\u201E" + text + "\u201C";
+}
+
+[[noreturn]] void invalidDuration(const ContentLine& line)
+{
+    unreadable(line, "DURATION ist keine g\u00FCltige Dauer: " + shown(line.value) + ".");
+}
+
+[[noreturn]] void durationTooLong(const ContentLine& line)
+{
+    unreadable(line, "DURATION ist l\u00E4nger als " + std::to_string(EventReader::kMaxDurationDays / 365) +
+                         " Jahre: " + shown(line.value) + ".");
+}
 
 std::optional<int> digits(std::string_view text, std::size_t pos, std::size_t count)
 {
@@ -33,75 +68,46 @@ std::optional<int> digits(std::string_view text, std::size_t pos, std::size_t co
     return value;
 }
 
+enum class DateCheck { Ok, Invalid, OutOfRange };
+
 // "20240506" or "20240506T093000" (a trailing "Z" is the caller's business).
-std::optional<DateTime> parseDateTime(std::string_view text)
+DateCheck parseDateTime(std::string_view text, DateTime& result)
 {
     const auto y = digits(text, 0, 4), mo = digits(text, 4, 2), d = digits(text, 6, 2);
     if (!y || !mo || !d)
-        return std::nullopt;
+        return DateCheck::Invalid;
     int h = 0, mi = 0, s = 0;
-    if (text.size() > 8) {
+    if (text.size() != 8) {
         const auto hh = digits(text, 9, 2), mm = digits(text, 11, 2), ss = digits(text, 13, 2);
         if (text[8] != 'T' || text.size() != 15 || !hh || !mm || !ss || *hh > 23 || *mm > 59 || *ss > 60)
-            return std::nullopt;
+            return DateCheck::Invalid;
         h = *hh;
         mi = *mm;
         s = std::min(*ss, 59); // a leap second counts as the second before it
     }
     try {
-        return makeDateTime(*y, unsigned(*mo), unsigned(*d), unsigned(h), unsigned(mi), unsigned(s));
+        result = makeDateTime(*y, unsigned(*mo), unsigned(*d), unsigned(h), unsigned(mi), unsigned(s));
     } catch (const std::invalid_argument&) {
-        return std::nullopt;
+        return DateCheck::Invalid;
     }
+    return *y < EventReader::kFirstYear || *y > EventReader::kLastYear ? DateCheck::OutOfRange
+                                                                       : DateCheck::Ok;
 }
 
-// "P1D", "PT1H30M", "-P2W", "P1DT12H".
-std::optional<IcsDuration> parseDuration(std::string_view text)
+// "DTSTART liegt nicht in den Jahren 1600 bis 2200"
+std::string outOfRange(const std::string& what)
 {
-    std::size_t pos = 0;
-    const bool negative = !text.empty() && text[0] == '-';
-    if (!text.empty() && (text[0] == '-' || text[0] == '+'))
-        ++pos;
-    if (pos >= text.size() || text[pos] != 'P')
-        return std::nullopt;
-    ++pos;
-    IcsDuration duration;
-    bool inTime = false, any = false;
-    long number = -1;
-    for (; pos < text.size(); ++pos) {
-        const char c = text[pos];
-        if (std::isdigit(static_cast<unsigned char>(c))) {
-            number = (number < 0 ? 0 : number) * 10 + (c - '0');
-            continue;
-        }
-        if (c == 'T' && number < 0 && !inTime) {
-            inTime = true;
-            continue;
-        }
-        if (number < 0)
-            return std::nullopt;
-        if (!inTime && c == 'W')
-            duration.days += number * 7;
-        else if (!inTime && c == 'D')
-            duration.days += number;
-        else if (inTime && c == 'H')
-            duration.seconds += number * 3600;
-        else if (inTime && c == 'M')
-            duration.seconds += number * 60;
-        else if (inTime && c == 'S')
-            duration.seconds += number;
-        else
-            return std::nullopt;
-        number = -1;
-        any = true;
-    }
-    if (!any || number >= 0)
-        return std::nullopt;
-    if (negative) {
-        duration.days = -duration.days;
-        duration.seconds = -duration.seconds;
-    }
-    return duration;
+    return what + " liegt nicht in den Jahren " + std::to_string(EventReader::kFirstYear) + " bis " +
+           std::to_string(EventReader::kLastYear);
+}
+
+bool isMidnight(DateTime time) { return timeOfDay(time) == seconds{0}; }
+
+// True while a presented moment stays inside the years events may lie in.
+bool inRange(DateTime time)
+{
+    const int y = int(year_month_day{floor<days>(time)}.year());
+    return y >= EventReader::kFirstYear && y <= EventReader::kLastYear;
 }
 
 std::string upperCase(std::string text)
@@ -164,9 +170,10 @@ std::string EventReader::xNameFor(const std::string& userPropertyName)
     return name;
 }
 
-void EventReader::fail(const ContentLine& line, const std::string& problem) const
+bool EventReader::isAllDayFlag(const ContentLine& line)
 {
-    throw FileError(path_, "Zeile " + std::to_string(line.lineNumber) + ": " + problem);
+    // Outlook and Exchange write the first, Outlook.com and Hotmail the second.
+    return line.name == "X-MICROSOFT-CDO-ALLDAYEVENT" || line.name == "X-MICROSOFT-MSNCALENDAR-ALLDAYEVENT";
 }
 
 EventReader::Moment EventReader::readMoment(const ContentLine& line) const
@@ -179,17 +186,22 @@ EventReader::Moment EventReader::readMoment(const ContentLine& line) const
         // slipped into the quotes. Take it from there rather than lose the event's start.
         const std::size_t colon = tzid.rfind(':');
         if (colon == std::string::npos)
-            fail(line, line.name + " hat keinen Wert.");
+            unreadable(line, line.name + " hat keinen Wert.");
         value = tzid.substr(colon + 1);
         tzid.resize(colon);
     }
     const bool utc = !value.empty() && (value.back() == 'Z' || value.back() == 'z');
     if (utc)
         value.pop_back();
-    const auto wall = parseDateTime(value);
-    if (!wall)
-        fail(line, line.name + " ist kein g\u00FCltiges Datum: \u201E" + line.value + "\u201C.");
-    Moment moment{*wall, {}};
+    Moment moment;
+    switch (parseDateTime(value, moment.wall)) {
+    case DateCheck::Invalid:
+        unreadable(line, line.name + " ist kein g\u00FCltiges Datum: " + shown(line.value) + ".");
+    case DateCheck::OutOfRange:
+        unreadable(line, outOfRange(line.name) + ": " + shown(line.value) + ".");
+    case DateCheck::Ok:
+        break;
+    }
     const IcsParam* type = line.param("VALUE");
     if (value.size() == 8 || (type && upperCase(type->value) == "DATE"))
         moment.how.kind = IcsTime::Kind::Date;
@@ -200,8 +212,9 @@ EventReader::Moment EventReader::readMoment(const ContentLine& line) const
         moment.how.tzid = tzid;
         moment.how.zone = zones_.find(tzid);
         if (!moment.how.zone)
-            fail(line, "Die Zeitzone \u201E" + tzid + "\u201C ist weder in der Datei (VTIMEZONE) noch in der "
-                                                       "Zeitzonen-Datenbank des Systems bekannt.");
+            unreadable(line, "Die Zeitzone " + shown(tzid) +
+                                 " ist weder in der Datei (VTIMEZONE) noch in der "
+                                 "Zeitzonen-Datenbank des Systems bekannt.");
     } else {
         moment.how.kind = IcsTime::Kind::Floating;
     }
@@ -220,17 +233,88 @@ DateTime EventReader::presented(const Moment& moment) const
     }
 }
 
-DateTime EventReader::endFromDuration(const Moment& start, const ContentLine& line) const
+// "P1D", "PT1H30M", "P2W", "P1DT12H" (RFC 5545, 3.3.6). Every number is bounded as it is read,
+// so no value of the file can overflow the sums.
+EventReader::Duration EventReader::readDuration(const ContentLine& line)
 {
-    const auto duration = parseDuration(line.value);
-    if (!duration)
-        fail(line, "DURATION ist keine g\u00FCltige Dauer: \u201E" + line.value + "\u201C.");
+    const std::string& text = line.value;
+    std::size_t pos = 0;
+    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
+        if (text[0] == '-')
+            unreadable(line, "DURATION ist negativ: " + shown(text) + ".");
+        ++pos;
+    }
+    if (pos >= text.size() || text[pos] != 'P')
+        invalidDuration(line);
+    ++pos;
+    constexpr long kMaxSeconds = kMaxDurationDays * kSecondsPerDay;
+    Duration duration; // weeks and days are calendar days, the rest exact time
+    bool inTime = false, any = false;
+    long number = -1;
+    for (; pos < text.size(); ++pos) {
+        const char c = text[pos];
+        if (std::isdigit(static_cast<unsigned char>(c))) {
+            number = (number < 0 ? 0 : number) * 10 + (c - '0');
+            if (number > kMaxSeconds)
+                durationTooLong(line);
+            continue;
+        }
+        if (c == 'T' && number < 0 && !inTime) {
+            inTime = true;
+            continue;
+        }
+        if (number < 0)
+            invalidDuration(line);
+        long unit = 0;
+        if (!inTime && c == 'W')
+            unit = 7 * kSecondsPerDay;
+        else if (!inTime && c == 'D')
+            unit = kSecondsPerDay;
+        else if (inTime && c == 'H')
+            unit = 3600;
+        else if (inTime && c == 'M')
+            unit = 60;
+        else if (inTime && c == 'S')
+            unit = 1;
+        else
+            invalidDuration(line);
+        const long sofar = duration.days * kSecondsPerDay + duration.seconds;
+        if (number > (kMaxSeconds - sofar) / unit)
+            durationTooLong(line);
+        if (unit >= kSecondsPerDay)
+            duration.days += number * (unit / kSecondsPerDay);
+        else
+            duration.seconds += number * unit;
+        number = -1;
+        any = true;
+    }
+    if (!any || number >= 0)
+        invalidDuration(line);
+    return duration;
+}
+
+long EventReader::readSequence(const ContentLine& line)
+{
+    const std::string value = trimmed(line.value);
+    long sequence = 0;
+    for (char c : value) {
+        if (!std::isdigit(static_cast<unsigned char>(c)) || sequence > kMaxSequence / 10)
+            unreadable(line, "SEQUENCE ist keine g\u00FCltige Zahl: " + shown(line.value) + ".");
+        sequence = sequence * 10 + (c - '0');
+    }
+    if (value.empty() || sequence > kMaxSequence)
+        unreadable(line, "SEQUENCE ist keine g\u00FCltige Zahl: " + shown(line.value) + ".");
+    return sequence;
+}
+
+DateTime EventReader::endFromDuration(const Moment& start, const Duration& duration) const
+{
     // Days are calendar days in the event's own zone; hours, minutes and seconds are exact.
-    const DateTime endWall = start.wall + days{duration->days};
+    const DateTime endWall = start.wall + days{duration.days};
     if (start.how.kind == IcsTime::Kind::Date || start.how.kind == IcsTime::Kind::Floating)
-        return endWall + seconds{duration->seconds};
+        return endWall + seconds{duration.seconds};
     const ZoneTable::Zone* zone = start.how.kind == IcsTime::Kind::Utc ? zones_.utc() : start.how.zone;
-    const DateTime endUtc = zones_.convert(endWall, zone, zones_.utc()) + seconds{duration->seconds};
+    const DateTime endUtc = zones_.convert(endWall, zone, zones_.utc()) + seconds{duration.seconds};
     return zones_.convert(endUtc, zones_.utc(), zones_.user());
 }
 
@@ -260,6 +344,66 @@ BusyStatus EventReader::busyStatus(const std::vector<const ContentLine*>& proper
     return BusyStatus::Busy;
 }
 
+void EventReader::readTimes(EventFacts& facts, const ContentLine* dtstart, const ContentLine* dtend,
+                            const ContentLine* duration, bool allDayFlag) const
+{
+    AppointmentData& data = facts.data;
+    if (!dtstart) {
+        if (dtend) {
+            const Moment end = readMoment(*dtend);
+            facts.end = end.how;
+            data.start = data.end = presented(end);
+            if (!inRange(data.end))
+                unreadable(*dtend, outOfRange(dtend->name) + ".");
+        }
+        return;
+    }
+    const Moment start = readMoment(*dtstart);
+    facts.start = start.how;
+    data.start = presented(start);
+    DateTime endWall; // in the end's own zone, as the file writes it
+    const ContentLine* endLine = dtstart;
+    if (dtend) {
+        const Moment end = readMoment(*dtend);
+        facts.end = end.how;
+        data.end = presented(end);
+        endWall = end.wall;
+        endLine = dtend;
+    } else if (duration) {
+        facts.hasDuration = true;
+        const Duration length = readDuration(*duration);
+        data.end = endFromDuration(start, length);
+        endWall = start.wall + days{length.days} + seconds{length.seconds};
+        endLine = duration;
+    } else {
+        // No end: a day for a date, an instant for a time.
+        const seconds length = start.how.kind == IcsTime::Kind::Date ? seconds{days{1}} : seconds{0};
+        data.end = data.start + length;
+        endWall = start.wall + length;
+    }
+    // Each date was in range as written; a zone or a duration may still carry it out.
+    if (!inRange(data.start))
+        unreadable(*dtstart, outOfRange(dtstart->name) + ".");
+    if (!inRange(data.end))
+        unreadable(*endLine, outOfRange("Das Ende des Termins") + ".");
+
+    // Whole days: dates, or Exchange's midnights of the event's own zone with its all-day mark.
+    // Those are the days themselves, whatever zone the user is in, so they are shown unconverted.
+    if (start.how.kind == IcsTime::Kind::Date) {
+        data.allDay = isMidnight(data.end) && data.end > data.start;
+        facts.allDayStyle = data.allDay ? AllDayStyle::Dates : AllDayStyle::None;
+    } else if (allDayFlag && isMidnight(start.wall) && isMidnight(endWall) && endWall > start.wall) {
+        data.allDay = true;
+        facts.allDayStyle = AllDayStyle::Midnights;
+        data.start = start.wall;
+        data.end = endWall;
+    } else if (allDayFlag) {
+        // Marked all-day, but written as the organiser's midnights in another zone: whole days
+        // only when they are midnights for the user too.
+        data.allDay = isMidnight(data.start) && isMidnight(data.end) && data.end > data.start;
+    }
+}
+
 EventFacts EventReader::read(const std::vector<ContentLine>& lines) const
 {
     const std::vector<const ContentLine*> properties = ownProperties(lines);
@@ -268,7 +412,8 @@ EventFacts EventReader::read(const std::vector<ContentLine>& lines) const
     const ContentLine* dtstart = nullptr;
     const ContentLine* dtend = nullptr;
     const ContentLine* duration = nullptr;
-    bool hasSubject = false;
+    const ContentLine* sequence = nullptr;
+    bool hasSubject = false, allDayFlag = false;
     for (const ContentLine* line : properties) {
         const std::string& name = line->name;
         if (name == "DTSTART" && !dtstart)
@@ -286,36 +431,28 @@ EventFacts EventReader::read(const std::vector<ContentLine>& lines) const
         else if (name == "SUMMARY" && !hasSubject) {
             data.subject = unescapeText(line->value);
             hasSubject = true;
-        } else if (name == "CATEGORIES") {
+        } else if (name == "SEQUENCE" && !sequence)
+            sequence = line;
+        else if (name == "CATEGORIES") {
             for (const std::string& part : splitTextList(line->value))
                 if (std::string category = trimmed(unescapeText(part)); !category.empty())
                     data.categories.push_back(std::move(category));
+        } else if (isAllDayFlag(*line)) {
+            allDayFlag = allDayFlag || upperCase(trimmed(line->value)) == "TRUE";
         } else if (std::string user = userPropertyName(*line); !user.empty()) {
             data.userProperties.emplace_back(std::move(user), unescapeText(line->value));
         }
     }
     data.busyStatus = busyStatus(properties);
-
-    if (dtstart) {
-        const Moment start = readMoment(*dtstart);
-        facts.start = start.how;
-        data.start = presented(start);
-        data.allDay = start.how.kind == IcsTime::Kind::Date;
-        if (dtend) {
-            const Moment end = readMoment(*dtend);
-            facts.end = end.how;
-            data.end = presented(end);
-        } else if (duration) {
-            facts.hasDuration = true;
-            data.end = endFromDuration(start, *duration);
-        } else {
-            // No end: a day for a date, an instant for a time.
-            data.end = data.start + (data.allDay ? hours{24} : hours{0});
-        }
-    } else if (dtend) {
-        const Moment end = readMoment(*dtend);
-        facts.end = end.how;
-        data.start = data.end = presented(end);
+    try {
+        if (sequence)
+            facts.sequence = readSequence(*sequence);
+        readTimes(facts, dtstart, dtend, duration, allDayFlag);
+    } catch (const Unreadable& error) {
+        facts.problem = error.problem;
+        facts.problemLine = error.line;
+        data.start = data.end = DateTime{};
+        data.allDay = false;
     }
     return facts;
 }

@@ -150,7 +150,7 @@ private:
         for (const ContentLine& line : scanContentLines(zone.text, top.lineNumber)) {
             depth += line.name == "BEGIN" ? 1 : line.name == "END" ? -1 : 0;
             if (depth == 1 && line.name == "TZID") {
-                zone.tzid = line.value;
+                zone.tzid = unescapeText(line.value); // TEXT: "Kuala Lumpur\, Singapore"
                 break;
             }
         }

@@ -1,6 +1,8 @@
 #include "hosts/calendarfile/ZoneTable.h"
 
 #include "hostapi/HostError.h"
+#include "hosts/calendarfile/ContentLine.h"
+#include "hosts/calendarfile/WindowsZoneNames.h"
 
 #include <cstdlib>
 #include <filesystem>
@@ -29,73 +31,60 @@ namespace {
 
 using namespace std::chrono;
 
-// The zones Windows and Exchange name in TZIDs, mapped to the IANA zone they stand for
-// (the zone for the territory "001" in the usual Windows-to-IANA table).
-const std::pair<const char*, const char*> kWindowsZones[] = {
-    {"W. Europe Standard Time", "Europe/Berlin"},
-    {"Romance Standard Time", "Europe/Paris"},
-    {"Central Europe Standard Time", "Europe/Budapest"},
-    {"Central European Standard Time", "Europe/Warsaw"},
-    {"GMT Standard Time", "Europe/London"},
-    {"Greenwich Standard Time", "Atlantic/Reykjavik"},
-    {"E. Europe Standard Time", "Europe/Chisinau"},
-    {"FLE Standard Time", "Europe/Kiev"},
-    {"GTB Standard Time", "Europe/Bucharest"},
-    {"Russian Standard Time", "Europe/Moscow"},
-    {"Turkey Standard Time", "Europe/Istanbul"},
-    {"Israel Standard Time", "Asia/Jerusalem"},
-    {"Jordan Standard Time", "Asia/Amman"},
-    {"Egypt Standard Time", "Africa/Cairo"},
-    {"South Africa Standard Time", "Africa/Johannesburg"},
-    {"W. Central Africa Standard Time", "Africa/Lagos"},
-    {"Morocco Standard Time", "Africa/Casablanca"},
-    {"Arab Standard Time", "Asia/Riyadh"},
-    {"Arabian Standard Time", "Asia/Dubai"},
-    {"Iran Standard Time", "Asia/Tehran"},
-    {"Pakistan Standard Time", "Asia/Karachi"},
-    {"India Standard Time", "Asia/Calcutta"},
-    {"SE Asia Standard Time", "Asia/Bangkok"},
-    {"China Standard Time", "Asia/Shanghai"},
-    {"Singapore Standard Time", "Asia/Singapore"},
-    {"Taipei Standard Time", "Asia/Taipei"},
-    {"Tokyo Standard Time", "Asia/Tokyo"},
-    {"Korea Standard Time", "Asia/Seoul"},
-    {"W. Australia Standard Time", "Australia/Perth"},
-    {"Cen. Australia Standard Time", "Australia/Adelaide"},
-    {"E. Australia Standard Time", "Australia/Brisbane"},
-    {"AUS Eastern Standard Time", "Australia/Sydney"},
-    {"New Zealand Standard Time", "Pacific/Auckland"},
-    {"Hawaiian Standard Time", "Pacific/Honolulu"},
-    {"Alaskan Standard Time", "America/Anchorage"},
-    {"Pacific Standard Time", "America/Los_Angeles"},
-    {"US Mountain Standard Time", "America/Phoenix"},
-    {"Mountain Standard Time", "America/Denver"},
-    {"Central Standard Time", "America/Chicago"},
-    {"Central Standard Time (Mexico)", "America/Mexico_City"},
-    {"Canada Central Standard Time", "America/Regina"},
-    {"Central America Standard Time", "America/Guatemala"},
-    {"Eastern Standard Time", "America/New_York"},
-    {"SA Pacific Standard Time", "America/Bogota"},
-    {"Atlantic Standard Time", "America/Halifax"},
-    {"Newfoundland Standard Time", "America/St_Johns"},
-    {"Pacific SA Standard Time", "America/Santiago"},
-    {"E. South America Standard Time", "America/Sao_Paulo"},
-    {"Argentina Standard Time", "America/Buenos_Aires"},
-};
-
 bool isUtcName(const std::string& name)
 {
     return name == "UTC" || name == "Etc/UTC" || name == "GMT" || name == "Etc/GMT" || name == "Z";
 }
 
+// True for a name that may be a path in the zone database ("America/Argentina/Buenos_Aires",
+// "Etc/GMT+5"). libical opens the file of that name, so nothing else is handed to it: not a
+// display name, and never a path that could leave the database.
+bool looksLikeZoneName(const std::string& name)
+{
+    if (name.empty() || name.front() == '/' || name.find("..") != std::string::npos)
+        return false;
+    for (const char c : name)
+        if (!((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '/' ||
+              c == '_' || c == '-' || c == '+'))
+            return false;
+    return true;
+}
+
 // A zone of the system's zone database, by IANA name or libical's own TZID; nullptr if unknown.
 icaltimezone* builtinZone(const std::string& name)
 {
+    if (name.empty())
+        return nullptr;
     if (isUtcName(name))
         return icaltimezone_get_utc_timezone();
-    if (icaltimezone* zone = icaltimezone_get_builtin_timezone(name.c_str()))
+    if (looksLikeZoneName(name))
+        if (icaltimezone* zone = icaltimezone_get_builtin_timezone(name.c_str()))
+            return zone;
+    return name.front() == '/' ? icaltimezone_get_builtin_timezone_from_tzid(name.c_str()) : nullptr;
+}
+
+// The zone database's zone for a TZID that no VTIMEZONE of the file defines, tried in the order
+// clients write them: an IANA name, a Windows zone ID, a Windows display name, and a zone name
+// behind a vendor prefix ("/mozilla.org/20070129_1/Europe/Berlin"). nullptr when none fits.
+icaltimezone* databaseZone(const std::string& tzid)
+{
+    if (tzid.empty())
+        return nullptr;
+    if (icaltimezone* zone = builtinZone(tzid))
         return zone;
-    return icaltimezone_get_builtin_timezone_from_tzid(name.c_str());
+    std::string iana = ianaZoneForWindowsId(tzid);
+    if (iana.empty())
+        if (const std::string windowsId = windowsIdForDisplayName(tzid); !windowsId.empty())
+            iana = ianaZoneForWindowsId(windowsId);
+    if (!iana.empty())
+        return builtinZone(iana);
+    for (std::size_t slash = tzid.find('/'); slash != std::string::npos; slash = tzid.find('/', slash + 1)) {
+        const std::string rest = tzid.substr(slash + 1);
+        if (rest.find('/') != std::string::npos && looksLikeZoneName(rest))
+            if (icaltimezone* zone = icaltimezone_get_builtin_timezone(rest.c_str()))
+                return zone;
+    }
+    return nullptr;
 }
 
 icaltimetype toIcal(DateTime time)
@@ -131,11 +120,12 @@ std::string zoneFromPath(const std::string& path)
 } // namespace
 
 ZoneTable::ZoneTable(const std::string& userZone)
-    : utc_(std::make_unique<Zone>(icaltimezone_get_utc_timezone(), false))
+    : utc_(std::make_unique<Zone>(icaltimezone_get_utc_timezone(), false)), userName_(userZone)
 {
     icaltimezone* zone = builtinZone(userZone);
     if (!zone)
-        throw HostError("Unbekannte Zeitzone \u201E" + userZone + "\u201C (nicht in der Zeitzonen-Datenbank).");
+        throw HostError("Unbekannte Zeitzone \u201E" + userZone +
+                        "\u201C (nicht in der Zeitzonen-Datenbank).");
     user_ = std::make_unique<Zone>(zone, false);
 }
 
@@ -165,12 +155,12 @@ const ZoneTable::Zone* ZoneTable::find(const std::string& tzid)
     const auto known = zones_.find(tzid);
     if (known != zones_.end())
         return known->second.get();
-    icaltimezone* zone = builtinZone(tzid);
-    if (!zone) {
-        const std::string iana = ianaForWindowsName(tzid);
-        if (!iana.empty())
-            zone = builtinZone(iana);
-    }
+    icaltimezone* zone = databaseZone(tzid);
+    // A TZID parameter written with TEXT escapes ("Kuala Lumpur\, Singapore") means the same
+    // zone as its unescaped spelling, which is how a VTIMEZONE's TZID is kept.
+    if (!zone && tzid.find('\\') != std::string::npos)
+        if (const Zone* unescaped = find(unescapeText(tzid)))
+            zone = unescaped->zone;
     auto& slot = zones_[tzid];
     if (zone)
         slot = std::make_unique<Zone>(zone, false);
@@ -180,6 +170,40 @@ const ZoneTable::Zone* ZoneTable::find(const std::string& tzid)
 const ZoneTable::Zone* ZoneTable::utc() const { return utc_.get(); }
 
 const ZoneTable::Zone* ZoneTable::user() const { return user_.get(); }
+
+bool ZoneTable::userIsUtc() const { return user_->zone == utc_->zone; }
+
+std::string ZoneTable::userZoneDefinition(const std::string& newline) const
+{
+    if (userIsUtc())
+        return {};
+    icalcomponent* source = icaltimezone_get_component(user_->zone);
+    if (!source)
+        return {};
+    icalcomponent* component = icalcomponent_new_clone(source);
+    // The zone's history since 1970 is what calendars use; older rules would only lengthen it.
+    icaltimetype since = icaltime_from_string("19700101T000000Z");
+    since.zone = icaltimezone_get_utc_timezone();
+    icaltimezone_truncate_vtimezone(component, since, icaltime_null_time(), 0);
+    if (icalproperty* tzid = icalcomponent_get_first_property(component, ICAL_TZID_PROPERTY))
+        icalproperty_set_tzid(tzid, userName_.c_str());
+    // libical's hint for its own readers; the TZID names the zone plainly already.
+    for (icalproperty* p = icalcomponent_get_first_property(component, ICAL_X_PROPERTY); p;) {
+        icalproperty* next = icalcomponent_get_next_property(component, ICAL_X_PROPERTY);
+        if (std::string(icalproperty_get_x_name(p)) == "X-LIC-LOCATION") {
+            icalcomponent_remove_property(component, p);
+            icalproperty_free(p);
+        }
+        p = next;
+    }
+    char* serialised = icalcomponent_as_ical_string_r(component);
+    icalcomponent_free(component);
+    std::string text;
+    for (const ContentLine& line : scanContentLines(serialised ? serialised : ""))
+        text += foldLine(line.head + ":" + line.value, newline);
+    std::free(serialised);
+    return text;
+}
 
 DateTime ZoneTable::convert(DateTime time, const Zone* from, const Zone* to) const
 {
@@ -210,14 +234,6 @@ std::string ZoneTable::systemZoneName()
     if (std::getline(file, name) && !name.empty())
         return name;
     return "UTC";
-}
-
-std::string ZoneTable::ianaForWindowsName(const std::string& windowsName)
-{
-    for (const auto& [windows, iana] : kWindowsZones)
-        if (windowsName == windows)
-            return iana;
-    return {};
 }
 
 } // namespace zelvant

@@ -1,9 +1,10 @@
 #pragma once
 
 // Time zones for one calendar file: the file's own VTIMEZONE definitions, the system's zone
-// database for TZIDs the file does not define (including Windows zone names), UTC, and the
-// user's zone that every time is presented in. libical does the arithmetic; none of its types
-// leave ZoneTable.cpp.
+// database for TZIDs the file does not define (IANA names, Windows zone IDs and display names),
+// UTC, and the user's zone that every time is presented in. libical does the arithmetic; none
+// of its types leave ZoneTable.cpp. Nothing here looks at the process's own zone (TZ): the
+// presented times depend on the user's zone alone.
 
 #include "hostapi/DateTime.h"
 
@@ -23,29 +24,36 @@ public:
     ZoneTable(const ZoneTable&) = delete;
     ZoneTable& operator=(const ZoneTable&) = delete;
 
-    /// Takes a VTIMEZONE's text as the zone its TZID names; false when libical cannot use it.
+    /// Takes a VTIMEZONE's text as the zone its TZID (unescaped) names; false when libical cannot use it.
     bool define(const std::string& tzid, const std::string& vtimezoneText);
-    /// The zone a TZID names: the file's definition, else the system's zone database (Windows
-    /// names through their usual IANA zone); nullptr when neither knows it.
+    /// The zone a TZID names: the file's definition first, else the system's zone database by
+    /// IANA name, Windows zone ID or Windows display name; nullptr when none of them knows it.
     const Zone* find(const std::string& tzid);
     /// The UTC zone.
     const Zone* utc() const;
     /// The user's zone.
     const Zone* user() const;
+    /// The user's zone as it was named, e.g. "Europe/Berlin".
+    const std::string& userName() const { return userName_; }
+    /// True when the user's zone is UTC: times are then written with "Z" and need no VTIMEZONE.
+    bool userIsUtc() const;
     /// The same moment as wall-clock time in `to`; nullptr on either side means floating time,
     /// which is taken as the user's wall clock.
     DateTime convert(DateTime time, const Zone* from, const Zone* to) const;
 
+    /// A VTIMEZONE for the user's zone from the system's zone database, its TZID the plain zone
+    /// name, its lines ended by `newline`; "" when the user's zone is UTC.
+    std::string userZoneDefinition(const std::string& newline) const;
+
     /// The system's zone: TZ if it names one, else /etc/localtime's target, else "UTC".
     static std::string systemZoneName();
-    /// The IANA zone a Windows zone name stands for, or "" when it is not one we know.
-    static std::string ianaForWindowsName(const std::string& windowsName);
 
 private:
     // Every TZID asked for or defined; a null entry remembers that the TZID is unknown.
     std::map<std::string, std::unique_ptr<Zone>> zones_;
     std::unique_ptr<Zone> utc_;
     std::unique_ptr<Zone> user_;
+    std::string userName_;
 };
 
 } // namespace zelvant

