@@ -62,10 +62,15 @@ private:
             return; // no task for an appointment that does not carry the link
 
         Task* task = nullptr;
-        if (!attempt(report_, what, "Vorgang anlegen", [&] { task = &in_.project.addTask(); }) ||
-            !fillTask(*task, source)) {
+        if (!attempt(report_, what, "Vorgang anlegen", [&] { task = &in_.project.addTask(); })) {
             takeBackLink(item, what);
             return;
+        }
+        if (!fillTask(*task, source)) {
+            // A task without its link would be made a second time when the appointment is
+            // chosen again: it goes with the link.
+            attempt(report_, what, "Vorgang zur\u00FCcknehmen", [&] { in_.project.removeAddedTask(*task); });
+            takeBackLink(item, what);
         }
     }
 
@@ -83,10 +88,10 @@ private:
                 context_.host.dateDifference(source.start, source.end, in_.project.baseCalendar()));
         });
         attempt(report_, who, "Namen setzen", [&] { task.setName(source.name); });
-        report_.record(Change::TaskCreated, who, formatGermanSpan(source.start, source.end));
         if (!attempt(report_, who, "Verkn\u00FCpfung schreiben",
                      [&] { task.setField(fieldId_, source.value); }))
             return false;
+        report_.record(Change::TaskCreated, who, formatGermanSpan(source.start, source.end));
         report_.record(Change::TaskLinked, who, "1 Termin");
         return true;
     }

@@ -1,6 +1,7 @@
 #include "engine/LinkModel.h"
 
 #include <cstdio>
+#include <stdexcept>
 
 namespace zelvant {
 
@@ -67,6 +68,9 @@ std::string_view storedName(std::string_view value) { return slice(value, 48, st
 
 std::string build(int countOrIndex, std::string_view key, DateTime start, DateTime end, std::string_view name)
 {
+    // Three digits are all a value has: a fourth would shift the key and every later field.
+    if (countOrIndex < 0 || countOrIndex >= kMaxParts)
+        throw std::length_error("mehr als 1000 Teile");
     char count[16];
     std::snprintf(count, sizeof count, "%03d", countOrIndex);
     std::string value = count;

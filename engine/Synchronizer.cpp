@@ -1,9 +1,11 @@
 #include "engine/Synchronizer.h"
 
+#include "engine/AppointmentSpan.h"
 #include "engine/LinkedAppointments.h"
+#include "engine/SyncRules.h"
 
 #include <chrono>
-#include <sstream>
+#include <unordered_map>
 
 namespace zelvant {
 
@@ -11,382 +13,610 @@ namespace {
 
 using Change = RunReport::Change;
 
-// One sweep over the tasks. The synchronisation and the verification are the same sweep with
-// another progress range and verb.
+// One of a task's appointments as the pass found it.
+struct Found {
+    std::size_t entry = 0;
+    Span span;  // to the minute, as the link value stores it
+    Span exact; // as the item has it, to set it back after a failed write
+    bool allDay = false;
+    std::string subject;
+    std::string value;
+    BusyStatus busy = BusyStatus::Busy;
+};
+
+// One change to an appointment.
+struct AppointmentChange {
+    enum class Kind { Create, Rewrite, Delete };
+    Kind kind = Kind::Rewrite;
+    std::size_t found = 0; // Rewrite, Delete: index into TaskPlan::found
+    Span span;             // Create, Rewrite: the times it shows afterwards
+    std::string subject;
+    std::string value;
+    BusyStatus busy = BusyStatus::Busy; // Create
+};
+
+// Everything a pass does to one task, decided before anything is written.
+struct TaskPlan {
+    Task* task = nullptr;
+    std::string who;
+    std::string value; // the task's link value as read; empty: not linked
+    std::string key;
+    std::string name;    // the task's name after the run
+    std::string oldName; // differs from `name` when the calendar renamed the task
+    std::vector<Found> found; // ascending by start date
+    std::vector<Span> stretches; // the task's parts; one stretch from start to finish without parts
+    std::string calendar;        // the calendar its working time is counted on
+    SyncSituation situation;
+    const SyncRule* rule = nullptr;
+    std::string problem;
+    std::vector<AppointmentChange> changes;
+    std::string newValue;
+
+    bool linked() const { return !value.empty() || situation.unreadable; }
+    bool takesAway() const
+    {
+        if (rule && rule->action == SyncAction::Unlink)
+            return true;
+        for (const AppointmentChange& c : changes)
+            if (c.kind == AppointmentChange::Kind::Delete)
+                return true;
+        return false;
+    }
+};
+
+// A calendar entry needs a length: a stretch without one lasts a minute.
+Span withLength(const Span& span) { return span.end > span.start ? span : Span{span.start, span.start + Minutes{1}}; }
+
+// One sweep over the tasks: read both sides, decide per task, then apply task by task. The
+// synchronisation and the verification are the same sweep with another progress range and verb.
 class SyncPass {
 public:
-    SyncPass(const EngineInputs& inputs, bool recreateDeleted, const RunContext& context)
-        : in_(inputs), context_(context), report_(context.report), recreateDeleted_(recreateDeleted),
+    SyncPass(const EngineInputs& inputs, const SyncOptions& options, const RunContext& context)
+        : in_(inputs), options_(options), context_(context), report_(context.report),
           fieldId_(GetFieldId(inputs.fieldName)), linked_(inputs.folder, inputs.propertyName, report_)
     {
     }
 
-    void run(const std::vector<Task*>& tasks, double progressOffset, const char* verb)
+    std::vector<TaskPlan> decide(const std::vector<Task*>& tasks)
     {
-        const auto total = tasks.size();
+        const auto owners = keyOwners(tasks);
+        std::vector<TaskPlan> plans;
+        plans.reserve(tasks.size());
+        for (Task* task : tasks) {
+            plans.push_back(read(*task, owners));
+            if (plans.back().linked())
+                plan(plans.back());
+        }
+        return plans;
+    }
+
+    void apply(std::vector<TaskPlan>& plans, double progressOffset, const char* verb)
+    {
+        const auto total = plans.size();
         for (std::size_t i = 1; i <= total; ++i) {
             context_.progress.showProgress(double(i) * 45.0 / double(total) + progressOffset,
                                            "Task " + std::to_string(i) + " von " + std::to_string(total) + verb);
-            syncTask(*tasks[i - 1]);
+            TaskPlan& p = plans[i - 1];
+            if (p.linked())
+                applyPlan(p);
         }
     }
 
 private:
-    // What a task's pass works on once its appointments are matched.
-    struct TaskState {
-        Task& task;
-        std::string who;   // how the report names the task
-        std::string value; // the task's link value
-        std::string key;
-        std::vector<std::size_t> matched; // entries of the linked list, ascending by start date
-        bool changedInCalendar = false;
-    };
-
-    void syncTask(Task& task)
+    // Which tasks carry each key, so that a key on two tasks is seen before either is touched.
+    std::unordered_map<std::string, std::vector<Task*>> keyOwners(const std::vector<Task*>& tasks)
     {
-        TaskState t{task, describeTask(task), {}, {}, {}, false};
-        if (!attempt(report_, t.who, "Verknüpfung lesen", [&] { t.value = task.getField(fieldId_); }))
-            return;
-        if (t.value.empty())
-            return; // not linked
-        t.key = std::string(link::key(t.value));
-
-        matchAppointments(t);
-        if (!t.matched.empty())
-            renameFromFirstAppointment(t);
-
-        // Count check: the task expects its part count + 1 appointments.
-        attempt(report_, t.who, "Verknüpfung lesen", [&] { t.value = task.getField(fieldId_); });
-        const auto count = link::partCount(t.value);
-        if (!count || *count + 1 != int(t.matched.size()))
-            t.changedInCalendar = true;
-
-        if (t.matched.empty())
-            noAppointmentLeft(t);
-        else if (!t.changedInCalendar)
-            taskWins(t);
-        else
-            appointmentsWin(t);
+        std::unordered_map<std::string, std::vector<Task*>> owners;
+        for (Task* task : tasks) {
+            std::string value;
+            // A task that cannot say its value is reported when its own turn comes.
+            attempt(report_, describeTask(*task), "Verkn\u00FCpfung lesen", [&] { value = task->getField(fieldId_); });
+            if (!value.empty())
+                owners[std::string(link::key(value))].push_back(task);
+        }
+        return owners;
     }
 
-    // Finds the task's appointments by key, notes whether any of them was moved in the calendar,
-    // and orders them by start date; of two on the same day, the one met later comes first.
-    void matchAppointments(TaskState& t)
+    // --- Reading -------------------------------------------------------------------------------
+
+    TaskPlan read(Task& task, const std::unordered_map<std::string, std::vector<Task*>>& owners)
+    {
+        TaskPlan p;
+        p.task = &task;
+        p.who = describeTask(task);
+        SyncSituation& s = p.situation;
+        s.recreateDeleted = options_.recreateDeleted;
+        try {
+            p.value = task.getField(fieldId_);
+        } catch (const std::exception&) {
+            return p; // recorded when the keys were gathered
+        }
+        if (p.value.empty())
+            return p;
+        p.key = std::string(link::key(p.value));
+        if (const auto owner = owners.find(p.key); owner != owners.end() && owner->second.size() > 1) {
+            s.keyShared = true;
+            for (Task* other : owner->second)
+                if (other != &task)
+                    p.problem += (p.problem.empty() ? "auch an " : ", ") + describeTask(*other);
+            p.problem += "; eine der Verkn\u00FCpfungen l\u00F6sen (zelvant unlink --tasks NR)";
+        }
+        s.unreadable = !readTask(p) || !readAppointments(p);
+        if (s.unreadable)
+            return p;
+        s.appointments = int(p.found.size());
+        s.tooManyParts = p.found.size() > std::size_t(kMaxParts) || p.stretches.size() > std::size_t(kMaxParts);
+        const auto count = link::partCount(p.value);
+        if (!count || *count + 1 != s.appointments)
+            s.calendarChanged = true;
+        renameFromFirstAppointment(p);
+        return p;
+    }
+
+    bool readTask(TaskPlan& p)
+    {
+        return attempt(report_, p.who, "Vorgang lesen", [&] {
+            Task& task = *p.task;
+            p.name = p.oldName = task.name();
+            const int parts = task.splitPartCount();
+            for (int k = 1; k <= parts; ++k) {
+                const SplitPart part = task.splitPart(k);
+                p.stretches.push_back({truncateToMinute(part.start), truncateToMinute(part.finish)});
+            }
+            if (p.stretches.empty())
+                p.stretches.push_back({truncateToMinute(task.start()), truncateToMinute(task.finish())});
+            const std::string calendar = task.calendarName();
+            p.calendar = calendar == kNoTaskCalendar ? in_.project.baseCalendar() : calendar;
+        });
+    }
+
+    // Finds the task's appointments by key, notes whether any was moved in the calendar, and
+    // orders them by start date; of two on the same day, the one met later comes first.
+    bool readAppointments(TaskPlan& p)
     {
         std::vector<DateTime> startDays;
-        for (std::size_t entry : linked_.withKey(t.key)) {
+        for (std::size_t entry : linked_.withKey(p.key)) {
             AppointmentItem& item = linked_.item(entry);
-            DateTime start, end;
-            if (!attempt(report_, t.who, "Termin lesen", [&] {
-                    start = truncateToMinute(item.start());
-                    end = truncateToMinute(item.end());
+            Found f;
+            f.entry = entry;
+            f.value = linked_.value(entry);
+            if (!attempt(report_, p.who, "Termin lesen", [&] {
+                    f.exact = {item.start(), item.end()};
+                    f.allDay = item.allDayEvent();
+                    f.subject = item.subject();
+                    f.busy = item.busyStatus();
                 }))
-                continue;
-            if (!t.changedInCalendar) {
-                // Stored and current times are compared as values, to the minute.
-                const std::string& value = linked_.value(entry);
-                if (link::storedStart(value) != start || link::storedEnd(value) != end)
-                    t.changedInCalendar = true;
-            }
-            const DateTime day{dateOf(start)};
+                return false; // deciding without it would take it for deleted in the calendar
+            f.span = {truncateToMinute(f.exact.start), truncateToMinute(f.exact.end)};
+            // Stored and current times are compared as values, to the minute.
+            if (link::storedStart(f.value) != f.span.start || link::storedEnd(f.value) != f.span.end)
+                p.situation.calendarChanged = true;
+            const DateTime day{dateOf(f.span.start)};
             std::size_t pos = startDays.size();
             while (pos > 0 && startDays[pos - 1] >= day)
                 --pos;
             startDays.insert(startDays.begin() + std::ptrdiff_t(pos), day);
-            t.matched.insert(t.matched.begin() + std::ptrdiff_t(pos), entry);
+            p.found.insert(p.found.begin() + std::ptrdiff_t(pos), std::move(f));
         }
-    }
-
-    // A subject changed in the calendar renames the task; the calendar wins.
-    void renameFromFirstAppointment(TaskState& t)
-    {
-        const std::size_t first = t.matched.front();
-        AppointmentItem& item = linked_.item(first);
-        std::string subject;
-        if (!attempt(report_, t.who, "Betreff lesen", [&] { subject = item.subject(); }))
-            return;
-        // Only the " (k)" this program appends to the appointments of a split task is not part
-        // of the name; a task that has a single appointment keeps a name like "Review (A)".
-        const auto count = link::partCount(t.value);
-        // The subject is compared without it; every branch that follows writes the subject anew,
-        // so the appointment itself is not saved a second time just to drop the suffix.
-        if ((count && *count >= 1) || t.matched.size() >= 2)
-            subject = link::withoutPartSuffix(subject);
-        if (link::storedName(linked_.value(first)) != subject) {
-            const std::string name = leftChars(subject, kMaxNameLength);
-            std::string old;
-            if (attempt(report_, t.who, "Umbenennen", [&] {
-                    old = t.task.name();
-                    t.task.setName(name);
-                }) &&
-                old != name)
-                report_.record(Change::TaskRenamed, t.who, "\u201E" + old + "\u201C \u2192 \u201E" + name + "\u201C");
-        }
-    }
-
-    std::string currentName(TaskState& t)
-    {
-        std::string name;
-        attempt(report_, t.who, "Namen lesen", [&] { name = t.task.name(); });
-        return name;
-    }
-
-    // The task wins: its split parts (or its start and finish) are written to the appointments.
-    void taskWins(TaskState& t)
-    {
-        int parts = 0;
-        attempt(report_, t.who, "Teile lesen", [&] { parts = t.task.splitPartCount(); });
-        if (parts == 0)
-            taskWinsWithoutParts(t);
-        else
-            taskWinsWithParts(t, parts);
-    }
-
-    void taskWinsWithParts(TaskState& t, int parts)
-    {
-        const std::string name = currentName(t);
-        if (parts > kMaxParts) {
-            report_.fail(t.who, "Termine schreiben", "mehr als 1000 Teile");
-            return;
-        }
-        DateTime lastStart{}, lastEnd{};
-        bool allWritten = true;
-        const int matched = int(t.matched.size());
-        for (int k = 1; k <= parts; ++k) {
-            SplitPart part{};
-            if (!attempt(report_, t.who, "Teil lesen", [&] { part = t.task.splitPart(k); })) {
-                allWritten = false;
-                continue;
-            }
-            const DateTime start = truncateToMinute(part.start), end = truncateToMinute(part.finish);
-            const std::string subject = link::subjectFor(name, k, parts);
-            const std::string value = link::build(k - 1, t.key, start, end, name);
-            bool written = false;
-            if (k > matched) {
-                // More parts than appointments: the task was split in the plan.
-                written = createAppointment(start, end, subject, value, false);
-            } else {
-                written = rewriteAppointment(t.matched[std::size_t(k - 1)], start, end, subject, value);
-            }
-            allWritten = allWritten && written;
-            lastStart = start;
-            lastEnd = end;
-        }
-        // The task's value only changes once every appointment carries it: a task never
-        // points at dates the calendar did not get.
-        if (allWritten)
-            attempt(report_, t.who, "Verknüpfung schreiben",
-                    [&] { t.task.setField(fieldId_, link::build(parts - 1, t.key, lastStart, lastEnd, name)); });
-        // Fewer parts than appointments: the ones left over go.
-        for (int k = parts + 1; k <= matched; ++k)
-            deleteAppointment(t, t.matched[std::size_t(k - 1)]);
-    }
-
-    // A milestone or a summary task: the first appointment gets the task's start and finish.
-    void taskWinsWithoutParts(TaskState& t)
-    {
-        DateTime start{}, end{};
-        if (!attempt(report_, t.who, "Termine lesen", [&] {
-                start = t.task.start();
-                end = t.task.finish();
-            }))
-            return;
-        if (end == start)
-            end = start + Minutes{1}; // a calendar entry needs a length
-        const std::string name = currentName(t);
-        const std::string value = link::build(0, t.key, start, end, name);
-        if (rewriteAppointment(t.matched.front(), start, end, name, value))
-            attempt(report_, t.who, "Verknüpfung schreiben", [&] { t.task.setField(fieldId_, value); });
-    }
-
-    // The appointments win: the task takes its dates, duration and split parts from them.
-    void appointmentsWin(TaskState& t)
-    {
-        const int n = int(t.matched.size());
-        int parts = 0;
-        attempt(report_, t.who, "Teile lesen", [&] { parts = t.task.splitPartCount(); });
-        // From the last part down: the plan renumbers the parts after each deletion.
-        for (int k = parts; k >= 2; --k)
-            attempt(report_, t.who, "Teil entfernen", [&] { t.task.deleteSplitPart(k); });
-
-        for (int k = 1; k <= n; ++k) {
-            AppointmentItem& item = linked_.item(t.matched[std::size_t(k - 1)]);
-            DateTime start{}, end{};
-            if (!attempt(report_, t.who, "Termin lesen", [&] {
-                    start = truncateToMinute(item.start());
-                    end = truncateToMinute(item.end());
-                }))
-                continue;
-            if (k >= 2) {
-                attempt(report_, t.who, "Teil hinzuf\u00FCgen", [&] { t.task.addSplitPart(start, end); });
-                continue;
-            }
-            scheduleFromFirstAppointment(t, start, end, n);
-        }
-        rewriteAppointmentsFromThemselves(t);
-    }
-
-    void scheduleFromFirstAppointment(TaskState& t, DateTime start, DateTime end, int n)
-    {
-        // Up to a minute (and a second) long: the task is a milestone.
-        const bool milestone = end - start <= std::chrono::seconds{61};
-        attempt(report_, t.who, "Vorgangsart setzen", [&] { t.task.setType(TaskType::FixedDuration); });
-        attempt(report_, t.who, "Einschr\u00E4nkung setzen", [&] {
-            t.task.setConstraintType(ConstraintType::MustStartOn);
-            t.task.setConstraintDate(start);
-        });
-        attempt(report_, t.who, "Dauer setzen", [&] {
-            Minutes duration{0};
-            if (!milestone) {
-                const std::string calendar = t.task.calendarName();
-                const std::string on = calendar == kNoTaskCalendar ? in_.project.baseCalendar() : calendar;
-                duration = context_.host.dateDifference(start, end, on);
-            }
-            t.task.setDuration(duration);
-        });
-        report_.record(Change::TaskRescheduled, t.who, formatGermanSpan(start, end));
-        const std::string name = currentName(t);
-        attempt(report_, t.who, "Verknüpfung schreiben",
-                [&] { t.task.setField(fieldId_, link::build(n - 1, t.key, start, end, name)); });
-    }
-
-    // After the appointments won, each keeps its times and gets the task's name and a fresh
-    // value, so that the verification pass sees them unchanged.
-    void rewriteAppointmentsFromThemselves(TaskState& t)
-    {
-        int parts = 0;
-        attempt(report_, t.who, "Teile lesen", [&] { parts = t.task.splitPartCount(); });
-        const std::string name = currentName(t);
-        for (std::size_t k = 1; k <= t.matched.size(); ++k) {
-            const std::size_t entry = t.matched[k - 1];
-            AppointmentItem& item = linked_.item(entry);
-            const std::string subject = link::subjectFor(name, int(k), parts);
-            attempt(report_, describeAppointment(subject), "Termin schreiben", [&] {
-                const DateTime start = item.start(), end = item.end();
-                const std::string value = link::build(int(k) - 1, link::key(linked_.value(entry)), start, end, name);
-                item.setSubject(subject);
-                writeLinkValue(item, in_.propertyName, value, false);
-                item.save();
-                linked_.setValue(entry, value);
-            });
-        }
-    }
-
-    // None of the task's appointments exists any more.
-    void noAppointmentLeft(TaskState& t)
-    {
-        if (!recreateDeleted_) {
-            if (attempt(report_, t.who, "Verknüpfung entfernen", [&] { t.task.setField(fieldId_, ""); }))
-                report_.record(Change::TaskUnlinked, t.who, "alle Termine gel\u00F6scht");
-            return;
-        }
-        std::vector<SplitPart> parts;
-        DateTime start{}, finish{};
-        if (!attempt(report_, t.who, "Vorgang lesen", [&] {
-                start = t.task.start();
-                finish = t.task.finish();
-                const int count = t.task.splitPartCount();
-                for (int k = 1; k <= count; ++k)
-                    parts.push_back(t.task.splitPart(k));
-            }))
-            return;
-        const std::string name = currentName(t);
-        if (parts.empty()) {
-            const DateTime end = finish == start ? start + Minutes{1} : finish;
-            const std::string value = link::build(0, t.key, start, end, name);
-            if (createAppointment(start, end, name, value, true))
-                attempt(report_, t.who, "Verknüpfung schreiben", [&] { t.task.setField(fieldId_, value); });
-            return;
-        }
-        const int count = int(parts.size());
-        bool anySaved = false;
-        for (int k = 1; k <= count; ++k) {
-            const SplitPart& part = parts[std::size_t(k - 1)];
-            const std::string value = link::build(k - 1, t.key, part.start, part.finish, name);
-            anySaved |= createAppointment(part.start, part.finish, link::subjectFor(name, k, count), value, true);
-        }
-        if (anySaved)
-            attempt(report_, t.who, "Verknüpfung schreiben",
-                    [&] { t.task.setField(fieldId_, link::build(count - 1, t.key, start, finish, name)); });
-    }
-
-    bool createAppointment(DateTime start, DateTime end, const std::string& subject,
-                           const std::string& value, bool addToFolderFields)
-    {
-        const bool saved = attempt(report_, describeAppointment(subject), "Termin anlegen", [&] {
-            AppointmentPtr item = in_.calendar.createItem(kAppointmentItem);
-            item->setStart(start);
-            item->setEnd(end);
-            item->setSubject(subject);
-            writeLinkValue(*item, in_.propertyName, value, addToFolderFields);
-            item->save();
-        });
-        if (saved)
-            report_.record(Change::AppointmentCreated, describeAppointment(subject), formatGermanSpan(start, end));
-        return saved;
-    }
-
-    bool rewriteAppointment(std::size_t entry, DateTime start, DateTime end,
-                            const std::string& subject, const std::string& value)
-    {
-        AppointmentItem& item = linked_.item(entry);
-        DateTime oldStart{}, oldEnd{};
-        std::string oldSubject;
-        const bool saved = attempt(report_, describeAppointment(subject), "Termin schreiben", [&] {
-            oldStart = item.start();
-            oldEnd = item.end();
-            oldSubject = item.subject();
-            item.setStart(start);
-            item.setEnd(end);
-            item.setSubject(subject);
-            writeLinkValue(item, in_.propertyName, value, true);
-            item.save();
-        });
-        if (!saved)
-            return false;
-        linked_.setValue(entry, value);
-        if (oldStart != start || oldEnd != end)
-            report_.record(Change::AppointmentMoved, describeAppointment(subject),
-                           formatGermanSpan(oldStart, oldEnd) + " \u2192 " + formatGermanSpan(start, end));
-        if (oldSubject != subject)
-            report_.record(Change::AppointmentRenamed, describeAppointment(subject), "vorher \u201E" + oldSubject + "\u201C");
         return true;
     }
 
-    void deleteAppointment(TaskState& t, std::size_t entry)
+    // A subject changed in the calendar renames the task; the calendar wins.
+    static void renameFromFirstAppointment(TaskPlan& p)
     {
-        AppointmentItem& item = linked_.item(entry);
-        std::string subject;
-        if (attempt(report_, t.who, "Termin l\u00F6schen", [&] {
-                subject = item.subject();
-                item.remove();
+        if (p.found.empty())
+            return;
+        const Found& first = p.found.front();
+        std::string subject = first.subject;
+        // Only the " (k)" this program appends to the appointments of a split task is not part
+        // of the name; a task that has a single appointment keeps a name like "Review (A)".
+        const auto count = link::partCount(p.value);
+        if ((count && *count >= 1) || p.found.size() >= 2)
+            subject = link::withoutPartSuffix(subject);
+        if (link::storedName(first.value) != subject)
+            p.name = leftChars(subject, kMaxNameLength);
+    }
+
+    // --- Deciding ------------------------------------------------------------------------------
+
+    void plan(TaskPlan& p)
+    {
+        p.rule = &zelvant::decide(p.situation);
+        switch (p.rule->action) {
+        case SyncAction::Leave:
+        case SyncAction::Unlink:
+            break;
+        case SyncAction::CalendarWins:
+            planCalendarWins(p);
+            break;
+        case SyncAction::Recreate:
+        case SyncAction::PlanWins:
+            planPlanWins(p);
+            break;
+        }
+    }
+
+    // The task's parts go to its appointments: the first ones are rewritten where they say
+    // something else, missing ones are created, and those left over are deleted.
+    void planPlanWins(TaskPlan& p)
+    {
+        using Kind = AppointmentChange::Kind;
+        const int parts = int(p.stretches.size());
+        const int found = int(p.found.size());
+        const WorkBetween work = [&](DateTime from, DateTime to) {
+            return context_.host.dateDifference(from, to, p.calendar);
+        };
+        Span last{};
+        for (int k = 0; k < parts; ++k) {
+            const std::string subject = link::subjectFor(p.name, k + 1, parts);
+            if (k < found) {
+                const Found& f = p.found[std::size_t(k)];
+                Span span = f.span;
+                const bool computed = attempt(report_, p.who, "Arbeitszeit berechnen", [&] {
+                    span = appointmentSpanFor(f.span, f.allDay, p.stretches[std::size_t(k)], work);
+                });
+                if (!computed) {
+                    p.situation.unreadable = true; // told in the report already
+                    p.rule = &leaveRule();
+                    p.changes.clear();
+                    return;
+                }
+                const std::string value = link::build(k, p.key, span.start, span.end, p.name);
+                if (span != f.span || subject != f.subject || value != f.value)
+                    p.changes.push_back({Kind::Rewrite, std::size_t(k), span, subject, value});
+                last = span;
+            } else {
+                // A part the calendar has no appointment for yet: the task was split in the plan,
+                // or its appointments are made again. It looks like its siblings.
+                const Span span = withLength(p.stretches[std::size_t(k)]);
+                const BusyStatus busy = found > 0 ? p.found.front().busy : options_.busyForNew;
+                p.changes.push_back({Kind::Create, 0, span, subject,
+                                     link::build(k, p.key, span.start, span.end, p.name), busy});
+                last = span;
+            }
+        }
+        for (int k = parts; k < found; ++k)
+            p.changes.push_back({Kind::Delete, std::size_t(k), {}, {}, {}});
+        p.newValue = link::build(parts - 1, p.key, last.start, last.end, p.name);
+    }
+
+    // The appointments keep their times; each gets its index, the task's name and a fresh value,
+    // so that the next pass finds them unchanged.
+    void planCalendarWins(TaskPlan& p)
+    {
+        const int n = int(p.found.size());
+        for (int k = 0; k < n; ++k) {
+            const Found& f = p.found[std::size_t(k)];
+            const std::string subject = link::subjectFor(p.name, k + 1, n);
+            const std::string value = link::build(k, link::key(f.value), f.span.start, f.span.end, p.name);
+            if (subject != f.subject || value != f.value)
+                p.changes.push_back({AppointmentChange::Kind::Rewrite, std::size_t(k), f.span, subject, value});
+        }
+        const Span& last = p.found.back().span;
+        p.newValue = link::build(n - 1, p.key, last.start, last.end, p.name);
+    }
+
+    static const SyncRule& leaveRule() { return syncRules().front(); }
+
+    // --- Applying ------------------------------------------------------------------------------
+
+    void applyPlan(TaskPlan& p)
+    {
+        switch (p.rule->action) {
+        case SyncAction::Leave:
+            // A read failure is in the report already; the other reasons are told here.
+            if (!p.situation.unreadable)
+                report_.fail(p.who, "Synchronisieren", std::string(p.rule->situation) +
+                                                           (p.problem.empty() ? "" : ": " + p.problem));
+            return;
+        case SyncAction::Unlink:
+            if (attempt(report_, p.who, "Verkn\u00FCpfung entfernen", [&] { p.task->setField(fieldId_, ""); }))
+                report_.record(Change::TaskUnlinked, p.who, "alle Termine gel\u00F6scht");
+            return;
+        case SyncAction::CalendarWins:
+            if (!rename(p))
+                return;
+            if (!reschedule(p) || !rewriteAll(p)) {
+                takeBackRename(p);
+                return;
+            }
+            if (!setTaskValue(p)) {
+                takeBackRewrites(p);
+                takeBackRename(p);
+                return;
+            }
+            reportRename(p);
+            reportRewrites(p);
+            return;
+        case SyncAction::Recreate:
+        case SyncAction::PlanWins:
+            applyPlanWins(p);
+            return;
+        }
+    }
+
+    // All or nothing: what was created is removed again and what was rewritten set back when a
+    // later step fails; appointments are deleted only once everything else has landed.
+    void applyPlanWins(TaskPlan& p)
+    {
+        if (!rename(p))
+            return;
+        std::vector<AppointmentPtr> created;
+        for (const AppointmentChange& change : p.changes) {
+            if (change.kind != AppointmentChange::Kind::Create)
+                continue;
+            AppointmentPtr item = create(p, change);
+            if (!item) {
+                removeCreated(p, created);
+                takeBackRename(p);
+                return;
+            }
+            created.push_back(std::move(item));
+        }
+        if (!rewriteAll(p)) {
+            removeCreated(p, created);
+            takeBackRename(p);
+            return;
+        }
+        if (!setTaskValue(p)) {
+            takeBackRewrites(p);
+            removeCreated(p, created);
+            takeBackRename(p);
+            return;
+        }
+        reportRename(p);
+        reportRewrites(p);
+        for (const AppointmentChange& change : p.changes)
+            if (change.kind == AppointmentChange::Kind::Create)
+                report_.record(Change::AppointmentCreated, describeAppointment(change.subject),
+                               formatGermanSpan(change.span.start, change.span.end));
+        for (const AppointmentChange& change : p.changes)
+            if (change.kind == AppointmentChange::Kind::Delete)
+                remove(p, p.found[change.found]);
+    }
+
+    bool rename(TaskPlan& p)
+    {
+        if (p.name == p.oldName)
+            return true;
+        // Without it the appointments would carry a name the task does not have.
+        return attempt(report_, p.who, "Umbenennen", [&] { p.task->setName(p.name); });
+    }
+
+    // The rest of the task's changes did not land: it keeps its name until they do.
+    void takeBackRename(TaskPlan& p)
+    {
+        if (p.name != p.oldName)
+            attempt(report_, p.who, "Umbenennen zur\u00FCcknehmen", [&] { p.task->setName(p.oldName); });
+    }
+
+    void reportRename(const TaskPlan& p)
+    {
+        if (p.name != p.oldName)
+            report_.record(Change::TaskRenamed, p.who, "\u201E" + p.oldName + "\u201C \u2192 \u201E" + p.name + "\u201C");
+    }
+
+    // The task takes its schedule from the appointments: the first one fixes its start and
+    // duration, every further one is a split part. The first step that fails stops it; the
+    // appointments then keep their old values, so the next run finds them changed and tries again.
+    bool reschedule(TaskPlan& p)
+    {
+        Task& task = *p.task;
+        const Span& first = p.found.front().span;
+        // Up to a minute long: the task is a milestone.
+        const bool milestone = first.end - first.start <= std::chrono::seconds{61};
+        const bool done = attempt(report_, p.who, "Vorgang neu terminieren", [&] {
+            // From the last part down: the plan renumbers the parts after each deletion.
+            for (int k = task.splitPartCount(); k >= 2; --k)
+                task.deleteSplitPart(k);
+            task.setType(TaskType::FixedDuration);
+            task.setConstraintType(ConstraintType::MustStartOn);
+            task.setConstraintDate(first.start);
+            task.setDuration(milestone ? Minutes{0}
+                                       : context_.host.dateDifference(first.start, first.end, p.calendar));
+            for (std::size_t k = 1; k < p.found.size(); ++k)
+                task.addSplitPart(p.found[k].span.start, p.found[k].span.end);
+        });
+        if (done)
+            report_.record(Change::TaskRescheduled, p.who, formatGermanSpan(first.start, first.end));
+        return done;
+    }
+
+    // Rewrites the appointments the plan changes, all or none.
+    bool rewriteAll(TaskPlan& p)
+    {
+        std::vector<const AppointmentChange*> done;
+        for (const AppointmentChange& change : p.changes) {
+            if (change.kind != AppointmentChange::Kind::Rewrite)
+                continue;
+            if (!rewrite(p, change, p.found[change.found])) {
+                for (const AppointmentChange* back : done)
+                    takeBack(p, p.found[back->found]);
+                return false;
+            }
+            done.push_back(&change);
+        }
+        return true;
+    }
+
+    // The task's link value could not follow: its appointments get their old state back.
+    void takeBackRewrites(TaskPlan& p)
+    {
+        for (const AppointmentChange& change : p.changes)
+            if (change.kind == AppointmentChange::Kind::Rewrite)
+                takeBack(p, p.found[change.found]);
+    }
+
+    // The rewrites landed with the task's value: later tasks see the new values, the report the changes.
+    void reportRewrites(TaskPlan& p)
+    {
+        for (const AppointmentChange& change : p.changes) {
+            if (change.kind != AppointmentChange::Kind::Rewrite)
+                continue;
+            const Found& f = p.found[change.found];
+            linked_.setValue(f.entry, change.value);
+            if (change.span != f.span)
+                report_.record(Change::AppointmentMoved, describeAppointment(change.subject),
+                               formatGermanSpan(f.span.start, f.span.end) + " \u2192 " +
+                                   formatGermanSpan(change.span.start, change.span.end));
+            if (change.subject != f.subject)
+                report_.record(Change::AppointmentRenamed, describeAppointment(change.subject),
+                               "vorher \u201E" + f.subject + "\u201C");
+        }
+    }
+
+    // How the report names an appointment: with its task, so that every failure says which task
+    // was left as it was.
+    static std::string whose(const TaskPlan& p, const std::string& subject)
+    {
+        return p.who + ", " + describeAppointment(subject);
+    }
+
+    bool rewrite(const TaskPlan& p, const AppointmentChange& change, const Found& f)
+    {
+        AppointmentItem& item = linked_.item(f.entry);
+        const bool saved = attempt(report_, whose(p, change.subject), "Termin schreiben", [&] {
+            // Only what changes is set: an appointment keeps its seconds and anything else it has.
+            if (change.span.start != f.span.start)
+                item.setStart(change.span.start);
+            if (change.span.end != f.span.end)
+                item.setEnd(change.span.end);
+            if (change.subject != f.subject)
+                item.setSubject(change.subject);
+            writeLinkValue(item, in_.propertyName, change.value, true);
+            item.save();
+        });
+        if (!saved)
+            takeBack(p, f);
+        return saved;
+    }
+
+    // An item whose change did not land, or must not stay, gets back what the pass found on it,
+    // so that the next pass does not take an unsaved state for the stored one.
+    void takeBack(const TaskPlan& p, const Found& f)
+    {
+        AppointmentItem& item = linked_.item(f.entry);
+        attempt(report_, whose(p, f.subject), "Termin zur\u00FCcksetzen", [&] {
+            item.setStart(f.exact.start);
+            item.setEnd(f.exact.end);
+            item.setSubject(f.subject);
+            writeLinkValue(item, in_.propertyName, f.value, true);
+            item.save();
+        });
+    }
+
+    AppointmentPtr create(const TaskPlan& p, const AppointmentChange& change)
+    {
+        AppointmentPtr item;
+        const bool saved = attempt(report_, whose(p, change.subject), "Termin anlegen", [&] {
+            item = in_.calendar.createItem(kAppointmentItem);
+            item->setStart(change.span.start);
+            item->setEnd(change.span.end);
+            item->setSubject(change.subject);
+            item->setBusyStatus(change.busy);
+            writeLinkValue(*item, in_.propertyName, change.value, true);
+            item->save();
+        });
+        return saved ? item : nullptr;
+    }
+
+    void removeCreated(TaskPlan& p, const std::vector<AppointmentPtr>& created)
+    {
+        for (const AppointmentPtr& item : created)
+            attempt(report_, p.who, "Termin l\u00F6schen", [&] { item->remove(); });
+    }
+
+    // The task's link value, written only when it says something new.
+    bool setTaskValue(TaskPlan& p)
+    {
+        if (p.newValue == p.value)
+            return true;
+        if (!attempt(report_, p.who, "Verkn\u00FCpfung schreiben", [&] { p.task->setField(fieldId_, p.newValue); }))
+            return false;
+        p.value = p.newValue;
+        return true;
+    }
+
+    // A leftover appointment goes. One that cannot be deleted at least loses its link, so that
+    // the next run does not read it as an appointment added in the calendar.
+    void remove(TaskPlan& p, const Found& f)
+    {
+        AppointmentItem& item = linked_.item(f.entry);
+        if (attempt(report_, whose(p, f.subject), "Termin l\u00F6schen", [&] { item.remove(); })) {
+            linked_.markDeleted(f.entry);
+            report_.record(Change::AppointmentDeleted, describeAppointment(f.subject));
+            return;
+        }
+        if (attempt(report_, whose(p, f.subject), "Verkn\u00FCpfung entfernen", [&] {
+                writeLinkValue(item, in_.propertyName, "", true);
+                item.save();
             })) {
-            linked_.markDeleted(entry);
-            report_.record(Change::AppointmentDeleted, describeAppointment(subject));
+            linked_.markDeleted(f.entry);
+            report_.record(Change::AppointmentUnlinked, describeAppointment(f.subject), p.who);
         }
     }
 
     const EngineInputs& in_;
+    const SyncOptions& options_;
     const RunContext& context_;
     RunReport& report_;
-    const bool recreateDeleted_;
     const int fieldId_;
     LinkedAppointments linked_;
 };
 
+MassChange massChangeOf(const std::vector<TaskPlan>& plans)
+{
+    MassChange change;
+    for (const TaskPlan& p : plans) {
+        if (!p.linked())
+            continue;
+        ++change.linkedTasks;
+        if (p.takesAway())
+            ++change.tasks;
+    }
+    return change;
+}
+
 } // namespace
+
+bool IsMassChange(const MassChange& change) { return change.tasks >= 5 && change.tasks * 2 > change.linkedTasks; }
+
+std::string DescribeMassChange(const MassChange& change)
+{
+    return "Der Lauf w\u00FCrde bei " + std::to_string(change.tasks) + " von " + std::to_string(change.linkedTasks) +
+           " verkn\u00FCpften Vorg\u00E4ngen Termine l\u00F6schen oder die Verkn\u00FCpfung entfernen. "
+           "Ist es der richtige Kalender?";
+}
+
+MassChangeStopped::MassChangeStopped(const MassChange& c)
+    : std::runtime_error("Abgebrochen, nichts wurde geschrieben: " + DescribeMassChange(c)), change(c)
+{
+}
+
+void SyncTasks(const EngineInputs& inputs, const std::vector<Task*>& tasks, const SyncOptions& options,
+               const RunContext& context)
+{
+    SyncPass pass(inputs, options, context);
+    std::vector<TaskPlan> plans = pass.decide(tasks);
+    const MassChange change = massChangeOf(plans);
+    if (IsMassChange(change) && options.confirmMassChange && !options.confirmMassChange(change))
+        throw MassChangeStopped(change);
+    pass.apply(plans, 5.0, " wird synchronisiert...");
+    VerifyTasks(inputs, tasks, options, context);
+}
 
 void SyncTasks(const EngineInputs& inputs, const std::vector<Task*>& tasks, bool recreateDeleted,
                const RunContext& context)
 {
-    SyncPass(inputs, recreateDeleted, context).run(tasks, 5.0, " wird synchronisiert...");
-    VerifyTasks(inputs, tasks, recreateDeleted, context);
+    SyncTasks(inputs, tasks, SyncOptions{.recreateDeleted = recreateDeleted}, context);
 }
 
-void VerifyTasks(const EngineInputs& inputs, const std::vector<Task*>& tasks, bool recreateDeleted,
+void VerifyTasks(const EngineInputs& inputs, const std::vector<Task*>& tasks, const SyncOptions& options,
                  const RunContext& context)
 {
-    SyncPass(inputs, recreateDeleted, context).run(tasks, 50.0, " wird \u00FCberpr\u00FCft...");
+    SyncPass pass(inputs, options, context);
+    std::vector<TaskPlan> plans = pass.decide(tasks);
+    pass.apply(plans, 50.0, " wird \u00FCberpr\u00FCft...");
 }
 
 } // namespace zelvant

@@ -39,7 +39,15 @@ QuickSyncResult DoQuickSync(const QuickSyncServices& s)
         }
         attempt(result.report, "Projekt", "Bildschirmaktualisierung ausschalten", [&] { s.host.setHostSwitch(false); });
         const EngineInputs inputs{connection->application(), *project, connection->folder()};
-        SyncTasks(inputs, linked, s.recreateDeleted(), RunContext{s.host, s.progress, result.report});
+        SyncOptions options{.recreateDeleted = s.recreateDeleted()};
+        options.confirmMassChange = s.confirmMassChange ? s.confirmMassChange : [&s](const MassChange& change) {
+            return s.messages.askYesNo(DescribeMassChange(change) + " Trotzdem fortfahren?", kMessageTitle);
+        };
+        try {
+            SyncTasks(inputs, linked, options, RunContext{s.host, s.progress, result.report});
+        } catch (const MassChangeStopped& stopped) {
+            result.stoppedBefore = stopped.change; // the user said no: nothing was written
+        }
         s.progress.showProgress(95, "Synchronisieren wird abgeschlossen...");
         // Quits the calendar if this run started it; for a calendar file that writes it.
         attempt(result.report, "Kalender", "Kalender schlie\u00DFen", [&] { connection->close(); });

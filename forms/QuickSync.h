@@ -1,11 +1,13 @@
 #pragma once
 
 #include "engine/RunReport.h"
+#include "engine/Synchronizer.h"
 #include "hostapi/CalendarApi.h"
 #include "hostapi/ProjectApi.h"
 #include "services/Messages.h"
 
 #include <functional>
+#include <optional>
 
 namespace zelvant {
 
@@ -22,6 +24,9 @@ struct QuickSyncServices {
     std::function<void(int)> wait;
     // Whether appointments deleted in the calendar are made again; the stored "CreateDeletedApps".
     std::function<bool()> recreateDeleted;
+    // Whether a run that would take appointments or links from most linked tasks goes ahead;
+    // empty: the user is asked.
+    std::function<bool(const MassChange&)> confirmMassChange = {};
 };
 
 // How a quick synchronisation ended.
@@ -29,6 +34,8 @@ struct QuickSyncResult {
     int linkedTasks = 0;
     bool calendarReached = true; // false: "Outlook konnte nicht gefunden werden!" was shown
     RunReport report;
+    // Set when a mass change was refused: nothing was written.
+    std::optional<MassChange> stoppedBefore;
 };
 
 inline constexpr const char* kCalendarNotFound = "Outlook konnte nicht gefunden werden!";

@@ -812,7 +812,13 @@ void WizardLogic::runChosen(CalendarConnection& connection, RunReport& report)
             break;
         case 1:
             SyncTasks(inputs, collections_.tasksToSync,
-                      form_.chkCreateDeletedTasks.value == CheckState::Checked, context);
+                      SyncOptions{.recreateDeleted = form_.chkCreateDeletedTasks.value == CheckState::Checked,
+                                  .busyForNew = busyStatusFromIndex(form_.cboBusyStatus.listIndex),
+                                  .confirmMassChange = [this](const MassChange& change) {
+                                      return env_.messages.askYesNo(DescribeMassChange(change) + " Trotzdem fortfahren?",
+                                                                    kCaption);
+                                  }},
+                      context);
             break;
         case 2:
             RemoveLinks(inputs, collections_.tasksToUnlink, context);

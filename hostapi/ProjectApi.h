@@ -94,6 +94,9 @@ public:
     virtual Task& taskById(int id) = 0;
     // Appends an unnamed task at the end of the plan.
     virtual Task& addTask() = 0;
+    // Takes back the task addTask appended last, when it could not be made what it was meant to
+    // be; throws HostError for any other task.
+    virtual void removeAddedTask(Task& task) = 0;
 
     // A free text of the project, read and written back by the entry commands.
     virtual std::string text() const = 0;

@@ -179,6 +179,39 @@ std::filesystem::path DefaultCalendarPath(Registry& registry)
     }
 }
 
+std::string StoredPlanTimeZone(Registry& registry)
+{
+    try {
+        const auto key = registry.openKey(kHkeyCurrentUser, kProfileKey);
+        const auto value = key ? key->query(kTimeZoneValue) : std::nullopt;
+        if (!value || value->type != RegType::Sz)
+            return {};
+        return trimBlanks(value->data);
+    } catch (const std::exception&) {
+        return {}; // an unreadable store reads as "not chosen yet"
+    }
+}
+
+bool SetPlanTimeZone(Registry& registry, const std::string& zone)
+{
+    try {
+        registry.createKey(kHkeyCurrentUser, kProfileKey)->set(kTimeZoneValue, RegValue::sz(zone));
+        return true;
+    } catch (const std::exception&) {
+        return false;
+    }
+}
+
+std::string PlanTimeZone(Registry& registry, const std::string& systemZone)
+{
+    std::string zone = StoredPlanTimeZone(registry);
+    if (!zone.empty())
+        return zone;
+    // Remembered at once, so that a later run on a machine in another zone reads the plan the same way.
+    SetPlanTimeZone(registry, systemZone);
+    return systemZone;
+}
+
 bool SetDefaultCalendarPath(Registry& registry, const std::filesystem::path& file)
 {
     try {

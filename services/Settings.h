@@ -19,6 +19,7 @@ inline constexpr const char* kAppSettingsKey = "Software\\Application Settings\\
 // Stand-in for the user's mail profile: which calendar file is the default calendar.
 inline constexpr const char* kProfileKey = "Software\\Brimek\\Zelvant\\Profile";
 inline constexpr const char* kDefaultCalendarValue = "DefaultCalendar";
+inline constexpr const char* kTimeZoneValue = "TimeZone";
 
 // Members of each option array; an index outside 0..count-1 means "none selected".
 inline constexpr int kSyncTypeCount = 3;        // 0 link, 1 synchronise, 2 remove links
@@ -68,5 +69,17 @@ std::filesystem::path DefaultCalendarPath(Registry& registry);
 
 // Makes `file` the user's default calendar; returns false when it could not be stored.
 bool SetDefaultCalendarPath(Registry& registry, const std::filesystem::path& file);
+
+// The time zone (an IANA name) whose wall-clock times the plan holds. The plan file has no zone
+// of its own, so the zone is a setting: chosen once, remembered, and the same whatever zone the
+// machine runs in later. Nothing stored yet: `systemZone` is stored (when the store takes it)
+// and returned.
+std::string PlanTimeZone(Registry& registry, const std::string& systemZone);
+
+// The stored zone, "" when none is stored.
+std::string StoredPlanTimeZone(Registry& registry);
+
+// Stores the zone; returns false when it could not be stored.
+bool SetPlanTimeZone(Registry& registry, const std::string& zone);
 
 } // namespace zelvant

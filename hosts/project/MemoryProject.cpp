@@ -128,6 +128,16 @@ void MemoryProject::setBaseCalendar(const std::string& name)
     touch();
 }
 
+void MemoryProject::removeAddedTask(Task& task)
+{
+    faults_.check("RemoveAddedTask");
+    if (rows_.empty() || rows_.back().get() != &task)
+        throw HostError("only the task added last can be taken back");
+    byUniqueId_.erase(task.uniqueId());
+    rows_.pop_back();
+    touch();
+}
+
 MemoryTask& MemoryProject::addTask(int uniqueId)
 {
     if (uniqueId < 1 || byUniqueId_.count(uniqueId))

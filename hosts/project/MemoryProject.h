@@ -27,6 +27,7 @@ public:
     int taskCount() const override;
     MemoryTask& taskById(int id) override;
     MemoryTask& addTask() override;
+    void removeAddedTask(Task& task) override;
     std::string text() const override;
     void setText(const std::string& text) override;
     bool saved() const override;

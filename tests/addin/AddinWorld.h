@@ -32,6 +32,7 @@ public:
     }
     Task& taskById(int id) override { return inner_.taskById(id); }
     Task& addTask() override { return inner_.addTask(); }
+    void removeAddedTask(Task& task) override { inner_.removeAddedTask(task); }
     std::string text() const override
     {
         journal_.push_back("text");

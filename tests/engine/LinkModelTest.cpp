@@ -56,6 +56,7 @@ TEST(LinkValue, ThreeDigitCountsAndIndices)
 {
     EXPECT_EQ(link::build(0, kKey, kStart, kEnd, "").substr(0, 3), "000");
     EXPECT_EQ(link::build(999, kKey, kStart, kEnd, "").substr(0, 3), "999");
+    EXPECT_THROW(link::build(1000, kKey, kStart, kEnd, ""), std::length_error); // would shift every field
     EXPECT_EQ(link::partCount("042..."), 42);
     EXPECT_FALSE(link::partCount("0a2"));
     EXPECT_FALSE(link::partCount("12"));

@@ -210,22 +210,27 @@ TEST_F(SyncTest, AppointmentMovedInTheCalendarReschedulesTheTask)
     EXPECT_EQ(report.count(Change::TaskRescheduled), 1);
 }
 
-TEST_F(SyncTest, VerificationPushesThePlansOwnDatesBack)
+TEST_F(SyncTest, VerificationKeepsTheUsersTimesWhileThePlanSaysTheSame)
 {
-    // Moved to 07:00-09:00: one working hour; the plan starts the task at 08:00, and the
-    // verification pass writes that back to the appointment.
+    // Moved to 07:00-09:00: one working hour; the plan starts the task at 08:00. That is what
+    // the appointment means, so the verification pass leaves the user's 07:00 alone; once the
+    // plan moves the task, the appointment follows it.
     MemoryTask& task = addTask("Entwurf", at(4, 8), Minutes{240});
     auto item = link(task, kKeyA).front();
     item->setStart(at(6, 7));
     item->setEnd(at(6, 9));
 
     syncAll();
-
     EXPECT_EQ(task.start(), at(6, 8));
     EXPECT_EQ(task.finish(), at(6, 9));
-    EXPECT_EQ(item->start(), at(6, 8));
-    EXPECT_EQ(item->end(), at(6, 9));
-    EXPECT_EQ(link::storedStart(valueOf(*item)), at(6, 8));
+    EXPECT_EQ(item->start(), at(6, 7));
+    EXPECT_EQ(link::storedStart(valueOf(*item)), at(6, 7));
+
+    task.setConstraintDate(at(7, 10));
+    syncAll();
+    EXPECT_EQ(item->start(), at(7, 10));
+    EXPECT_EQ(item->end(), at(7, 11));
+    EXPECT_EQ(link::storedStart(valueOf(*item)), at(7, 10));
 }
 
 TEST_F(SyncTest, DurationUsesTheTasksOwnCalendar)

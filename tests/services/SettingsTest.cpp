@@ -263,5 +263,14 @@ TEST_F(SettingsTest, DefaultCalendarKeepsAnyPathWhole)
     EXPECT_EQ(DefaultCalendarPath(registry_), path);
 }
 
+TEST_F(SettingsTest, PlanTimeZoneIsChosenOnceAndThenKept)
+{
+    EXPECT_EQ(StoredPlanTimeZone(registry_), "");
+    EXPECT_EQ(PlanTimeZone(registry_, "Europe/Berlin"), "Europe/Berlin"); // the system's, remembered
+    EXPECT_EQ(PlanTimeZone(registry_, "Asia/Tokyo"), "Europe/Berlin");    // the machine moved, the plan did not
+    EXPECT_TRUE(SetPlanTimeZone(registry_, "America/New_York"));
+    EXPECT_EQ(PlanTimeZone(registry_, "Asia/Tokyo"), "America/New_York");
+}
+
 } // namespace
 } // namespace zelvant
