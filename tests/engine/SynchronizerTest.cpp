@@ -97,22 +97,6 @@ TEST_F(SyncTest, ProgressSweepsTwiceWithTheTextsOfEachPass)
 
 // --- The task wins ---------------------------------------------------------------------------
 
-TEST_F(SyncTest, TaskMovedInThePlanMovesItsAppointment)
-{
-    MemoryTask& task = addTask("Entwurf", at(4, 8), Minutes{240});
-    auto item = link(task, kKeyA).front();
-    task.setConstraintDate(at(6, 13)); // Wednesday afternoon
-
-    syncAll();
-
-    EXPECT_EQ(item->start(), at(6, 13));
-    EXPECT_EQ(item->end(), at(6, 17));
-    EXPECT_EQ(valueOf(*item), "000" + kKeyA + "202403061300202403061700Entwurf");
-    EXPECT_EQ(task.getField(kText29), valueOf(*item));
-    EXPECT_EQ(task.constraintDate(), at(6, 13)); // the task itself is left as it was
-    EXPECT_FALSE(report.hasFailures());
-}
-
 TEST_F(SyncTest, SplitTaskWritesEachPartToItsAppointment)
 {
     MemoryTask& task = addTask("Bau", at(4, 8), Minutes{480});
@@ -134,23 +118,6 @@ TEST_F(SyncTest, SplitTaskWritesEachPartToItsAppointment)
         EXPECT_EQ(valueOf(item).substr(0, 24), "00" + std::to_string(k - 1) + kKeyA);
     }
     EXPECT_EQ(task.getField(kText29).substr(0, 3), "002");
-}
-
-TEST_F(SyncTest, TaskSplitInThePlanGetsAnAppointmentPerNewPart)
-{
-    MemoryTask& task = addTask("Bau", at(4, 8), Minutes{480});
-    link(task, kKeyA);
-    task.addSplitPart(at(7, 8), at(7, 12));
-
-    syncAll();
-
-    ASSERT_EQ(items().size(), 2u);
-    EXPECT_EQ(items()[0]->subject(), "Bau (1)");
-    EXPECT_EQ(items()[1]->subject(), "Bau (2)");
-    EXPECT_EQ(items()[1]->start(), at(7, 8));
-    EXPECT_EQ(link::key(valueOf(*items()[1])), kKeyA);
-    EXPECT_EQ(task.getField(kText29).substr(0, 3), "001");
-    EXPECT_EQ(report.count(Change::AppointmentCreated), 1);
 }
 
 TEST_F(SyncTest, AppointmentsBeyondThePartsAreDeleted)
@@ -189,26 +156,6 @@ TEST_F(SyncTest, MilestoneAppointmentLastsOneMinute)
 }
 
 // --- The appointments win --------------------------------------------------------------------
-
-TEST_F(SyncTest, AppointmentMovedInTheCalendarReschedulesTheTask)
-{
-    MemoryTask& task = addTask("Entwurf", at(4, 8), Minutes{240});
-    auto item = link(task, kKeyA).front();
-    item->setStart(at(6, 10)); // Wednesday 10:00-14:30: 2 h + 1.5 h of working time
-    item->setEnd(at(6, 14, 30));
-
-    syncAll();
-
-    EXPECT_EQ(task.constraintType(), ConstraintType::MustStartOn);
-    EXPECT_EQ(task.constraintDate(), at(6, 10));
-    EXPECT_EQ(task.type(), TaskType::FixedDuration);
-    EXPECT_EQ(task.duration(), Minutes{210});
-    EXPECT_EQ(task.start(), at(6, 10));
-    EXPECT_EQ(task.finish(), at(6, 14, 30));
-    EXPECT_EQ(valueOf(*item), "000" + kKeyA + "202403061000202403061430Entwurf");
-    EXPECT_EQ(task.getField(kText29), valueOf(*item));
-    EXPECT_EQ(report.count(Change::TaskRescheduled), 1);
-}
 
 TEST_F(SyncTest, VerificationKeepsTheUsersTimesWhileThePlanSaysTheSame)
 {
@@ -251,26 +198,6 @@ TEST_F(SyncTest, DurationUsesTheTasksOwnCalendar)
     EXPECT_EQ(task.duration(), Minutes{240});
 }
 
-TEST_F(SyncTest, DeletedPartMakesTheRemainingAppointmentsWin)
-{
-    MemoryTask& task = addTask("Bau", at(4, 8), Minutes{240});
-    task.addSplitPart(at(6, 8), at(6, 12));
-    task.addSplitPart(at(8, 8), at(8, 12));
-    auto linked = link(task, kKeyA);
-    linked[2]->remove();
-
-    syncAll();
-
-    ASSERT_EQ(items().size(), 2u);
-    EXPECT_EQ(valueOf(*linked[0]).substr(0, 3), "000");
-    EXPECT_EQ(valueOf(*linked[1]).substr(0, 3), "001");
-    EXPECT_EQ(task.getField(kText29).substr(0, 3), "001");
-    ASSERT_EQ(task.splitPartCount(), 2);
-    EXPECT_EQ(task.splitPart(1), (SplitPart{at(4, 8), at(4, 12)}));
-    EXPECT_EQ(task.splitPart(2), (SplitPart{at(6, 8), at(6, 12)}));
-    EXPECT_EQ(linked[1]->subject(), "Bau (2)");
-}
-
 TEST_F(SyncTest, AllSplitsAreRemovedBeforeTheAppointmentsAreApplied)
 {
     // Four parts, two appointments left: removing parts by rising index would skip parts
@@ -288,22 +215,6 @@ TEST_F(SyncTest, AllSplitsAreRemovedBeforeTheAppointmentsAreApplied)
     ASSERT_EQ(task.splitPartCount(), 2);
     EXPECT_EQ(task.splitPart(1), (SplitPart{at(4, 8), at(4, 12)}));
     EXPECT_EQ(task.splitPart(2), (SplitPart{at(6, 13), at(6, 17)}));
-}
-
-TEST_F(SyncTest, AppointmentCopiedInTheCalendarBecomesAPart)
-{
-    MemoryTask& task = addTask("Bau", at(4, 8), Minutes{240});
-    auto item = link(task, kKeyA).front();
-    calendar().addItem({.start = at(7, 13), .end = at(7, 15), .subject = "Bau",
-                        .userProperties = {{kLinkProperty, valueOf(*item)}}});
-
-    syncAll();
-
-    ASSERT_EQ(task.splitPartCount(), 2);
-    EXPECT_EQ(task.splitPart(2), (SplitPart{at(7, 13), at(7, 15)}));
-    EXPECT_EQ(items()[0]->subject(), "Bau (1)");
-    EXPECT_EQ(items()[1]->subject(), "Bau (2)");
-    EXPECT_EQ(task.getField(kText29).substr(0, 3), "001");
 }
 
 TEST_F(SyncTest, AppointmentsOfOneDayOrderTheLaterMetFirst)
@@ -344,23 +255,6 @@ TEST_F(SyncTest, OneMinuteAppointmentMakesAMilestoneTwoMinutesDoNot)
 
 // --- Renames ---------------------------------------------------------------------------------
 
-TEST_F(SyncTest, SubjectChangedInTheCalendarRenamesTheTask)
-{
-    MemoryTask& task = addTask("Entwurf", at(4, 8), Minutes{240});
-    auto item = link(task, kKeyA).front();
-    std::string longName;
-    for (int i = 0; i < 210; ++i)
-        longName += "\u00FC";
-    item->setSubject(longName);
-
-    syncAll();
-
-    EXPECT_EQ(task.name(), leftChars(longName, 200));
-    EXPECT_EQ(task.name().size(), 400u);
-    EXPECT_EQ(item->subject(), task.name());
-    EXPECT_EQ(link::storedName(valueOf(*item)), task.name());
-}
-
 TEST_F(SyncTest, SplitTaskTakesTheNewNameWithoutTheSuffix)
 {
     MemoryTask& task = addTask("Bau", at(4, 8), Minutes{240});
@@ -388,60 +282,7 @@ TEST_F(SyncTest, ParenthesesInTheNameOfAnUnsplitTaskStay)
     EXPECT_EQ(report.count(Change::TaskRenamed), 0);
 }
 
-TEST_F(SyncTest, RenameInThePlanOnlyReachesTheAppointments)
-{
-    MemoryTask& task = addTask("Entwurf", at(4, 8), Minutes{240});
-    auto item = link(task, kKeyA).front();
-    task.setName("Feinentwurf");
-
-    syncAll();
-
-    EXPECT_EQ(task.name(), "Feinentwurf");
-    EXPECT_EQ(item->subject(), "Feinentwurf");
-}
-
-TEST_F(SyncTest, RenamedOnBothSidesTheCalendarWins)
-{
-    MemoryTask& task = addTask("Entwurf", at(4, 8), Minutes{240});
-    auto item = link(task, kKeyA).front();
-    task.setName("Plan-Name");
-    item->setSubject("Kalender-Name");
-
-    syncAll();
-
-    EXPECT_EQ(task.name(), "Kalender-Name");
-}
-
 // --- No appointment left ---------------------------------------------------------------------
-
-TEST_F(SyncTest, AllAppointmentsDeletedWithoutRecreationUnlinksTheTask)
-{
-    MemoryTask& task = addTask("Entwurf", at(4, 8), Minutes{240});
-    link(task, kKeyA).front()->remove();
-
-    syncAll(false);
-
-    EXPECT_EQ(task.getField(kText29), "");
-    EXPECT_TRUE(items().empty());
-    EXPECT_EQ(progress.steps.size(), 2u); // the verification still counts the task
-}
-
-TEST_F(SyncTest, AllAppointmentsDeletedWithRecreationComeBackWithTheOldKey)
-{
-    MemoryTask& task = addTask("Bau", at(4, 8), Minutes{240});
-    task.addSplitPart(at(6, 8), at(6, 12));
-    for (auto& item : link(task, kKeyA))
-        item->remove();
-
-    syncAll(true);
-
-    ASSERT_EQ(items().size(), 2u);
-    EXPECT_EQ(items()[0]->subject(), "Bau (1)");
-    EXPECT_EQ(items()[1]->start(), at(6, 8));
-    EXPECT_EQ(valueOf(*items()[1]).substr(0, 24), "001" + kKeyA);
-    EXPECT_EQ(link::key(task.getField(kText29)), kKeyA);
-    EXPECT_EQ(report.count(Change::AppointmentCreated), 2); // made once, matched by the verification
-}
 
 // --- Mended faults ---------------------------------------------------------------------------
 
@@ -467,37 +308,6 @@ TEST_F(SyncTest, AppointmentAtMidnightIsNotSeenAsChangedOnEveryPass)
     EXPECT_EQ(task.type(), TaskType::FixedUnits); // untouched
 }
 
-TEST_F(SyncTest, SecondRunChangesNothing)
-{
-    MemoryTask& a = addTask("Entwurf", at(4, 8), Minutes{240});
-    MemoryTask& b = addTask("Bau", at(4, 8), Minutes{240});
-    b.addSplitPart(at(6, 8), at(6, 12));
-    auto moved = link(a, kKeyA).front();
-    moved->setStart(at(5, 9));
-    moved->setEnd(at(5, 11));
-    link(b, kKeyB);
-    syncAll();
-    std::vector<AppointmentData> before;
-    for (const auto& item : calendar().appointments())
-        before.push_back(item->snapshot());
-    const std::string linkA = a.getField(kText29), linkB = b.getField(kText29);
-
-    RunReport second;
-    SyncTasks(EngineInputs{outlook, project(), calendar()}, project().tasks(), false,
-              RunContext{host, progress, second});
-    EXPECT_TRUE(second.changes().empty());
-    ASSERT_EQ(calendar().appointments().size(), before.size());
-    for (std::size_t i = 0; i < before.size(); ++i) {
-        const AppointmentData now = calendar().appointments()[i]->snapshot();
-        EXPECT_EQ(now.start, before[i].start);
-        EXPECT_EQ(now.end, before[i].end);
-        EXPECT_EQ(now.subject, before[i].subject);
-        EXPECT_EQ(now.userProperties, before[i].userProperties);
-    }
-    EXPECT_EQ(a.getField(kText29), linkA);
-    EXPECT_EQ(b.getField(kText29), linkB);
-}
-
 TEST_F(SyncTest, AppointmentOfAnUnknownKeyIsLeftAlone)
 {
     MemoryTask& task = addTask("Entwurf", at(4, 8), Minutes{240});
@@ -514,25 +324,6 @@ TEST_F(SyncTest, AppointmentOfAnUnknownKeyIsLeftAlone)
 }
 
 // --- Failures --------------------------------------------------------------------------------
-
-TEST_F(SyncTest, FailureIsReportedAndTheRunGoesOn)
-{
-    MemoryTask& first = addTask("Erster", at(4, 8), Minutes{240});
-    MemoryTask& second = addTask("Zweiter", at(4, 8), Minutes{240});
-    auto locked = link(first, kKeyA).front();
-    auto free = link(second, kKeyB).front();
-    const std::string firstValue = first.getField(kText29);
-    first.setConstraintDate(at(5, 8));
-    second.setConstraintDate(at(5, 8));
-    locked->faults().failOn("Save");
-
-    syncAll();
-
-    ASSERT_TRUE(report.hasFailures());
-    EXPECT_NE(report.failureLines().front().find("Erster"), std::string::npos);
-    EXPECT_EQ(free->start(), at(5, 8)); // the next task was still synchronised
-    EXPECT_EQ(first.getField(kText29), firstValue); // no link to a value the calendar never got
-}
 
 TEST_F(SyncTest, UnreadableTaskIsReportedWithItsId)
 {
