@@ -1,8 +1,12 @@
 #include "hosts/common/FileStore.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <mutex>
 #include <optional>
+#include <vector>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -25,6 +29,31 @@ void reach(SaveStep step)
         stepHook()(step);
 }
 
+bool& swapWanted()
+{
+    static bool wanted = true;
+    return wanted;
+}
+
+// The watches listening now; a save tells each of them what it replaced.
+using Listener = std::function<void(const Replacement&)>;
+struct Watchers {
+    std::mutex lock;
+    std::vector<const Listener*> list;
+};
+
+Watchers& watchers()
+{
+    static Watchers all;
+    return all;
+}
+
+bool anyoneWatching()
+{
+    std::lock_guard guard(watchers().lock);
+    return !watchers().list.empty();
+}
+
 std::string systemReason(int error) { return std::strerror(error); }
 
 void writeAll(int fd, const std::string& content, const fs::path& path)
@@ -43,18 +72,21 @@ void writeAll(int fd, const std::string& content, const fs::path& path)
     }
 }
 
-// Writes content to a fresh file beside `target` and flushes it; returns its path.
-fs::path writeTemporary(const fs::path& target, const std::string& content, mode_t mode)
+// Writes content to a fresh file beside `target` and flushes it; returns its path. Only saves of
+// the user's files pass the test hook's steps.
+fs::path writeTemporary(const fs::path& target, const std::string& content, mode_t mode, bool userFile = true)
 {
     std::string pattern = target.string() + ".tmp-XXXXXX";
     const int fd = ::mkstemp(pattern.data());
     if (fd < 0)
         throw FileError(target, "Tempor\u00E4re Datei nicht anlegbar: " + systemReason(errno));
     try {
-        reach(SaveStep::WriteTemporary);
+        if (userFile)
+            reach(SaveStep::WriteTemporary);
         writeAll(fd, content, target);
         ::fchmod(fd, mode);
-        reach(SaveStep::FlushTemporary);
+        if (userFile)
+            reach(SaveStep::FlushTemporary);
         if (::fsync(fd) != 0)
             throw FileError(target, "Sichern auf die Platte fehlgeschlagen: " + systemReason(errno));
     } catch (...) {
@@ -76,6 +108,91 @@ void syncDirectory(const fs::path& file)
     }
 }
 
+// Enough of a file's inode to tell, without reading it, that nobody touched it: a write changes
+// its times, a rename puts another inode in its place.
+struct Identity {
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = 0;
+    timespec modified{}, changed{};
+
+    bool operator==(const Identity& other) const
+    {
+        auto same = [](const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; };
+        return device == other.device && inode == other.inode && size == other.size &&
+               same(modified, other.modified) && same(changed, other.changed);
+    }
+};
+
+std::optional<Identity> identityOf(const fs::path& path)
+{
+    struct stat info{};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    return Identity{info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
+}
+
+// True when the file no longer holds what the run read: gone, or other content. A file that
+// was only touched (same content, new time) is still the one the run read.
+bool changedSince(const fs::path& path, const std::optional<Identity>& seen, const FileFingerprint& expected)
+{
+    const std::optional<Identity> now = identityOf(path);
+    if (!now)
+        return true;
+    if (seen && *now == *seen)
+        return false;
+    try {
+        return fingerprintOf(readWholeFile(path)) != expected;
+    } catch (const FileError&) {
+        return true;
+    }
+}
+
+// Puts `temporary` in the place of `path`. Returns where the version it replaced can now be
+// read, or an empty path when there was none or the filesystem cannot keep it.
+fs::path swapIn(const fs::path& temporary, const fs::path& path, bool exists)
+{
+    if (exists && swapWanted()) {
+        // One step that cannot lose a version: whatever is at `path` in that instant, even a
+        // file another program renamed there a moment ago, comes out under the temporary name.
+        if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) == 0)
+            return temporary;
+        if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP && errno != ENOENT)
+            throw fs::filesystem_error("renameat2", temporary, path, std::error_code(errno, std::generic_category()));
+    }
+    // Without the swap, a hard link taken now keeps the version the rename replaces, unless
+    // another program replaces the file in the instant between the two calls.
+    fs::path held;
+    if (exists) {
+        held = temporary.string() + "-alt";
+        std::error_code error;
+        fs::create_hard_link(path, held, error);
+        if (error)
+            held.clear();
+    }
+    try {
+        fs::rename(temporary, path);
+    } catch (...) {
+        std::error_code ignored;
+        if (!held.empty())
+            fs::remove(held, ignored);
+        throw;
+    }
+    return held;
+}
+
+void tellWatchers(const fs::path& path, const std::string& previous, const FileFingerprint& written)
+{
+    std::vector<const Listener*> listening;
+    {
+        std::lock_guard guard(watchers().lock);
+        listening = watchers().list;
+    }
+    const Replacement replacement{path, previous, written};
+    for (const Listener* heard : listening)
+        (*heard)(replacement);
+}
+
 } // namespace
 
 FileError::FileError(const fs::path& path, const std::string& problem)
@@ -83,11 +200,27 @@ FileError::FileError(const fs::path& path, const std::string& problem)
 {
 }
 
-FileConflictError::FileConflictError(const fs::path& path, const fs::path& conflictPath)
-    : FileError(path, "Die Datei wurde inzwischen von einem anderen Programm ge\u00E4ndert und nicht "
-                      "\u00FCberschrieben. Die \u00C4nderungen dieses Laufs stehen in " +
-                          conflictPath.string() + "."),
-      conflictPath_(conflictPath)
+namespace {
+
+std::string conflictProblem(const fs::path& conflictPath, FileConflictError::Beside beside, const std::string& advice)
+{
+    std::string problem =
+        beside == FileConflictError::Beside::Ours
+            ? "Die Datei wurde inzwischen von einem anderen Programm ge\u00E4ndert und nicht \u00FCberschrieben. "
+              "Die \u00C4nderungen dieses Laufs stehen in " + conflictPath.string() + "."
+            : "Ein anderes Programm hat die Datei geschrieben, w\u00E4hrend sie gespeichert wurde. Sie enth\u00E4lt "
+              "jetzt die \u00C4nderungen dieses Laufs; die Fassung des anderen Programms steht in " +
+                  conflictPath.string() + ".";
+    if (!advice.empty())
+        problem += " " + advice;
+    return problem;
+}
+
+} // namespace
+
+FileConflictError::FileConflictError(const fs::path& path, const fs::path& conflictPath, Beside beside,
+                                     const std::string& advice)
+    : FileError(path, conflictProblem(conflictPath, beside, advice)), conflictPath_(conflictPath), beside_(beside)
 {
 }
 
@@ -150,13 +283,15 @@ bool FileStore::replace(const fs::path& path, const std::string& content, const 
 {
     std::error_code error;
     const bool exists = fs::exists(path, error);
+    const bool watched = anyoneWatching();
     std::optional<std::string> onDisk;
+    std::optional<Identity> seen; // the file as it was when looked at; taken before the read
     if (exists) {
-        // Read only when it can matter: for the check below, or when the sizes agree.
-        struct stat info{};
-        if (expected)
+        seen = identityOf(path);
+        // Read only when it can matter: for the check below, for a watch, or when the sizes agree.
+        if (expected || watched)
             onDisk = readWholeFile(path);
-        else if (::stat(path.c_str(), &info) == 0 && std::uintmax_t(info.st_size) == content.size())
+        else if (seen && std::uintmax_t(seen->size) == content.size())
             try {
                 onDisk = readWholeFile(path);
             } catch (const FileError&) {
@@ -167,22 +302,31 @@ bool FileStore::replace(const fs::path& path, const std::string& content, const 
         if (onDisk && *onDisk == content)
             return false;
     }
+    const fs::path conflict = path.string() + ".zelvant-conflict";
     if (expected && (!exists || fingerprintOf(*onDisk) != *expected)) {
         // Someone else changed the file: keep theirs, put ours beside it.
-        const fs::path conflict = path.string() + ".zelvant-conflict";
-        const fs::path temporary = writeTemporary(conflict, content, 0644);
+        const fs::path temporary = writeTemporary(conflict, content, 0644, false);
         fs::rename(temporary, conflict);
         throw FileConflictError(path, conflict);
     }
     mode_t mode = 0644;
-    struct stat info{};
-    if (exists && ::stat(path.c_str(), &info) == 0)
-        mode = info.st_mode & 07777;
+    if (seen) {
+        struct stat info{};
+        if (::stat(path.c_str(), &info) == 0)
+            mode = info.st_mode & 07777;
+    }
 
     const fs::path temporary = writeTemporary(path, content, mode);
+    fs::path replaced; // where the version the swap took out is, if it can be had
     try {
         if (exists) {
             reach(SaveStep::KeepBackup);
+            // A large file takes a while to write: another program may have saved it meanwhile.
+            // Then theirs stays, and ours goes beside it as when the change came earlier.
+            if (expected && changedSince(path, seen, *expected)) {
+                fs::rename(temporary, conflict);
+                throw FileConflictError(path, conflict);
+            }
             // A hard link keeps the old version without copying it; fall back to a copy.
             const fs::path backup = path.string() + ".bak";
             fs::remove(backup, error);
@@ -191,7 +335,7 @@ bool FileStore::replace(const fs::path& path, const std::string& content, const 
                 fs::copy_file(path, backup, fs::copy_options::overwrite_existing);
         }
         reach(SaveStep::RenameOver);
-        fs::rename(temporary, path);
+        replaced = swapIn(temporary, path, exists);
     } catch (const fs::filesystem_error& e) {
         fs::remove(temporary, error);
         throw FileError(path, std::string("Speichern fehlgeschlagen: ") + e.code().message());
@@ -199,11 +343,63 @@ bool FileStore::replace(const fs::path& path, const std::string& content, const 
         fs::remove(temporary, error);
         throw;
     }
+
+    const FileFingerprint written = fingerprintOf(content);
+    if (!replaced.empty()) {
+        // What the swap took out must be what the run read; anything else is another program's
+        // version, written in the last instant, and is kept rather than lost.
+        std::optional<std::string> previous;
+        if (expected || watched)
+            try {
+                previous = readWholeFile(replaced);
+            } catch (const FileError&) {
+            }
+        if (expected && (!previous || fingerprintOf(*previous) != *expected)) {
+            const fs::path other = path.string() + ".zelvant-other";
+            fs::rename(replaced, other, error);
+            syncDirectory(path);
+            if (previous)
+                tellWatchers(path, *previous, written);
+            throw FileConflictError(path, error ? replaced : other, FileConflictError::Beside::Theirs);
+        }
+        fs::remove(replaced, error);
+        if (previous)
+            onDisk = std::move(previous);
+    }
     syncDirectory(path);
+    if (watched && onDisk)
+        tellWatchers(path, *onDisk, written);
     reach(SaveStep::Done);
     return true;
 }
 
+void FileStore::writePrivate(const fs::path& path, const std::string& content)
+{
+    const fs::path temporary = writeTemporary(path, content, 0600, false);
+    std::error_code error;
+    fs::rename(temporary, path, error);
+    if (error) {
+        fs::remove(temporary, error);
+        throw FileError(path, "Speichern fehlgeschlagen: " + error.message());
+    }
+    syncDirectory(path);
+}
+
+FileStore::Watch::Watch(std::function<void(const Replacement&)> heard) : heard_(std::move(heard))
+{
+    std::lock_guard guard(watchers().lock);
+    watchers().list.push_back(&heard_);
+}
+
+FileStore::Watch::~Watch()
+{
+    std::lock_guard guard(watchers().lock);
+    auto& list = watchers().list;
+    list.erase(std::remove(list.begin(), list.end(), &heard_), list.end());
+}
+
 void FileStore::setStepHookForTesting(std::function<void(SaveStep)> hook) { stepHook() = std::move(hook); }
+
+void FileStore::setSwapForTesting(bool useSwap) { swapWanted() = useSwap; }
 
 } // namespace zelvant
