@@ -25,6 +25,7 @@ void step(const std::function<void()>& work)
     try {
         work();
     } catch (const std::exception&) {
+        // See above: the steps only prepare the window; the window's run reports its own failures.
     }
 }
 

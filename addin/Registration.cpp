@@ -83,7 +83,7 @@ std::optional<AddinRegistration> readAddinRegistration(Registry& registry, const
         return AddinRegistration{progId, textOf(entry->query("FriendlyName")),
                                  textOf(entry->query("Description")), *loadBehavior};
     } catch (const std::exception&) {
-        return std::nullopt;
+        return std::nullopt; // an entry that cannot be read counts as not registered; nothing is changed
     }
 }
 
@@ -123,7 +123,7 @@ std::unique_ptr<Extensibility> createAddin(Registry& registry, const std::string
         if (progId != kProgId || !classRegistered(registry, progId))
             return nullptr;
     } catch (const std::exception&) {
-        return nullptr;
+        return nullptr; // the host's add-in manager shows the add-in as not loadable
     }
     return std::make_unique<Connect>(services);
 }

@@ -70,14 +70,6 @@ std::string event(int i)
     return text + "END:VEVENT\r\n";
 }
 
-std::string calendarText()
-{
-    std::string text = "BEGIN:VCALENDAR\r\nPRODID:-//Zelvant bench//DE\r\nVERSION:2.0\r\n";
-    text += kZone;
-    for (int i = 0; i < kEvents; ++i)
-        text += event(i);
-    return text + "END:VCALENDAR\r\n";
-}
 
 void writeFile(const std::filesystem::path& path, const std::string& text)
 {
@@ -136,12 +128,21 @@ double floor(const std::filesystem::path& path, const std::filesystem::path& out
 
 } // namespace
 
+std::string generateCalendar(int events)
+{
+    std::string text = "BEGIN:VCALENDAR\r\nPRODID:-//Zelvant bench//DE\r\nVERSION:2.0\r\n";
+    text += kZone;
+    for (int i = 0; i < events; ++i)
+        text += event(i);
+    return text + "END:VCALENDAR\r\n";
+}
+
 FileBenchResult benchCalendarFile()
 {
     const auto dir = std::filesystem::temp_directory_path() / "zelvant-bench-calendar";
     std::filesystem::create_directories(dir);
     const auto path = dir / "bench.ics";
-    const std::string text = calendarText();
+    const std::string text = generateCalendar(kEvents);
 
     double best = 1e9, bestFloor = 1e9, bestLoad = 1e9, bestSave = 1e9;
     for (int run = 0; run < kRuns; ++run) {

@@ -122,7 +122,8 @@ std::vector<Row> planRows(const WorkCalendar& calendar)
     return rows;
 }
 
-void writeTask(std::string& out, const Row& row, const std::vector<Row>& rows, const WorkCalendar& calendar)
+void writeTask(std::string& out, const Row& row, const std::vector<Row>& rows, const WorkCalendar& calendar,
+               bool withLinks)
 {
     SplitPart span = row.parts.empty() ? SplitPart{DateTime::max(), DateTime::min()} : SplitPart{};
     if (row.parts.empty()) {
@@ -157,7 +158,7 @@ void writeTask(std::string& out, const Row& row, const std::vector<Row>& rows, c
     element(out, "RemainingDuration", duration);
     element(out, "ConstraintType", "0");
     element(out, "CalendarUID", "-1");
-    if (row.parts.size() > 1) {
+    if (withLinks && row.parts.size() > 1) {
         char value[80];
         std::snprintf(value, sizeof value, "001L%020d%s%s", row.uid, formatYmd(span.start).c_str(), "0800");
         out += "<ExtendedAttribute>";
@@ -194,27 +195,6 @@ void writeAssignment(std::string& out, const Row& row, const WorkCalendar& calen
     out += "</Assignment>";
 }
 
-std::string generatePlan()
-{
-    const WorkCalendar calendar = WorkCalendar::standard();
-    const std::vector<Row> rows = planRows(calendar);
-    std::string out =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
-        "<Project xmlns=\"http://schemas.microsoft.com/project\"><SaveVersion>14</SaveVersion>"
-        "<Name>bench.xml</Name><StartDate>2024-01-01T08:00:00</StartDate><CalendarUID>1</CalendarUID>"
-        "<MinutesPerDay>480</MinutesPerDay><ExtendedAttributes><ExtendedAttribute>"
-        "<FieldID>188744015</FieldID><FieldName>Text29</FieldName></ExtendedAttribute>"
-        "</ExtendedAttributes>";
-    out += standardCalendar();
-    out += "<Tasks>";
-    for (const Row& row : rows)
-        writeTask(out, row, rows, calendar);
-    out += "</Tasks><Resources><Resource><UID>0</UID><ID>0</ID></Resource></Resources><Assignments>";
-    for (const Row& row : rows)
-        if (!row.parts.empty())
-            writeAssignment(out, row, calendar);
-    return out + "</Assignments></Project>\n";
-}
 
 double bestOf(int runs, const std::function<void()>& work)
 {
@@ -230,6 +210,28 @@ double bestOf(int runs, const std::function<void()>& work)
 
 } // namespace
 
+std::string generatePlan(bool withLinks)
+{
+    const WorkCalendar calendar = WorkCalendar::standard();
+    const std::vector<Row> rows = planRows(calendar);
+    std::string out =
+        "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"yes\"?>\n"
+        "<Project xmlns=\"http://schemas.microsoft.com/project\"><SaveVersion>14</SaveVersion>"
+        "<Name>bench.xml</Name><StartDate>2024-01-01T08:00:00</StartDate><CalendarUID>1</CalendarUID>"
+        "<MinutesPerDay>480</MinutesPerDay><ExtendedAttributes><ExtendedAttribute>"
+        "<FieldID>188744015</FieldID><FieldName>Text29</FieldName></ExtendedAttribute>"
+        "</ExtendedAttributes>";
+    out += standardCalendar();
+    out += "<Tasks>";
+    for (const Row& row : rows)
+        writeTask(out, row, rows, calendar, withLinks);
+    out += "</Tasks><Resources><Resource><UID>0</UID><ID>0</ID></Resource></Resources><Assignments>";
+    for (const Row& row : rows)
+        if (!row.parts.empty())
+            writeAssignment(out, row, calendar);
+    return out + "</Assignments></Project>\n";
+}
+
 FileBenchResult benchPlanFile()
 {
     const fs::path dir = fs::temp_directory_path() / ("zelvant-bench-plan-" + std::to_string(::getpid()));
@@ -238,7 +240,7 @@ FileBenchResult benchPlanFile()
     const fs::path floor = dir / "floor.xml";
     {
         // Indented with tabs, one element a line, as the plan writes its files.
-        const std::string plan = generatePlan();
+        const std::string plan = generatePlan(true);
         pugi::xml_document document;
         document.load_buffer(plan.data(), plan.size(), pugi::parse_default | pugi::parse_declaration);
         document.save_file(ours.c_str(), "\t");

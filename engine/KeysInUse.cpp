@@ -19,6 +19,8 @@ void reservePlanKeys(const EngineInputs& inputs, LinkKeyGenerator& keys)
     try {
         tasks = inputs.project.tasks();
     } catch (const std::exception&) {
+        // Reserving is a second safeguard: a key carries the minute it was made and nine random
+        // digits, so one the run cannot see is still not drawn again in practice. Nothing is written.
         return;
     }
     for (Task* task : tasks) {
@@ -26,6 +28,7 @@ void reservePlanKeys(const EngineInputs& inputs, LinkKeyGenerator& keys)
             if (task)
                 reserveValue(keys, task->getField(fieldId));
         } catch (const std::exception&) {
+            // As above: an unreadable field only means one key less to steer clear of.
         }
     }
 }
@@ -36,13 +39,14 @@ void reserveCalendarKeys(const EngineInputs& inputs, LinkKeyGenerator& keys)
     try {
         items = inputs.folder.items();
     } catch (const std::exception&) {
-        return;
+        return; // as for the plan: a safeguard, nothing is written
     }
     for (const AppointmentPtr& item : items) {
         try {
             if (item)
                 reserveValue(keys, readLinkValue(*item, inputs.propertyName));
         } catch (const std::exception&) {
+            // As above: one key less to steer clear of.
         }
     }
 }

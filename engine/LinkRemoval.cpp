@@ -62,7 +62,10 @@ private:
             // The value as it is now: a row before this one may have emptied it already.
             try {
                 current = readLinkValue(item, in_.propertyName);
-            } catch (const std::exception&) {
+            } catch (const std::exception& error) {
+                // It may still carry the key: the row does not count as done.
+                report_.fail(describeAppointment(""), "Verkn\u00FCpfung lesen", error.what());
+                allSaved = false;
                 continue;
             }
             if (link::key(current) != key)
@@ -82,6 +85,7 @@ private:
         try {
             subject = item.subject();
         } catch (const std::exception&) {
+            // The subject only names the appointment in the report; the link is what matters.
         }
         const std::string what = describeAppointment(subject);
         if (!attempt(report_, what, "Verkn\u00FCpfung entfernen", [&] {
@@ -103,6 +107,7 @@ private:
             try {
                 value = task->getField(fieldId_);
             } catch (const std::exception&) {
+                // The row's value, read when the list was made, stands in for it.
             }
         }
         return link::partCount(value).value_or(0);

@@ -67,7 +67,7 @@ std::optional<bool> linkedTask(Task& task, int fieldId)
     try {
         return !task.getField(fieldId).empty();
     } catch (const std::exception&) {
-        return std::nullopt;
+        return std::nullopt; // the caller offers such a task for nothing: only reading here
     }
 }
 
@@ -81,7 +81,7 @@ bool offered(Task& task, int fieldId, bool includeSummary, const std::string* re
             return false;
         return includeSummary || !task.isSummary();
     } catch (const std::exception&) {
-        return false;
+        return false; // a task that cannot be read is not offered; nothing is written
     }
 }
 
@@ -90,7 +90,7 @@ std::vector<Task*> readTasks(Project& project)
     try {
         return project.tasks();
     } catch (const std::exception&) {
-        return {};
+        return {}; // no plan to read: nothing to offer, nothing written
     }
 }
 
@@ -104,7 +104,7 @@ std::vector<AppointmentPtr> GetAppointments(CalendarFolder& folder, const std::s
     try {
         items = folder.items();
     } catch (const std::exception&) {
-        return found;
+        return found; // no calendar to read: nothing to offer, nothing written
     }
     for (const AppointmentPtr& item : items) {
         if (!item || isLinked(*item, propertyName))
@@ -136,7 +136,7 @@ std::vector<std::string> GetCategories(CalendarFolder& folder)
     try {
         items = folder.items();
     } catch (const std::exception&) {
-        return names;
+        return names; // no calendar to read: no names to offer
     }
     for (const AppointmentPtr& item : items) {
         std::string categories;
@@ -144,7 +144,7 @@ std::vector<std::string> GetCategories(CalendarFolder& folder)
             if (item)
                 categories = item->categories();
         } catch (const std::exception&) {
-            continue;
+            continue; // its names are not offered; the list only helps the user choose
         }
         for (std::string& name : SplitToCollection(categories, ";")) {
             // A blank name (from "Rot; ") is no category to choose.
@@ -176,7 +176,7 @@ std::optional<std::vector<Task*>> GetUnlinkedTasks(ProjectApplication& app, Proj
         try {
             candidates = app.activeSelectionTasks();
         } catch (const std::exception&) {
-            return std::nullopt;
+            return std::nullopt; // the caller tells the user the selection could not be read
         }
         break;
     default:

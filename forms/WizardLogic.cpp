@@ -38,7 +38,8 @@ constexpr std::size_t kTaskIdColumn = 2;
 constexpr std::size_t kAppointmentIdColumn = 3;
 constexpr std::size_t kSortColumn = 4;
 
-// Runs a read that may fail; a failed read gives the empty text.
+// Runs a read that may fail; a failed read gives the empty text. Used only to fill the wizard's
+// lists, which show what could be read; nothing is written from them.
 template <typename Read> std::string readText(Read&& read)
 {
     try {
@@ -713,7 +714,7 @@ bool WizardLogic::checkSelection()
                 return clearedItemMatches(form_.lvwTasks, kTaskIdColumn,
                                           [id](const std::string& text) { return numberOf(text) == id; });
             } catch (const std::exception&) {
-                return false;
+                return false; // a task that cannot say its ID cannot be matched to a row: not chosen
             }
         });
         if (collections_.tasksToLink.empty())
@@ -882,6 +883,7 @@ void WizardLogic::closeAfterRun()
     try {
         env_.host.setHostSwitch(true);
     } catch (const std::exception&) {
+        // Only the host's screen refresh: the run's work is done and saved either way.
     }
 }
 
@@ -899,7 +901,7 @@ Project* WizardLogic::activeProject()
     try {
         return &env_.host.activeProject();
     } catch (const std::exception&) {
-        return nullptr;
+        return nullptr; // the caller says that no plan is open
     }
 }
 

@@ -19,7 +19,7 @@ bool OpenLink(const std::string& address, Shell& shell)
         shell.open(WithScheme(address));
         return true;
     } catch (const std::exception&) {
-        return false;
+        return false; // the caller tells the user the page could not be opened
     }
 }
 

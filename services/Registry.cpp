@@ -139,7 +139,7 @@ bool RegSetString(Registry& registry, RegistryRoot root, const std::string& subK
     try {
         key = registry.createKey(root, subKey);
     } catch (const std::exception&) {
-        return false;
+        return false; // the caller learns it; a choice not remembered is only a convenience lost
     }
     if (value.empty())
         value.assign(1, ' '); // not `= " "`: GCC 12 warns falsely (-Wrestrict) about that at -O2
@@ -148,7 +148,7 @@ bool RegSetString(Registry& registry, RegistryRoot root, const std::string& subK
         key->set(valueName, RegValue::sz(utf8FromAnsi(ansiFromUtf8(value))));
         return true;
     } catch (const std::exception&) {
-        return false;
+        return false; // as above
     }
 }
 
@@ -162,7 +162,7 @@ std::string RegGetString(Registry& registry, RegistryRoot root, const std::strin
         const std::optional<RegValue> value = key->query(valueName);
         return value ? textOf(*value) : std::string{};
     } catch (const std::exception&) {
-        return {};
+        return {}; // an unreadable setting reads as not set: the default applies
     }
 }
 

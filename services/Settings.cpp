@@ -175,7 +175,7 @@ std::filesystem::path DefaultCalendarPath(Registry& registry)
             return {};
         return std::filesystem::path(value->data);
     } catch (const std::exception&) {
-        return {};
+        return {}; // the caller asks for a calendar as if none were set
     }
 }
 
@@ -198,7 +198,7 @@ bool SetPlanTimeZone(Registry& registry, const std::string& zone)
         registry.createKey(kHkeyCurrentUser, kProfileKey)->set(kTimeZoneValue, RegValue::sz(zone));
         return true;
     } catch (const std::exception&) {
-        return false;
+        return false; // the caller says so
     }
 }
 
@@ -218,7 +218,7 @@ bool SetDefaultCalendarPath(Registry& registry, const std::filesystem::path& fil
         registry.createKey(kHkeyCurrentUser, kProfileKey)->set(kDefaultCalendarValue, RegValue::sz(file.string()));
         return true;
     } catch (const std::exception&) {
-        return false;
+        return false; // the caller says so
     }
 }
 

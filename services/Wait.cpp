@@ -14,7 +14,7 @@ bool Wait(int milliseconds)
         std::this_thread::sleep_for(std::chrono::milliseconds{milliseconds});
         return true;
     } catch (const std::exception&) {
-        return false;
+        return false; // a pause cut short loses nothing
     }
 }
 

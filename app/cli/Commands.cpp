@@ -10,6 +10,7 @@
 #include "engine/Queries.h"
 #include "engine/TasksToAppointments.h"
 #include "forms/QuickSync.h"
+#include "hosts/calendarfile/ZoneTable.h"
 #include "hosts/common/FileStore.h"
 #include "services/DateChecks.h"
 #include "services/Registry.h"
@@ -26,16 +27,26 @@ namespace {
 
 // What every operation shares: open the files, run, then write them (or, in a dry run, show what
 // would change), report, and turn the outcome into the exit status.
+// Events of the calendar that could not be read are left as they are; the user hears of each.
+// One that some task needed shows again in the run's failures.
+void printWarnings(std::ostream& err, const Session& session)
+{
+    if (const CalendarFile* file = session.calendarFile())
+        for (const std::string& warning : file->warnings())
+            err << "Warnung: " << warning << '\n';
+}
+
 template <typename Operation>
 int execute(const CommandOptions& options, CommandContext& context, Operation operation)
 {
     return guarded(context, [&] {
-        Session session(options.project, calendarFor(options, context.registry));
+        Session session(options.project, calendarFor(options, context.registry), planTimeZone(context.registry));
         RunReport report;
         {
             ConsoleProgress progress(stderr, ConsoleProgress::styleFor(stderr, options.quiet));
             operation(session, progress, report);
         }
+        printWarnings(context.err, session);
         if (options.dryRun) {
             context.out << "Probelauf: nichts wurde geschrieben. Der Lauf w\u00FCrde Folgendes \u00E4ndern:\n";
             printChanges(context.out, report);
@@ -123,6 +134,8 @@ std::optional<std::filesystem::path> calendarFor(const CommandOptions& options, 
     return stored;
 }
 
+std::string planTimeZone(Registry& registry) { return PlanTimeZone(registry, CalendarFile::systemTimeZone()); }
+
 int guarded(CommandContext& context, const std::function<int()>& body)
 {
     try {
@@ -130,6 +143,9 @@ int guarded(CommandContext& context, const std::function<int()>& body)
     } catch (const FileConflictError& conflict) {
         context.err << "zelvant: " << conflict.what() << "\n";
         return kConflict;
+    } catch (const MassChangeStopped& stopped) {
+        context.err << "zelvant: " << stopped.what() << " Mit --force wird der Lauf trotzdem ausgef\u00FChrt.\n";
+        return kStoppedBeforeMassChange;
     } catch (const std::exception& error) {
         context.err << "zelvant: " << error.what() << "\n";
         return kBadInput;
@@ -163,10 +179,13 @@ int runSync(const CommandOptions& options, CommandContext& context)
         ConsoleMessages messages(context.err);
         QuickSyncResult result = DoQuickSync({session.host(), session.launcher(), messages, progress,
                                               [](int) {}, // a terminal needs no pauses to be read
-                                              [recreate] { return recreate; }});
+                                              [recreate] { return recreate; },
+                                              [&options](const MassChange&) { return options.force; }});
         report = std::move(result.report);
         if (!result.calendarReached)
             throw UsageError(kCalendarNotFound);
+        if (result.stoppedBefore)
+            throw MassChangeStopped(*result.stoppedBefore);
     });
 }
 
@@ -215,7 +234,7 @@ int runList(const std::string& what, const CommandOptions& options, CommandConte
 {
     std::ostream& out = context.out;
     return guarded(context, [&] {
-        Session session(options.project, calendarFor(options, context.registry));
+        Session session(options.project, calendarFor(options, context.registry), planTimeZone(context.registry));
         if (what == "tasks" || what == "linked") {
             const std::vector<Task*> tasks =
                 what == "tasks" ? chosenTasks(options, session) : GetLinkedTasks(session.project(), kLinkField);
@@ -241,6 +260,7 @@ int runList(const std::string& what, const CommandOptions& options, CommandConte
                     out << "  [" << item->categories() << "]";
                 out << '\n';
             }
+            printWarnings(context.err, session);
         } else {
             throw UsageError("Unbekannte Liste \u201E" + what + "\u201C (tasks, linked, appointments, categories).");
         }
@@ -261,6 +281,34 @@ int runConfigCalendar(const std::filesystem::path& file, CommandContext& context
         return kBadInput;
     }
     context.out << "Standardkalender: " << absolute.string() << '\n';
+    return kDone;
+}
+
+int runConfigTimeZone(const std::optional<std::string>& zone, CommandContext& context)
+{
+    if (!zone) {
+        context.out << "Zeitzone: " << planTimeZone(context.registry) << '\n';
+        return kDone;
+    }
+    try {
+        ZoneTable known(*zone); // refuses a name the zone database does not have
+    } catch (const std::exception& error) {
+        context.err << "zelvant: " << error.what() << " Beispiel: zelvant config timezone Europe/Berlin\n";
+        return kBadInput;
+    }
+    if (!SetPlanTimeZone(context.registry, *zone)) {
+        context.err << "zelvant: Die Zeitzone konnte nicht gespeichert werden.\n";
+        return kBadInput;
+    }
+    context.out << "Zeitzone: " << *zone << '\n';
+    return kDone;
+}
+
+int runConfigShow(CommandContext& context)
+{
+    const std::filesystem::path calendar = DefaultCalendarPath(context.registry);
+    context.out << "Standardkalender: " << (calendar.empty() ? std::string("(keiner)") : calendar.string()) << '\n';
+    context.out << "Zeitzone: " << planTimeZone(context.registry) << '\n';
     return kDone;
 }
 

@@ -2,7 +2,8 @@
 
 // The subcommands of `zelvant`. Each returns the process's exit status:
 // 0 done, 1 done with failures, 2 bad usage or bad input (nothing written),
-// 3 a file changed on disk meanwhile (nothing overwritten).
+// 3 a file changed on disk meanwhile (nothing overwritten), 4 stopped before a mass change
+// (nothing written; --force goes ahead).
 
 #include <filesystem>
 #include <functional>
@@ -17,7 +18,7 @@ class Registry;
 
 namespace zelvant::cli {
 
-enum ExitStatus { kDone = 0, kDoneWithFailures = 1, kBadInput = 2, kConflict = 3 };
+enum ExitStatus { kDone = 0, kDoneWithFailures = 1, kBadInput = 2, kConflict = 3, kStoppedBeforeMassChange = 4 };
 
 // What the command line gave, for every subcommand; each uses the part it needs.
 struct CommandOptions {
@@ -25,6 +26,8 @@ struct CommandOptions {
     std::optional<std::filesystem::path> calendar;
     bool dryRun = false;
     bool quiet = false;
+    // Goes ahead with a run that would remove links or appointments of most linked tasks.
+    bool force = false;
     // sync
     std::optional<bool> recreateDeleted;
     // link-tasks, unlink, list tasks
@@ -61,6 +64,13 @@ int runUnlink(const CommandOptions& options, CommandContext& context);
 // What: "tasks", "linked", "appointments" or "categories".
 int runList(const std::string& what, const CommandOptions& options, CommandContext& context);
 int runConfigCalendar(const std::filesystem::path& file, CommandContext& context);
+// Shows the zone of the plan's times, or stores a new one (an IANA name such as Europe/Berlin).
+int runConfigTimeZone(const std::optional<std::string>& zone, CommandContext& context);
+// Shows every setting with its value.
+int runConfigShow(CommandContext& context);
+
+// The zone of the plan's times: the stored one, else the system's, which is then remembered.
+std::string planTimeZone(Registry& registry);
 
 // "1,2, 5" as row numbers; throws UsageError for anything else.
 std::vector<int> parseIdList(const std::string& text);

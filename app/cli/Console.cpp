@@ -103,11 +103,18 @@ void printChanges(std::ostream& out, const RunReport& report)
 void printSummary(std::ostream& out, const RunReport& report)
 {
     using C = RunReport::Change;
-    std::set<std::string> changedTasks;
-    for (const RunReport::Entry& entry : report.changes())
+    // A task or appointment changed in both passes of a run is one change to the user.
+    std::set<std::string> changedTasks, moved, renamed;
+    for (const RunReport::Entry& entry : report.changes()) {
         if (entry.change == C::TaskRescheduled || entry.change == C::TaskRenamed)
             changedTasks.insert(entry.subject);
-    out << "Termine angelegt: " << report.count(C::AppointmentCreated)
+        else if (entry.change == C::AppointmentMoved)
+            moved.insert(entry.subject);
+        else if (entry.change == C::AppointmentRenamed)
+            renamed.insert(entry.subject);
+    }
+    out << "Termine angelegt: " << report.count(C::AppointmentCreated) << ", Termine verschoben: " << moved.size()
+        << ", Termine umbenannt: " << renamed.size() << ", Termine gel\u00F6scht: " << report.count(C::AppointmentDeleted)
         << ", Vorg\u00E4nge angelegt: " << report.count(C::TaskCreated)
         << ", Vorg\u00E4nge ge\u00E4ndert: " << changedTasks.size()
         << ", Verkn\u00FCpfungen entfernt: " << report.count(C::TaskUnlinked)

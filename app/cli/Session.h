@@ -2,14 +2,17 @@
 
 // One command's plan and calendar files: loaded when first needed, changed in memory by the
 // operation, and written once at the end, calendar first, so that a calendar that cannot be
-// written leaves the plan untouched too.
+// written leaves the plan untouched too. When the program keeps a journal, whatever the session
+// writes to the two files goes into it, so that `zelvant undo` can take the run back.
 
 #include "hostapi/CalendarApi.h"
 #include "hosts/calendar/MemoryCalendarApplication.h"
 #include "hosts/calendarfile/CalendarFile.h"
+#include "hosts/common/UndoJournal.h"
 #include "hosts/projectfile/ProjectFile.h"
 
 #include <filesystem>
+#include <iosfwd>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -25,7 +28,15 @@ public:
 class Session {
 public:
     // Reads the plan now; the calendar is read when the operation first reaches for it.
-    Session(const std::filesystem::path& plan, std::optional<std::filesystem::path> calendar);
+    // Calendar times are presented as wall-clock times in `timeZone`, the zone the plan's times are in.
+    Session(const std::filesystem::path& plan, std::optional<std::filesystem::path> calendar,
+            std::string timeZone);
+    ~Session();
+
+    // Every session from now on keeps what it writes in the journal in `folder`; a journal that
+    // cannot be written is reported on `warnings`, and the run goes on. Without a call, or with
+    // an empty folder, sessions keep no journal.
+    static void journalRunsIn(std::filesystem::path folder, std::ostream& warnings);
 
     MemoryProjectApplication& host() { return plan_->application(); }
     MemoryProject& project() { return plan_->project(); }
@@ -33,29 +44,41 @@ public:
     // the application only ends the connection: the file is written by save().
     CalendarLauncher& launcher() { return launcher_; }
 
-    // Writes what the run changed: the calendar, then the plan.
+    // Writes what the run changed: the calendar, then the plan. Throws FileConflictError when
+    // another program changed one of them; when its version had to make room for this run's,
+    // the message tells how to get it back.
     void save();
 
     const std::filesystem::path& planPath() const { return plan_->path(); }
     std::filesystem::path calendarPath() const;
+    // The calendar file, once the operation reached for it.
+    const CalendarFile* calendarFile() const { return launcher_.file(); }
 
 private:
     class FileLauncher : public CalendarLauncher {
     public:
-        explicit FileLauncher(std::optional<std::filesystem::path> path) : path_(std::move(path)) {}
+        FileLauncher(std::optional<std::filesystem::path> path, std::string timeZone)
+            : path_(std::move(path)), timeZone_(std::move(timeZone))
+        {
+        }
         CalendarApplication* running() override { return nullptr; }
         CalendarApplication& start() override;
-        CalendarFile* file() { return file_.get(); }
+        CalendarFile* file() const { return file_.get(); }
         const std::optional<std::filesystem::path>& path() const { return path_; }
 
     private:
         std::optional<std::filesystem::path> path_;
+        std::string timeZone_;
         std::unique_ptr<CalendarFile> file_;
         std::vector<std::unique_ptr<MemoryCalendarApplication>> applications_;
     };
 
+    void reportJournalProblem();
+
     std::unique_ptr<ProjectFile> plan_;
     FileLauncher launcher_;
+    std::unique_ptr<UndoJournal::Run> run_;
+    bool problemReported_ = false;
 };
 
 } // namespace zelvant::cli

@@ -23,7 +23,7 @@ int withWindow(const CommandOptions& options, CommandContext& context, int& argc
 {
     QApplication application(argc, argv);
     return guarded(context, [&] {
-        Session session(options.project, calendarFor(options, context.registry));
+        Session session(options.project, calendarFor(options, context.registry), planTimeZone(context.registry));
         const int status = show(session);
         session.save();
         return status;

@@ -64,7 +64,9 @@ QString qtext(const std::string& text)
 HostMainWindow::HostMainWindow(HostSetup setup, QWidget* parent)
     : QMainWindow(parent), setup_(std::move(setup)), boxes_(this),
       messages_(setup_.messages ? *setup_.messages : boxes_), application_(bars_, plan_),
-      windows_(plan_, setup_.registry, setup_.shell, {setup_.messages, setup_.wait})
+      windows_(plan_, setup_.registry, setup_.shell,
+               {setup_.messages, setup_.wait, [this](const std::filesystem::path& calendar) { beginRun(calendar); },
+                [this] { runWindowClosed_ = true; }})
 {
     const ConnectServices services{setup_.registry, messages_, windows_, clock_};
     Registry& registry = setup_.registry;
@@ -94,6 +96,11 @@ HostMainWindow::HostMainWindow(HostSetup setup, QWidget* parent)
         Qt::NoContextMenu); // the bars are the add-ins' and the host's, not the user's to hide
 
     plan_.setSwitchListener([this](bool on) { followHostSwitch(on); });
+    // The add-in saves the plan right after its window closed: that save ends the run.
+    plan_.setSaveListener([this] {
+        if (run_ && runWindowClosed_)
+            endRun();
+    });
     bars_.setDefaultAction([this](CommandBarControl& control) { runHostCommand(control); });
     view_ = std::make_unique<CommandBarView>(bars_, *this);
     resize(900, 520);
@@ -105,6 +112,7 @@ HostMainWindow::~HostMainWindow()
     shutdown();
     bars_.setDefaultAction({});
     plan_.setSwitchListener({});
+    plan_.setSaveListener({});
 }
 
 // Start and end -------------------------------------------------------------------------------------
@@ -142,6 +150,7 @@ void HostMainWindow::shutdown()
         return;
     shutDown_ = true;
     manager_->shutdown();
+    endRun();
     saveBars();
 }
 
@@ -174,6 +183,9 @@ void HostMainWindow::runHostCommand(CommandBarControl& control)
     case hostbars::kFileExit:
         close();
         return;
+    case hostbars::kUndoLastRun:
+        undoLastRun();
+        return;
     case hostbars::kDefaultCalendar:
         chooseCalendar();
         return;
@@ -193,6 +205,7 @@ void HostMainWindow::runHostCommand(CommandBarControl& control)
 
 bool HostMainWindow::openPlan(const std::filesystem::path& path)
 {
+    endRun();
     try {
         plan_.openFile(path);
     } catch (const std::exception& error) {
@@ -207,6 +220,7 @@ void HostMainWindow::newPlan()
 {
     if (!confirmDiscard())
         return;
+    endRun();
     plan_.newPlan("Projekt1", DateTime{dateOf(clock_.now())} + std::chrono::hours(8));
     refreshTable();
 }
@@ -242,6 +256,82 @@ void HostMainWindow::manageAddins()
     AddinManagerDialog dialog(*manager_, messages_, this);
     if (dialog.exec() == QDialog::Accepted)
         saveBars();
+}
+
+// The last run -------------------------------------------------------------------------------------
+
+namespace {
+
+std::filesystem::path comparable(const std::filesystem::path& path)
+{
+    std::error_code error;
+    const std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    return (error ? path : absolute).lexically_normal();
+}
+
+} // namespace
+
+void HostMainWindow::beginRun(const std::filesystem::path& calendar)
+{
+    endRun();
+    const auto plan = plan_.file();
+    if (setup_.journalFolder.empty() || !plan)
+        return;
+    run_ = std::make_unique<UndoJournal::Run>(setup_.journalFolder, std::vector<std::filesystem::path>{*plan, calendar});
+    runWindowClosed_ = false;
+}
+
+void HostMainWindow::endRun()
+{
+    if (!run_)
+        return;
+    const std::unique_ptr<UndoJournal::Run> run = std::move(run_);
+    if (run->problem())
+        messages_.warning("Dieser Lauf kann nicht r\u00FCckg\u00E4ngig gemacht werden.\n" + *run->problem(), kHostTitle);
+}
+
+void HostMainWindow::undoLastRun()
+{
+    endRun();
+    if (setup_.journalFolder.empty()) {
+        messages_.information("Es gibt keinen Zelvant-Lauf, der r\u00FCckg\u00E4ngig gemacht werden kann.", kHostTitle);
+        return;
+    }
+    UndoJournal journal(setup_.journalFolder);
+    std::vector<UndoJournal::File> files;
+    try {
+        files = journal.files();
+        journal.check(); // no question whose "Ja" would be refused
+    } catch (const std::exception& error) {
+        messages_.warning(error.what(), kHostTitle);
+        return;
+    }
+    if (files.empty()) {
+        messages_.information("Es gibt keinen Zelvant-Lauf, der r\u00FCckg\u00E4ngig gemacht werden kann.", kHostTitle);
+        return;
+    }
+    // The open plan is shown anew when the undo puts its file back.
+    const auto open = plan_.file();
+    bool reload = false;
+    std::string question = "Den letzten Zelvant-Lauf r\u00FCckg\u00E4ngig machen? Diese Dateien bekommen ihren Stand "
+                           "vor dem Lauf zur\u00FCck:";
+    for (const UndoJournal::File& file : files) {
+        question += "\n" + file.path.string();
+        reload = reload || (open && comparable(*open) == comparable(file.path));
+    }
+    if (reload && plan_.project() && !plan_.project()->saved())
+        question += "\n\nUngespeicherte \u00C4nderungen am ge\u00F6ffneten Plan gehen dabei verloren.";
+    if (!messages_.askYesNo(question, kHostTitle))
+        return;
+    try {
+        journal.undo();
+    } catch (const std::exception& error) {
+        messages_.warning(error.what(), kHostTitle);
+        return;
+    }
+    if (reload && !openPlan(*open))
+        return;
+    status_->setText("Der letzte Zelvant-Lauf ist r\u00FCckg\u00E4ngig gemacht.");
 }
 
 // Asks before a plan with unsaved changes goes; true when it may go.

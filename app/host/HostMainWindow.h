@@ -10,6 +10,7 @@
 #include "hostapi/Registry.h"
 #include "hostapi/Shell.h"
 #include "hosts/commandbars/CommandBarModel.h"
+#include "hosts/common/UndoJournal.h"
 
 #include <QMainWindow>
 
@@ -30,6 +31,10 @@ struct HostSetup {
     MessageSink* messages = nullptr;
     // The quick synchronisation's pause; the window's own when empty.
     std::function<void(int)> wait = {};
+    // Where the last run of the add-in is kept so that Bearbeiten > Letzten Zelvant-Lauf
+    // rückgängig machen can take it back; the same folder the command line uses. Empty: runs
+    // are not kept, and there is nothing to take back.
+    std::filesystem::path journalFolder = {};
 };
 
 // The desktop host "zelvant-host": a plan in a table (Nr., Name, Anfang, Ende, Dauer, Text29)
@@ -50,6 +55,9 @@ public:
     void newPlan();
     // Writes the menus and toolbars to their file; a failure is shown.
     void saveBars();
+    // Puts the plan and the calendar back as they were before the last run of Zelvant, after
+    // asking, and shows the plan as it is then; a refusal or failure is shown.
+    void undoLastRun();
 
     // The plan application add-ins see.
     PlanHost& plan() { return plan_; }
@@ -76,6 +84,9 @@ private:
     bool confirmDiscard();
     void shutdown();
 
+    void beginRun(const std::filesystem::path& calendar);
+    void endRun();
+
     void followHostSwitch(bool on);
     void refreshTable();
     void updateSelection();
@@ -93,6 +104,9 @@ private:
     QTableWidget* table_;
     QLabel* status_;
     std::unique_ptr<CommandBarView> view_;
+    // The add-in's run under way: from its window's opening to the plan save after it closed.
+    std::unique_ptr<UndoJournal::Run> run_;
+    bool runWindowClosed_ = false;
     bool shutDown_ = false;
 };
 

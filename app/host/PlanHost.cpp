@@ -25,6 +25,14 @@ void PlanHost::setHostSwitch(bool on)
 
 void PlanHost::fileSave()
 {
+    struct Tell {
+        const std::function<void()>& listener;
+        ~Tell()
+        {
+            if (listener)
+                listener();
+        }
+    } tell{saveListener_};
     current().fileSave();
 }
 

@@ -45,6 +45,8 @@ public:
     bool hostSwitch() const { return hostSwitch_; }
     // Called with every new state of the host switch.
     void setSwitchListener(std::function<void(bool)> listener) { switchListener_ = std::move(listener); }
+    // Called after every fileSave(), whether it wrote, found nothing to write or failed.
+    void setSaveListener(std::function<void()> listener) { saveListener_ = std::move(listener); }
 
 private:
     MemoryProjectApplication& current();
@@ -54,6 +56,7 @@ private:
     MemoryProjectApplication none_;
     bool hostSwitch_ = true;
     std::function<void(bool)> switchListener_;
+    std::function<void()> saveListener_;
 };
 
 } // namespace zelvant

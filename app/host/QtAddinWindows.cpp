@@ -50,6 +50,26 @@ void applyTabOrder(QWidget& window, const std::vector<std::string>& names)
     }
 }
 
+// Tells the host that a window's run begins, and that its window closed, however it closed.
+class RunScope {
+public:
+    RunScope(const QtAddinWindows::Options& options, const std::filesystem::path& calendar) : options_(options)
+    {
+        if (options_.runStarts)
+            options_.runStarts(calendar);
+    }
+    ~RunScope()
+    {
+        if (options_.windowClosed)
+            options_.windowClosed();
+    }
+    RunScope(const RunScope&) = delete;
+    RunScope& operator=(const RunScope&) = delete;
+
+private:
+    const QtAddinWindows::Options& options_;
+};
+
 } // namespace
 
 class QtAddinWindows::Wizard : public WizardFormHandle {
@@ -68,7 +88,9 @@ public:
 
     void showModal() override
     {
-        CalendarFileLauncher launcher(DefaultCalendarPath(owner_.registry_));
+        const std::filesystem::path calendar = DefaultCalendarPath(owner_.registry_);
+        const RunScope run(owner_.options_, calendar);
+        CalendarFileLauncher launcher(calendar, PlanTimeZone(owner_.registry_, CalendarFile::systemTimeZone()));
         AppliedSettings settings(owner_.registry_, options_);
         QtMessageSink boxes;
         const SystemClock clock;
@@ -99,7 +121,9 @@ public:
 
     void showModal() override
     {
-        CalendarFileLauncher launcher(DefaultCalendarPath(owner_.registry_));
+        const std::filesystem::path calendar = DefaultCalendarPath(owner_.registry_);
+        const RunScope run(owner_.options_, calendar);
+        CalendarFileLauncher launcher(calendar, PlanTimeZone(owner_.registry_, CalendarFile::systemTimeZone()));
         Registry& registry = owner_.registry_;
         QuickSyncInputs inputs{owner_.host_, launcher,
                                [&registry] {

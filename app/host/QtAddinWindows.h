@@ -7,6 +7,7 @@
 #include "hostapi/Shell.h"
 #include "services/Messages.h"
 
+#include <filesystem>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -21,6 +22,10 @@ public:
     struct Options {
         MessageSink* messages = nullptr;
         std::function<void(int)> wait = {};
+        // Told with the calendar file as a window opens and as it closes: what the window writes
+        // (and the plan save that follows it) is one run of the add-in.
+        std::function<void(const std::filesystem::path& calendar)> runStarts = {};
+        std::function<void()> windowClosed = {};
     };
 
     QtAddinWindows(ProjectApplication& host, Registry& registry, Shell& shell, Options options);

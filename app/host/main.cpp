@@ -3,6 +3,7 @@
 
 #include "app/host/HostMainWindow.h"
 #include "hosts/commandbars/CommandBarFile.h"
+#include "hosts/common/UndoJournal.h"
 #include "hosts/registry/FileRegistry.h"
 #include "hosts/shell/XdgShell.h"
 
@@ -37,7 +38,10 @@ int main(int argc, char** argv)
     }
 
     XdgShell shell;
-    HostMainWindow window({*registry, barsFile, shell});
+    HostSetup setup{*registry, barsFile, shell};
+    // The same journal the command line keeps: either one takes back the other's last run.
+    setup.journalFolder = UndoJournal::besideSettings(registry->file());
+    HostMainWindow window(setup);
     if (!parser.positionalArguments().isEmpty())
         window.openPlan(parser.positionalArguments().first().toStdString());
     window.show();

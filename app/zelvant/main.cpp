@@ -2,7 +2,10 @@
 
 #include "addin/Registration.h"
 #include "app/cli/Commands.h"
+#include "app/cli/Session.h"
+#include "app/cli/Undo.h"
 #include "app/cli/WindowCommands.h"
+#include "hosts/common/UndoJournal.h"
 #include "hosts/registry/FileRegistry.h"
 
 #include <CLI/CLI.hpp>
@@ -72,6 +75,19 @@ int main(int argc, char** argv)
     app.get_formatter()->label("REQUIRED", "PFLICHT");
     app.set_help_flag("-h,--help", "Diese Hilfe anzeigen");
     app.failure_message(germanFailure);
+    app.footer("Exit-Status:\n"
+               "  0  erledigt\n"
+               "  1  erledigt, aber einzelne Schritte schlugen fehl (auf der Standardfehlerausgabe)\n"
+               "  2  falscher Aufruf oder fehlerhafte Eingabe; nichts geschrieben\n"
+               "  3  ein anderes Programm hat eine Datei ge\u00E4ndert. Vor dem Speichern: sie bleibt, wie sie\n"
+               "     ist, dieser Lauf steht in DATEI.zelvant-conflict. W\u00E4hrend des Speicherns: die Fassung\n"
+               "     des anderen Programms steht in DATEI.zelvant-other, \u201Ezelvant undo\u201C stellt sie wieder her.\n"
+               "     Bei \u201Ezelvant undo\u201C: eine Datei wurde nach dem letzten Lauf ge\u00E4ndert; nichts geschrieben.\n"
+               "  4  angehalten: der Lauf w\u00FCrde bei mehr als der H\u00E4lfte der verkn\u00FCpften Vorg\u00E4nge (mindestens\n"
+               "     f\u00FCnf) Termine l\u00F6schen oder Verkn\u00FCpfungen entfernen, meist ein falscher Kalender;\n"
+               "     nichts geschrieben. Mit --force wird er trotzdem ausgef\u00FChrt.\n"
+               "Jeder Lauf, der schreibt, bewahrt den vorigen Stand von Plan und Kalender auf; \u201Ezelvant undo\u201C\n"
+               "stellt ihn wieder her.");
 
     CommandOptions options;
     std::string ids;
@@ -85,6 +101,9 @@ int main(int argc, char** argv)
     auto* noRecreate = sync->add_flag_callback("--no-recreate-deleted", [&] { options.recreateDeleted = false; },
                                                "Vorg\u00E4nge gel\u00F6schter Termine entkn\u00FCpfen");
     recreate->excludes(noRecreate);
+    sync->add_flag("--force", options.force,
+                   "Auch ausf\u00FChren, wenn bei mehr als der H\u00E4lfte der verkn\u00FCpften Vorg\u00E4nge Termine "
+                   "gel\u00F6scht oder Verkn\u00FCpfungen entfernt w\u00FCrden");
 
     auto* linkTasks = app.add_subcommand("link-tasks", "Vorg\u00E4nge in Termine umwandeln");
     addFileOptions(*linkTasks, options);
@@ -118,13 +137,21 @@ int main(int argc, char** argv)
         "--no-recreate-deleted", [&] { options.recreateDeleted = false; }, "Vorg\u00E4nge gel\u00F6schter Termine entkn\u00FCpfen");
     windowRecreate->excludes(windowNoRecreate);
 
+    auto* undo = app.add_subcommand(
+        "undo", "Den letzten Lauf r\u00FCckg\u00E4ngig machen: Plan und Kalender auf ihren Stand davor zur\u00FCcksetzen");
+    undo->add_flag("--dry-run", options.dryRun, "Nur pr\u00FCfen und anzeigen, was zur\u00FCckgesetzt w\u00FCrde; nichts schreiben");
+
     auto* registerAddin = app.add_subcommand("register", "Das Add-In im Plan-Host zelvant-host anmelden");
     auto* unregisterAddin = app.add_subcommand("unregister", "Das Add-In im Plan-Host zelvant-host abmelden");
 
     auto* config = app.add_subcommand("config", "Einstellungen");
     auto* configCalendar = config->add_subcommand("calendar", "Standardkalender festlegen");
     configCalendar->add_option("file", configFile, "Kalenderdatei (iCalendar)")->required();
-    config->require_subcommand(1);
+    std::optional<std::string> zone;
+    auto* configTimeZone = config->add_subcommand(
+        "timezone", "Zeitzone der Zeiten im Projektplan anzeigen oder festlegen (z. B. Europe/Berlin)");
+    configTimeZone->add_option("zone", zone, "Zeitzone (IANA-Name)");
+    config->require_subcommand(0, 1);
 
     try {
         app.parse(argc, argv);
@@ -140,6 +167,9 @@ int main(int argc, char** argv)
 
     FileRegistry registry(FileRegistry::userFilePath());
     CommandContext context{registry, std::cout, std::cerr};
+    // Beside the settings: the last run that wrote the plan and the calendar, for `zelvant undo`.
+    const std::filesystem::path journal = UndoJournal::besideSettings(registry.file());
+    Session::journalRunsIn(journal, std::cerr);
     if (*sync)
         return runSync(options, context);
     if (*linkTasks)
@@ -154,7 +184,13 @@ int main(int argc, char** argv)
         return runWizardWindow(options, context, argc, argv);
     if (*quicksync)
         return runQuickSyncWindowCommand(options, context, argc, argv);
+    if (*undo)
+        return runUndo(journal, options.dryRun, context);
     if (*registerAddin || *unregisterAddin)
         return runRegistration(registry, bool(*registerAddin), std::cout, std::cerr);
-    return runConfigCalendar(configFile, context);
+    if (*configCalendar)
+        return runConfigCalendar(configFile, context);
+    if (*configTimeZone)
+        return runConfigTimeZone(zone, context);
+    return runConfigShow(context);
 }

@@ -815,6 +815,7 @@ int runWizard(ProjectApplication& host, CalendarLauncher& launcher, WizardSettin
         try {
             host.setHostSwitch(true);
         } catch (const std::exception&) {
+            // Only the host's screen refresh: nothing of the run depends on it.
         }
     }
     return result;

@@ -159,6 +159,103 @@ TEST_F(CliTest, SecondSynchronisationChangesNeitherFile)
     EXPECT_NE(second.out.find("Vorg\u00E4nge ge\u00E4ndert: 0"), std::string::npos);
 }
 
+// What the user's two files look like on disk, backups included.
+struct FilesOnDisk {
+    std::vector<std::string> bytes;
+    std::vector<fs::file_time_type> times;
+    bool operator==(const FilesOnDisk&) const = default;
+};
+
+FilesOnDisk onDisk(const std::vector<fs::path>& files)
+{
+    FilesOnDisk state;
+    for (const fs::path& file : files) {
+        const bool there = fs::exists(file);
+        state.bytes.push_back(there ? readWholeFile(file) : std::string("(fehlt)"));
+        state.times.push_back(there ? fs::last_write_time(file) : fs::file_time_type{});
+    }
+    return state;
+}
+
+// Whatever a run did, a sync right after it changes nothing: no byte, no time stamp, no backup.
+TEST_F(CliTest, ASyncRightAfterAnyRunWritesNothing)
+{
+    const std::vector<fs::path> files{plan(), calendar(), dir / "Umzug.xml.bak", dir / "Kalender.ics.bak"};
+    const std::vector<std::vector<std::string>> runs{
+        {"sync"}, {"link-tasks"}, {"sync"}, {"link-appointments"}, {"unlink", "--tasks", "7"}};
+    for (const auto& run : runs) {
+        const Result first = onFiles(run[0], {run.begin() + 1, run.end()});
+        ASSERT_EQ(first.status, 0) << run[0] << ": " << first.err;
+        const FilesOnDisk before = onDisk(files);
+        const Result sync = onFiles("sync");
+        EXPECT_EQ(sync.status, 0) << sync.err;
+        EXPECT_TRUE(onDisk(files) == before) << "after " << run[0];
+        EXPECT_NE(sync.out.find("Termine angelegt: 0, Termine verschoben: 0, Termine umbenannt: 0, Termine "
+                                "gel\u00F6scht: 0, Vorg\u00E4nge angelegt: 0, Vorg\u00E4nge ge\u00E4ndert: 0"),
+                  std::string::npos)
+            << sync.out;
+    }
+}
+
+// Real calendars, each made into tasks and then synchronised: the sync changes neither file.
+TEST_F(CliTest, AppointmentsOfRealCalendarsStayAsTheyWereAfterLinking)
+{
+    for (const char* sample : {"ical4j__EstoniaHolidays.ics", "node-ical__ms_timezones.ics",
+                               "node-ical__event-with-category.ics", "ical4j__Session6.ics"}) {
+        fs::copy_file(fs::path(ZELVANT_TEST_DATA) / "ics" / sample, calendar(), fs::copy_options::overwrite_existing);
+        fs::copy_file(fs::path(ZELVANT_EXAMPLES) / "Umzug.xml", plan(), fs::copy_options::overwrite_existing);
+        const Result link = onFiles("link-appointments");
+        ASSERT_EQ(link.status, 0) << sample << ": " << link.err;
+        const FilesOnDisk linked = onDisk({plan(), calendar()});
+        const Result sync = onFiles("sync");
+        EXPECT_EQ(sync.status, 0) << sample << ": " << sync.err;
+        EXPECT_TRUE(onDisk({plan(), calendar()}) == linked) << sample << "\n" << sync.out;
+    }
+}
+
+// The plan's times are wall-clock times in the remembered zone, whatever zone the machine is in.
+TEST_F(CliTest, TheMachinesZoneMovesNothing)
+{
+    ::setenv("TZ", "UTC", 1);
+    ASSERT_EQ(zelvant({"config", "timezone", "Europe/Berlin"}).status, 0);
+    EXPECT_EQ(zelvant({"config", "timezone", "Mars/Olympus"}).status, 2);
+    EXPECT_NE(zelvant({"config"}).out.find("Zeitzone: Europe/Berlin"), std::string::npos);
+    ASSERT_EQ(onFiles("link-tasks", {"--tasks", "7"}).status, 0);
+    // Kisten packen, part 1: 18.01.2027 08:00 as the plan has it, in the plan's zone.
+    EXPECT_NE(read(calendar()).find("DTSTART;TZID=Europe/Berlin:20270118T080000"), std::string::npos);
+
+    const std::vector<fs::path> files{plan(), calendar()};
+    const FilesOnDisk linked = onDisk(files);
+    for (const char* zone : {"Europe/Berlin", "Australia/Melbourne", "America/New_York", "UTC"}) {
+        ::setenv("TZ", zone, 1);
+        const Result sync = onFiles("sync");
+        EXPECT_EQ(sync.status, 0) << zone << ": " << sync.err;
+        EXPECT_TRUE(onDisk(files) == linked) << zone << "\n" << sync.out;
+    }
+}
+
+// A wrong calendar would unlink the whole plan: the run stops first; --force goes ahead.
+TEST_F(CliTest, AWrongCalendarStopsTheRunWithStatusFour)
+{
+    ASSERT_EQ(onFiles("link-tasks").status, 0);
+    const fs::path wrong = dir / "Leer.ics";
+    std::ofstream(wrong, std::ios::binary) << "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Test//DE\r\nEND:VCALENDAR\r\n";
+    const std::string planBefore = read(plan());
+    const std::vector<std::string> args{"sync", "--project", plan().string(), "--calendar", wrong.string(), "--quiet"};
+
+    const Result stopped = zelvant(args);
+    EXPECT_EQ(stopped.status, 4);
+    EXPECT_NE(stopped.err.find("nichts wurde geschrieben"), std::string::npos) << stopped.err;
+    EXPECT_NE(stopped.err.find("--force"), std::string::npos);
+    EXPECT_EQ(read(plan()), planBefore);
+
+    std::vector<std::string> forced = args;
+    forced.push_back("--force");
+    const Result done = zelvant(forced);
+    EXPECT_EQ(done.status, 0) << done.err;
+    EXPECT_NE(read(plan()), planBefore);
+}
+
 TEST_F(CliTest, DryRunShowsTheChangesAndWritesNothing)
 {
     const std::string planBefore = read(plan()), calendarBefore = read(calendar());
@@ -197,7 +294,8 @@ TEST_F(CliTest, UnlinkClearsBothSides)
     EXPECT_EQ(linked.out.find("Kisten packen"), std::string::npos);
     EXPECT_NE(linked.out.find("IT abbauen"), std::string::npos);
     const std::string ics = read(calendar());
-    EXPECT_NE(ics.find("X-ZELVANT-NAME=voDediVave:\r\n"), std::string::npos); // emptied, not deleted
+    EXPECT_EQ(ics.find("X-ZELVANT-NAME=voDediVave:\r\n"), std::string::npos); // no empty property left behind
+    EXPECT_NE(ics.find("IT abbauen\r\n"), std::string::npos);
 }
 
 TEST_F(CliTest, RecreationFollowsTheFlagOrTheStoredSetting)
@@ -312,6 +410,106 @@ TEST_F(CliTest, FileChangedMeanwhileGivesStatusThreeAndOverwritesNothing)
     EXPECT_EQ(read(plan()), planBefore);
     EXPECT_TRUE(fs::exists(dir / "Kalender.ics.zelvant-conflict"));
     EXPECT_NE(err.str().find("Kalender.ics"), std::string::npos);
+}
+
+// Undo ----------------------------------------------------------------------------------------------
+
+// The two files byte for byte with their times: what an undo must give back, or leave alone.
+std::vector<std::pair<std::string, fs::file_time_type>> bothFiles(const fs::path& plan, const fs::path& calendar)
+{
+    return {{readWholeFile(plan), fs::last_write_time(plan)}, {readWholeFile(calendar), fs::last_write_time(calendar)}};
+}
+
+TEST_F(CliTest, UndoTakesBackTheLastRunAndOnlyOnce)
+{
+    const std::string planBefore = read(plan()), calendarBefore = read(calendar());
+    ASSERT_EQ(onFiles("link-tasks", {"--dry-run"}).status, 0);
+    EXPECT_EQ(zelvant({"undo"}).status, 2) << "a dry run leaves nothing to undo";
+
+    ASSERT_EQ(onFiles("link-tasks").status, 0);
+    ASSERT_NE(read(plan()), planBefore);
+    ASSERT_NE(read(calendar()), calendarBefore);
+    const Result second = onFiles("sync"); // writes nothing: the link-tasks run stays the last one
+    ASSERT_EQ(second.status, 0) << second.err;
+
+    const Result preview = zelvant({"undo", "--dry-run"});
+    EXPECT_EQ(preview.status, 0) << preview.err;
+    EXPECT_NE(preview.out.find(plan().string()), std::string::npos) << preview.out;
+    EXPECT_NE(read(plan()), planBefore);
+
+    const Result undo = zelvant({"undo"});
+    ASSERT_EQ(undo.status, 0) << undo.err;
+    EXPECT_EQ(read(plan()), planBefore);
+    EXPECT_EQ(read(calendar()), calendarBefore);
+    EXPECT_NE(undo.out.find(plan().string()), std::string::npos) << undo.out;
+    EXPECT_NE(undo.out.find(calendar().string()), std::string::npos) << undo.out;
+
+    const Result again = zelvant({"undo"});
+    EXPECT_EQ(again.status, 2);
+    EXPECT_NE(again.err.find("keinen Lauf"), std::string::npos) << again.err;
+    EXPECT_EQ(read(plan()), planBefore);
+    EXPECT_EQ(read(calendar()), calendarBefore);
+}
+
+// The user moves an appointment, the sync carries it into the plan; the undo takes back the
+// sync only: the plan as before it, the calendar with the user's move. The same for the sync in
+// its window.
+TEST_F(CliTest, UndoOfASyncKeepsTheUsersCalendarEdit)
+{
+    for (const char* command : {"sync", "quicksync"}) {
+        SCOPED_TRACE(command);
+        fs::copy_file(fs::path(ZELVANT_EXAMPLES) / "Umzug.xml", plan(), fs::copy_options::overwrite_existing);
+        fs::copy_file(fs::path(ZELVANT_EXAMPLES) / "Kalender.ics", calendar(), fs::copy_options::overwrite_existing);
+        ASSERT_EQ(onFiles("link-tasks").status, 0);
+        editCalendar("move(event('Umzugstag'), D(2027,2,3,8,0), D(2027,2,3,12,0))\n");
+        const std::string planBefore = read(plan()), calendarBefore = read(calendar());
+        const Result sync = zelvant({command, "--project", plan().string(), "--calendar", calendar().string()});
+        ASSERT_EQ(sync.status, 0) << sync.err;
+        ASSERT_EQ(loadPlan()->project().taskById(10).start(), makeDateTime(2027, 2, 3, 8, 0));
+
+        const Result undo = zelvant({"undo"});
+        ASSERT_EQ(undo.status, 0) << undo.err;
+        EXPECT_EQ(read(plan()), planBefore);
+        EXPECT_EQ(read(calendar()), calendarBefore);
+    }
+}
+
+// The calendar changed after the run: the undo refuses with status 3, names the file, writes
+// nothing, and keeps the run for an undo once the change is taken back. (Each file and each kind
+// of change: UndoJournalTest.)
+TEST_F(CliTest, UndoRefusesWhenAFileChangedAfterTheRun)
+{
+    const std::string planBefore = read(plan()), calendarBefore = read(calendar());
+    ASSERT_EQ(onFiles("link-tasks").status, 0);
+    const std::string runsVersion = read(calendar());
+    std::ofstream(calendar(), std::ios::binary | std::ios::app) << "\n";
+    const auto state = bothFiles(plan(), calendar());
+
+    for (const bool dryRun : {true, false}) {
+        const Result undo = dryRun ? zelvant({"undo", "--dry-run"}) : zelvant({"undo"});
+        EXPECT_EQ(undo.status, 3) << undo.err;
+        EXPECT_NE(undo.err.find(calendar().string() + ": Die Datei wurde nach dem letzten Lauf ge\u00E4ndert."),
+                  std::string::npos)
+            << undo.err;
+        EXPECT_NE(undo.err.find("nichts wurde geschrieben"), std::string::npos) << undo.err;
+    }
+    EXPECT_TRUE(bothFiles(plan(), calendar()) == state);
+    EXPECT_FALSE(fs::exists(dir / "Umzug.xml.zelvant-conflict") || fs::exists(dir / "Kalender.ics.zelvant-conflict"));
+
+    std::ofstream(calendar(), std::ios::binary | std::ios::trunc) << runsVersion;
+    const Result undo = zelvant({"undo"});
+    EXPECT_EQ(undo.status, 0) << undo.err;
+    EXPECT_EQ(read(plan()), planBefore);
+    EXPECT_EQ(read(calendar()), calendarBefore);
+}
+
+// The journal lives beside the settings file, whichever that is.
+TEST_F(CliTest, TheJournalIsKeptBesideTheSettings)
+{
+    ASSERT_EQ(onFiles("link-tasks", {"--tasks", "7"}).status, 0);
+    EXPECT_TRUE(fs::exists(dir / "journal" / "last-run.txt"));
+    ::setenv("ZELVANT_REGISTRY_FILE", (dir / "anderswo" / "registry.txt").c_str(), 1);
+    EXPECT_EQ(zelvant({"undo"}).status, 2) << "another user's settings, another journal";
 }
 
 } // namespace

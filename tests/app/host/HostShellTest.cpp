@@ -178,8 +178,8 @@ protected:
         linkTasks();
         std::string text = readWholeFile(calendar());
         const std::vector<std::pair<std::string, std::string>> moves{
-            {"DTSTART:20270113T070000Z", "DTSTART:20270114T070000Z"},
-            {"DTEND:20270115T160000Z", "DTEND:20270118T160000Z"}};
+            {"DTSTART;TZID=Europe/Berlin:20270113T080000", "DTSTART;TZID=Europe/Berlin:20270114T080000"},
+            {"DTEND;TZID=Europe/Berlin:20270115T170000", "DTEND;TZID=Europe/Berlin:20270118T170000"}};
         for (const auto& [from, to] : moves) {
             const auto at = text.find(from);
             ASSERT_NE(at, std::string::npos) << text;
