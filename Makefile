@@ -5,6 +5,7 @@ BUILD_ASAN  ?= build-asan
 BUILD_TYPE  ?= RelWithDebInfo
 WERROR      ?= OFF
 JOBS        ?= $(shell nproc)
+SYNC_SEEDS  ?= 2000
 
 # Debian packages the build and the tests need.
 PACKAGES := cmake ninja-build g++ pkg-config ccache tzdata \
@@ -61,6 +62,9 @@ run: configure
 
 bench: build
 	@for b in $(BUILD)/bench/zelvant_bench_*; do [ -x "$$b" ] && "$$b"; done
+	@# The synchronisation's random test over many more seeds than the suite runs.
+	@TZ=Europe/Berlin ZELVANT_SYNC_SEEDS=$(SYNC_SEEDS) $(BUILD)/tests/engine/zelvant_engine_tests \
+	    --gtest_filter='SyncProperty*' --gtest_brief=1 | tail -1
 
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN)
