@@ -6,6 +6,8 @@ BUILD_TYPE  ?= RelWithDebInfo
 WERROR      ?= OFF
 JOBS        ?= $(shell nproc)
 SYNC_SEEDS  ?= 2000
+PREFIX      ?= /usr/local
+DESTDIR     ?=
 
 # Debian packages the build and the tests need.
 PACKAGES := cmake ninja-build g++ pkg-config ccache tzdata \
@@ -14,7 +16,7 @@ PACKAGES := cmake ninja-build g++ pkg-config ccache tzdata \
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build test test-sanitize bench run clean
+.PHONY: deps configure build test test-sanitize bench run install clean
 
 deps:
 	@missing=""; for p in $(PACKAGES); do \
@@ -65,6 +67,13 @@ bench: build
 	@# The synchronisation's random test over many more seeds than the suite runs.
 	@TZ=Europe/Berlin ZELVANT_SYNC_SEEDS=$(SYNC_SEEDS) $(BUILD)/tests/engine/zelvant_engine_tests \
 	    --gtest_filter='SyncProperty*' --gtest_brief=1 | tail -1
+
+# zelvant and zelvant-host into $(DESTDIR)$(PREFIX)/bin, with the man page, the bash completion
+# and the desktop entry below share/. As root, or through sudo, for a system folder.
+install: build
+	@dir="$(DESTDIR)$(PREFIX)"; while [ ! -d "$$dir" ]; do dir=$$(dirname "$$dir"); done; \
+	if [ -w "$$dir" ]; then sudo=""; else sudo="$(SUDO)"; fi; \
+	$$sudo env DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 clean:
 	rm -rf $(BUILD) $(BUILD_ASAN)

@@ -15,8 +15,11 @@
 #include "services/DateChecks.h"
 #include "services/Registry.h"
 #include "services/Settings.h"
+#include "services/StrTools.h"
 
 #include <algorithm>
+#include <set>
+#include <tuple>
 #include <iomanip>
 #include <ostream>
 #include <sstream>
@@ -63,26 +66,74 @@ int execute(const CommandOptions& options, CommandContext& context, Operation op
     });
 }
 
-std::optional<DateTime> germanDate(const std::optional<std::string>& text)
+std::string joined(const std::vector<std::string>& names)
 {
-    return text ? parseGermanDate(*text) : std::nullopt;
+    std::string text;
+    for (const std::string& name : names)
+        text += (text.empty() ? "" : ", ") + name;
+    return text;
 }
 
-AppointmentFilter appointmentFilter(const CommandOptions& options)
+DateTime dateOption(const std::string& option, const std::string& text)
+{
+    if (const auto date = parseGermanDate(text))
+        return *date;
+    throw UsageError(option + ": \u201E" + text + "\u201C ist kein g\u00FCltiges Datum. Bitte als TT.MM.JJJJ angeben, z. B. 19.01.2027.");
+}
+
+// The period of --from and --to; each date is checked on its own first, so that the message
+// names the option that is wrong.
+std::pair<DateTime, DateTime> periodOf(const CommandOptions& options)
+{
+    const DateTime from = dateOption("--from", options.from.value_or("")), to = dateOption("--to", options.to.value_or(""));
+    if (dateOf(to) < dateOf(from))
+        throw UsageError("--to " + *options.to + " liegt vor --from " + *options.from +
+                         ". Das Ende des Zeitraums muss am oder nach seinem Anfang liegen (TT.MM.JJJJ).");
+    if (const auto problem = CheckPeriod(from, to))
+        throw UsageError("--from/--to: " + trimBlanks(*problem) + " Bitte Daten in diesem Bereich angeben (TT.MM.JJJJ).");
+    return {from, to};
+}
+
+// The appointments the options choose; a category the calendar does not have is an error that
+// lists those it has, as a filter that can never match would quietly do nothing.
+AppointmentFilter appointmentFilter(const CommandOptions& options, CalendarFolder& folder)
 {
     AppointmentFilter filter;
     if (options.category) {
+        const std::vector<std::string> known = GetCategories(folder);
+        if (std::find(known.begin(), known.end(), *options.category) == known.end())
+            throw UsageError("--category: Der Kalender hat keine Kategorie \u201E" + *options.category + "\u201C. " +
+                             (known.empty() ? std::string("Er hat gar keine Kategorien.")
+                                            : "Kategorien im Kalender: " + joined(known) + "."));
         filter.kind = AppointmentFilter::Category;
         filter.category = *options.category;
     } else if (options.from || options.to) {
-        const auto from = germanDate(options.from), to = germanDate(options.to);
-        if (const auto problem = CheckPeriod(from, to))
-            throw UsageError(*problem);
+        std::tie(filter.from, filter.to) = periodOf(options);
         filter.kind = AppointmentFilter::Period;
-        filter.from = *from;
-        filter.to = *to;
     }
     return filter;
+}
+
+// The resource names of the plan's tasks, as the wizard offers them.
+std::vector<std::string> resourcesOf(Project& project)
+{
+    std::set<std::string> names;
+    for (Task* task : project.tasks())
+        for (std::string& name : SplitToCollection(task->resourceNames(), ";"))
+            if (!trimBlanks(name).empty())
+                names.insert(trimBlanks(name));
+    return {names.begin(), names.end()};
+}
+
+void checkResource(const std::string& resource, Project& project)
+{
+    for (Task* task : project.tasks())
+        if (task->resourceNames().find(resource) != std::string::npos)
+            return;
+    const std::vector<std::string> known = resourcesOf(project);
+    throw UsageError("--resource: Kein Vorgang im Plan hat die Ressource \u201E" + resource + "\u201C. " +
+                     (known.empty() ? std::string("Der Plan hat keine Ressourcen.")
+                                    : "Ressourcen im Plan: " + joined(known) + "."));
 }
 
 BusyStatus busyStatusFor(const std::string& name)
@@ -103,12 +154,11 @@ std::vector<Task*> chosenTasks(const CommandOptions& options, Session& session)
     int mode = kAllTasks;
     std::string resource;
     if (options.resource) {
+        checkResource(*options.resource, session.project());
         mode = kTasksOfResource;
         resource = *options.resource;
     } else if (!options.taskIds.empty()) {
-        for (int id : options.taskIds)
-            session.project().taskById(id); // an unknown ID is bad input, not an empty selection
-        session.host().select(options.taskIds);
+        selectTasks(session, options.taskIds);
         mode = kSelectedTasks;
     }
     return GetUnlinkedTasks(session.host(), session.project(), mode, options.summary, kLinkField, resource)
@@ -150,6 +200,13 @@ int guarded(CommandContext& context, const std::function<int()>& body)
         context.err << "zelvant: " << error.what() << "\n";
         return kBadInput;
     }
+}
+
+void selectTasks(Session& session, const std::vector<int>& ids)
+{
+    for (int id : ids)
+        session.project().taskById(id);
+    session.host().select(ids);
 }
 
 std::vector<int> parseIdList(const std::string& text)
@@ -204,9 +261,9 @@ int runLinkTasks(const CommandOptions& options, CommandContext& context)
 int runLinkAppointments(const CommandOptions& options, CommandContext& context)
 {
     return execute(options, context, [&](Session& session, ProgressSink& progress, RunReport& report) {
-        const AppointmentFilter filter = appointmentFilter(options);
         // One connection for choosing and linking: the chosen items belong to it.
         CalendarConnection connection(session.launcher());
+        const AppointmentFilter filter = appointmentFilter(options, connection.folder());
         const std::vector<AppointmentPtr> chosen = GetAppointments(connection.folder(), kLinkProperty, filter);
         const EngineInputs inputs{connection.application(), session.project(), connection.folder()};
         LinkAppointmentsToTasks(inputs, chosen, keyGenerator(), RunContext{session.host(), progress, report});
@@ -254,7 +311,8 @@ int runList(const std::string& what, const CommandOptions& options, CommandConte
             for (const std::string& name : GetCategories(connection.folder()))
                 out << name << '\n';
         } else if (what == "appointments") {
-            for (const AppointmentPtr& item : GetAppointments(connection.folder(), kLinkProperty, appointmentFilter(options))) {
+            for (const AppointmentPtr& item : GetAppointments(connection.folder(), kLinkProperty,
+                                                                 appointmentFilter(options, connection.folder()))) {
                 out << formatGermanSpan(item->start(), item->end()) << "  " << item->subject();
                 if (!item->categories().empty())
                     out << "  [" << item->categories() << "]";
@@ -268,12 +326,15 @@ int runList(const std::string& what, const CommandOptions& options, CommandConte
     });
 }
 
-int runConfigCalendar(const std::filesystem::path& file, CommandContext& context)
+int runConfigCalendar(const std::optional<std::filesystem::path>& file, CommandContext& context)
 {
+    if (!file)
+        return runConfigShow("calendar", context);
     std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(file, error);
+    const std::filesystem::path absolute = std::filesystem::absolute(*file, error);
     if (error || !std::filesystem::is_regular_file(absolute)) {
-        context.err << "zelvant: " << file.string() << ": Die Datei existiert nicht.\n";
+        context.err << "zelvant: " << file->string()
+                    << ": Die Datei existiert nicht. Bitte eine vorhandene Kalenderdatei (iCalendar) angeben.\n";
         return kBadInput;
     }
     if (!SetDefaultCalendarPath(context.registry, absolute)) {
@@ -304,11 +365,96 @@ int runConfigTimeZone(const std::optional<std::string>& zone, CommandContext& co
     return kDone;
 }
 
-int runConfigShow(CommandContext& context)
+namespace {
+
+struct Setting {
+    const char* key;   // as `zelvant config KEY` takes it
+    const char* label; // as the user reads it
+    const char* registryKey;
+    const char* value; // the value's name in the settings file
+    std::function<std::string(CommandContext&, const WizardOptions&)> show;
+};
+
+std::string choice(int index, std::initializer_list<const char*> names)
 {
-    const std::filesystem::path calendar = DefaultCalendarPath(context.registry);
-    context.out << "Standardkalender: " << (calendar.empty() ? std::string("(keiner)") : calendar.string()) << '\n';
-    context.out << "Zeitzone: " << planTimeZone(context.registry) << '\n';
+    return index >= 0 && index < int(names.size()) ? names.begin()[index] : "(keine Auswahl)";
+}
+
+std::string check(CheckState state)
+{
+    return state == CheckState::Checked ? "ja" : state == CheckState::Greyed ? "grau" : "nein";
+}
+
+std::string text(const std::string& value) { return value.empty() ? "(leer)" : value; }
+
+std::string date(DateTime value) { return value == DateTime{} ? "(keins)" : formatGermanDate(value); }
+
+const std::vector<Setting>& settings()
+{
+    using O = const WizardOptions&;
+    static const std::vector<Setting> all{
+        {"calendar", "Standardkalender", kProfileKey, kDefaultCalendarValue,
+         [](CommandContext& c, O) {
+             const std::filesystem::path calendar = DefaultCalendarPath(c.registry);
+             return calendar.empty() ? std::string("(keiner)") : calendar.string();
+         }},
+        {"timezone", "Zeitzone", kProfileKey, kTimeZoneValue, [](CommandContext& c, O) { return planTimeZone(c.registry); }},
+        {"sync-type", "Assistent, Aufgabe", kSettingsKey, "SyncType",
+         [](CommandContext&, O o) { return choice(o.syncType, {"verkn\u00FCpfen", "synchronisieren", "Verkn\u00FCpfungen entfernen"}); }},
+        {"link-type", "Assistent, Richtung", kSettingsKey, "LinkType",
+         [](CommandContext&, O o) { return choice(o.linkType, {"Vorg\u00E4nge in Termine", "Termine in Vorg\u00E4nge"}); }},
+        {"task-type", "Assistent, Vorg\u00E4nge", kSettingsKey, "TaskType",
+         [](CommandContext&, O o) { return choice(o.taskType, {"alle", "einer Ressource", "markierte"}); }},
+        {"resource", "Assistent, Ressource", kSettingsKey, "ResourceName",
+         [](CommandContext&, O o) { return text(o.resourceName); }},
+        {"summary", "Assistent, Sammelvorg\u00E4nge", kSettingsKey, "TaskSummary",
+         [](CommandContext&, O o) { return check(o.taskSummary); }},
+        {"detailed", "Assistent, detaillierte Termine", kSettingsKey, "TaskDetailed",
+         [](CommandContext&, O o) { return check(o.taskDetailed); }},
+        {"recreate-deleted", "Gel\u00F6schte Termine neu anlegen", kSettingsKey, "CreateDeletedApps",
+         [](CommandContext&, O o) { return check(o.createDeletedApps); }},
+        {"appointment-type", "Assistent, Termine", kSettingsKey, "AppointmentType",
+         [](CommandContext&, O o) { return choice(o.appointmentType, {"alle", "einer Kategorie", "eines Zeitraums"}); }},
+        {"category", "Assistent, Kategorie", kSettingsKey, "Category", [](CommandContext&, O o) { return text(o.category); }},
+        {"from", "Assistent, Zeitraum ab", kSettingsKey, "DateFrom", [](CommandContext&, O o) { return date(o.dateFrom); }},
+        {"to", "Assistent, Zeitraum bis", kSettingsKey, "DateTo", [](CommandContext&, O o) { return date(o.dateTo); }},
+    };
+    return all;
+}
+
+} // namespace
+
+std::string configKeys()
+{
+    std::vector<std::string> keys;
+    for (const Setting& setting : settings())
+        keys.push_back(setting.key);
+    return joined(keys);
+}
+
+int runConfigShow(const std::optional<std::string>& key, CommandContext& context)
+{
+    // The wizard's start-up state, so that nothing stored shows as "no choice" rather than a default.
+    WizardOptions stored;
+    stored.syncType = stored.linkType = stored.taskType = stored.appointmentType = -1;
+    LoadSettings(context.registry, stored, DateTime{});
+    const std::string file = context.settingsFile.empty() ? std::string("Einstellungsdatei") : context.settingsFile.string();
+    bool found = false;
+    for (const Setting& setting : settings()) {
+        if (key && *key != setting.key)
+            continue;
+        found = true;
+        context.out << setting.label << ": " << setting.show(context, stored) << '\n';
+        if (!key)
+            context.out << "    " << setting.key << ", gespeichert als [HKEY_CURRENT_USER\\" << setting.registryKey
+                        << "] \"" << setting.value << "\"\n";
+    }
+    if (!found) {
+        context.err << "zelvant: Unbekannte Einstellung \u201E" << *key << "\u201C. Einstellungen: " << configKeys() << ".\n";
+        return kBadInput;
+    }
+    if (!key)
+        context.out << "Einstellungsdatei: " << file << '\n';
     return kDone;
 }
 

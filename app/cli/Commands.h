@@ -18,6 +18,8 @@ class Registry;
 
 namespace zelvant::cli {
 
+class Session;
+
 enum ExitStatus { kDone = 0, kDoneWithFailures = 1, kBadInput = 2, kConflict = 3, kStoppedBeforeMassChange = 4 };
 
 // What the command line gave, for every subcommand; each uses the part it needs.
@@ -49,6 +51,8 @@ struct CommandContext {
     // Runs after the operation, right before the files are written; tests use it to change a
     // file behind the command's back.
     std::function<void()> beforeSave = {};
+    // Where the settings are stored, for `zelvant config` to say so; empty when unknown.
+    std::filesystem::path settingsFile = {};
 };
 
 // The calendar the options name, else the user's default calendar, else none.
@@ -63,14 +67,21 @@ int runLinkAppointments(const CommandOptions& options, CommandContext& context);
 int runUnlink(const CommandOptions& options, CommandContext& context);
 // What: "tasks", "linked", "appointments" or "categories".
 int runList(const std::string& what, const CommandOptions& options, CommandContext& context);
-int runConfigCalendar(const std::filesystem::path& file, CommandContext& context);
+// Shows the default calendar, or makes `file` the default calendar.
+int runConfigCalendar(const std::optional<std::filesystem::path>& file, CommandContext& context);
 // Shows the zone of the plan's times, or stores a new one (an IANA name such as Europe/Berlin).
 int runConfigTimeZone(const std::optional<std::string>& zone, CommandContext& context);
-// Shows every setting with its value.
-int runConfigShow(CommandContext& context);
+// Shows every setting with its value and where it is stored, or only the one named `key`.
+int runConfigShow(const std::optional<std::string>& key, CommandContext& context);
+// The names `zelvant config KEY` accepts, comma separated.
+std::string configKeys();
 
 // The zone of the plan's times: the stored one, else the system's, which is then remembered.
 std::string planTimeZone(Registry& registry);
+
+// Makes the rows `ids` the plan's selection, as a user would mark them; an unknown row is
+// bad input (UsageError), not an empty selection.
+void selectTasks(Session& session, const std::vector<int>& ids);
 
 // "1,2, 5" as row numbers; throws UsageError for anything else.
 std::vector<int> parseIdList(const std::string& text);

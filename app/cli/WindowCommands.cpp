@@ -35,6 +35,8 @@ int withWindow(const CommandOptions& options, CommandContext& context, int& argc
 int runWizardWindow(const CommandOptions& options, CommandContext& context, int& argc, char** argv)
 {
     return withWindow(options, context, argc, argv, [&](Session& session) {
+        if (!options.taskIds.empty())
+            selectTasks(session, options.taskIds); // "Markierte Vorgänge" then offers these rows
         RegistrySettingsStore settings(context.registry);
         XdgShell shell;
         runWizard(session.host(), session.launcher(), settings,

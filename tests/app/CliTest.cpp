@@ -349,46 +349,123 @@ TEST_F(CliTest, FailuresAreListedAndGiveStatusOne)
     EXPECT_NE(run.out.find("Fehler: "), std::string::npos);
 }
 
-TEST_F(CliTest, BadInputGivesStatusTwoAndWritesNothing)
+// Each bad command line: its exit status, and the words that tell the user what is wrong and
+// what to do instead. None of them writes anything.
+TEST_F(CliTest, BadCommandLinesSayWhatIsWrongAndWriteNothing)
 {
     const std::string planBefore = read(plan()), calendarBefore = read(calendar());
     std::ofstream(dir / "kaputt.xml") << "<Project xmlns=\"http://schemas.microsoft.com/project\"><Tasks>";
     std::ofstream(dir / "fremd.xml") << "<html><body/></html>";
     std::ofstream(dir / "kaputt.ics") << "BEGIN:VCALENDAR\r\nBEGIN:VEVENT\r\nSUMMARY:x\r\n";
+    const std::string p = plan().string(), c = calendar().string();
+    const std::vector<std::string> files{"--project", p, "--calendar", c};
+    auto on = [&](std::vector<std::string> args) {
+        args.insert(args.begin() + 1, files.begin(), files.end());
+        return args;
+    };
 
     struct Case {
         std::vector<std::string> args;
+        int status;
         std::string message;
+        bool display = true;
     };
     const std::vector<Case> cases{
-        {{"sync", "--project", (dir / "fehlt.xml").string(), "--calendar", calendar().string()}, "fehlt.xml"},
-        {{"sync", "--project", dir.string(), "--calendar", calendar().string()}, "Verzeichnis"},
-        {{"sync", "--project", (dir / "kaputt.xml").string(), "--calendar", calendar().string()}, "kaputt.xml"},
-        {{"sync", "--project", (dir / "fremd.xml").string(), "--calendar", calendar().string()}, "fremd.xml"},
-        {{"sync", "--project", plan().string(), "--calendar", (dir / "kaputt.ics").string()}, "kaputt.ics"},
-        {{"link-appointments", "--project", plan().string(), "--calendar", calendar().string(), "--from", "31.02.2027",
-          "--to", "01.03.2027"},
-         "\u00DCberpr\u00FCfen Sie die eingegebenen Datumswerte."},
-        {{"link-appointments", "--project", plan().string(), "--calendar", calendar().string(), "--from", "02.03.2027",
-          "--to", "01.03.2027"},
-         "Das Enddatum liegt vor dem Anfangsdatum."},
-        {{"link-appointments", "--project", plan().string(), "--calendar", calendar().string(), "--from", "01.01.1983",
-          "--to", "01.03.2027"},
-         "01.01.1984 und 31.12.2049"},
-        {{"link-tasks", "--project", plan().string(), "--calendar", calendar().string(), "--tasks", "3,x"}, "--tasks"},
-        {{"link-tasks", "--project", plan().string(), "--calendar", calendar().string(), "--tasks", "99"}, "99"},
-        {{"link-tasks", "--project", plan().string(), "--busy", "vielleicht"}, "busy"},
-        {{"sync", "--project", plan().string(), "--gibt-es-nicht"}, "Unbekannte Angabe: --gibt-es-nicht"},
-        {{"sync"}, "Pflichtangabe fehlt: --project"},
+        {{"frobnicate"}, 2, "Unbekannter Befehl \u201Efrobnicate\u201C. Befehle: sync, link-tasks"},
+        {{}, 2, "Es fehlt ein Befehl. Befehle: sync"},
+        {{"sync"}, 2, "Pflichtangabe fehlt: --project"},
+        {{"sync", "--project"}, 2, "Der Wert von --project fehlt"},
+        {on({"sync", "--gibt-es-nicht"}), 2, "Unbekannte Angabe \u201E--gibt-es-nicht\u201C"},
+        {on({"sync", "--recreate-deleted", "--no-recreate-deleted"}), 2, "schlie\u00DFen einander aus"},
+        {on({"link-appointments", "--from", "01.01.2027"}), 2, "--from braucht auch --to"},
+        {on({"link-tasks", "--busy", "vielleicht"}), 2, "\u201Evielleicht\u201C f\u00FCr --busy. Erlaubt: frei, mit-vorbehalt"},
+        {{"list", "--project", p}, 2, "Pflichtangabe fehlt: die Liste (tasks, linked"},
+        {{"list", "dinge", "--project", p}, 2, "\u201Edinge\u201C f\u00FCr die Liste"},
+        {on({"link-tasks", "--resource", "Niemand"}), 2, "Ressource \u201ENiemand\u201C. Ressourcen im Plan: "},
+        {on({"list", "appointments", "--category", "Urlaub"}), 2, "Kategorien im Kalender: Besprechung, Kunde."},
+        {on({"link-appointments", "--from", "31.02.2027", "--to", "01.03.2027"}), 2,
+         "--from: \u201E31.02.2027\u201C ist kein g\u00FCltiges Datum. Bitte als TT.MM.JJJJ"},
+        {on({"link-appointments", "--from", "02.03.2027", "--to", "01.03.2027"}), 2,
+         "--to 01.03.2027 liegt vor --from 02.03.2027"},
+        {on({"link-appointments", "--from", "01.01.1983", "--to", "01.03.2027"}), 2, "01.01.1984 und 31.12.2049"},
+        {on({"link-tasks", "--tasks", "3,x"}), 2, "--tasks"},
+        {on({"link-tasks", "--tasks", "99"}), 2, "99"},
+        {{"sync", "--project", (dir / "fehlt.xml").string(), "--calendar", c}, 2, "fehlt.xml"},
+        {{"sync", "--project", dir.string(), "--calendar", c}, 2, "Verzeichnis"},
+        {{"sync", "--project", (dir / "kaputt.xml").string(), "--calendar", c}, 2, "kaputt.xml"},
+        {{"sync", "--project", (dir / "fremd.xml").string(), "--calendar", c}, 2, "fremd.xml"},
+        {{"sync", "--project", p, "--calendar", (dir / "kaputt.ics").string()}, 2, "kaputt.ics"},
+        {{"sync", "--project", p}, 2, ""}, // no default calendar set yet
+        {{"config", "farbe"}, 2, "Unbekannte Einstellung \u201Efarbe\u201C. Einstellungen: calendar, timezone, sync-type"},
+        {{"config", "timezone", "Mars/Olympus"}, 2, "zelvant config timezone Europe/Berlin"},
+        {{"config", "calendar", (dir / "fehlt.ics").string()}, 2, "fehlt.ics: Die Datei existiert nicht"},
+        {{"completion", "fish"}, 2, "\u201Efish\u201C f\u00FCr die Shell (bash)"},
+        {{"undo"}, 2, "keinen Lauf"},
+        {{"wizard", "--project", p}, 2, "braucht eine grafische Sitzung", false},
+        {{"quicksync", "--project", p}, 2, "tut dasselbe: zelvant sync", false},
     };
-    for (const Case& c : cases) {
-        const Result run = zelvant(c.args);
-        EXPECT_EQ(run.status, 2) << c.args[0] << " " << c.args[2];
-        EXPECT_NE((run.err + run.out).find(c.message), std::string::npos) << c.message << ": " << run.err;
+    for (const Case& row : cases) {
+        std::vector<std::pair<std::string, std::string>> saved;
+        if (!row.display)
+            for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+                if (const char* value = std::getenv(name)) {
+                    saved.emplace_back(name, value);
+                    ::unsetenv(name);
+                }
+        const Result run = zelvant(row.args);
+        for (const auto& [name, value] : saved)
+            ::setenv(name.c_str(), value.c_str(), 1);
+        const std::string shown = ::testing::PrintToString(row.args);
+        EXPECT_EQ(run.status, row.status) << shown << "\n" << run.err;
+        EXPECT_NE(run.err.find(row.message), std::string::npos) << shown << "\n" << run.err;
+        EXPECT_EQ(run.err.find(" is required"), std::string::npos) << shown << "\n" << run.err;
     }
     EXPECT_EQ(read(plan()), planBefore);
     EXPECT_EQ(read(calendar()), calendarBefore);
     EXPECT_FALSE(fs::exists(dir / "Umzug.xml.bak"));
+}
+
+// What a packager and a shell get from the program itself: the version, the completion (tried in
+// bash), and `cmake --install` of the command line with its man page and completion.
+TEST_F(CliTest, VersionCompletionAndInstall)
+{
+    const Result version = zelvant({"--version"});
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.out.rfind("zelvant ", 0), 0u) << version.out;
+
+    const Result completion = zelvant({"completion", "bash"});
+    ASSERT_EQ(completion.status, 0) << completion.err;
+    std::ofstream(dir / "zelvant.bash") << completion.out;
+    const std::vector<std::pair<std::string, std::string>> completes{
+        {"zelvant li", "link-tasks link-appointments list"},
+        {"zelvant link-tasks --project Umzug.xml --bu", "--busy"},
+        {"zelvant link-tasks --busy ", "frei mit-vorbehalt gebucht abwesend"},
+        {"zelvant config ti", "timezone"},
+    };
+    for (const auto& [line, expected] : completes) {
+        const std::string script = "source '" + (dir / "zelvant.bash").string() + "'\nCOMP_WORDS=(" + line +
+                                   (line.back() == ' ' ? "''" : "") + ")\nCOMP_CWORD=$((${#COMP_WORDS[@]} - 1))\n"
+                                   "_zelvant\necho \"${COMPREPLY[*]}\"\n";
+        std::ofstream(dir / "try.sh") << script;
+        const Result tried = spawn({"/bin/bash", (dir / "try.sh").string()});
+        EXPECT_EQ(tried.out, expected + "\n") << line << "\n" << tried.err;
+    }
+
+    if (::access("/usr/bin/cmake", X_OK) != 0)
+        GTEST_SKIP() << "cmake is not installed";
+    const fs::path build = fs::path(ZELVANT_BINARY).parent_path().parent_path(), prefix = dir / "prefix";
+    ::setenv("DESTDIR", (dir / "destdir").c_str(), 1);
+    const Result install = spawn({"/usr/bin/cmake", "--install", build.string(), "--prefix", prefix.string(),
+                                  "--component", "zelvant"});
+    ::unsetenv("DESTDIR");
+    ASSERT_EQ(install.status, 0) << install.err;
+    const fs::path root = (dir / "destdir").string() + prefix.string();
+    EXPECT_TRUE(fs::exists(root / "bin" / "zelvant"));
+    EXPECT_EQ(read(root / "share" / "bash-completion" / "completions" / "zelvant"), completion.out);
+    const std::string man = read(root / "share" / "man" / "man1" / "zelvant.1");
+    EXPECT_NE(man.find(".TH ZELVANT 1"), std::string::npos);
+    EXPECT_NE(man.find("zelvant link\\-tasks"), std::string::npos);
+    EXPECT_FALSE(fs::exists(prefix));
 }
 
 TEST_F(CliTest, FileChangedMeanwhileGivesStatusThreeAndOverwritesNothing)
