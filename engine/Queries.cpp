@@ -48,6 +48,16 @@ bool hasCategory(const std::string& categories, const std::string& wanted)
     return std::find(names.begin(), names.end(), wanted) != names.end();
 }
 
+// Names match whole: "Ann" is not one of "Anna; Bob".
+bool hasResource(const std::string& resourceNames, const std::string& wanted)
+{
+    const std::string name = trimBlanks(wanted);
+    for (const std::string& one : SplitToCollection(resourceNames, ";"))
+        if (trimBlanks(one) == name)
+            return true;
+    return false;
+}
+
 bool passes(const AppointmentFacts& facts, const AppointmentFilter& filter)
 {
     switch (filter.kind) {
@@ -77,7 +87,7 @@ bool offered(Task& task, int fieldId, bool includeSummary, const std::string* re
     try {
         if (linkedTask(task, fieldId) != false)
             return false; // linked, or unknown: never offered for a second link
-        if (resource && task.resourceNames().find(*resource) == std::string::npos)
+        if (resource && !hasResource(task.resourceNames(), *resource))
             return false;
         return includeSummary || !task.isSummary();
     } catch (const std::exception&) {

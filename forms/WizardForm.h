@@ -100,6 +100,10 @@ struct WizardForm {
 
     ListView lvwTasks, lvwAppointments, lvwDeleteLinks, lvwSync;
 
+    // Below the page: why its list or box is empty when the plan or the calendar could not be
+    // read; empty when there is nothing to say.
+    std::string status;
+
     ProgressDisplay progress;
     // Shown below the progress after a run in which something failed: one line per failure.
     std::vector<std::string> reportLines;

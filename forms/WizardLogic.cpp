@@ -414,6 +414,7 @@ void WizardLogic::changePage(Page target, const std::function<void()>& work, con
     form_.busy = true;
     form_.shownFrame = "fraStep" + std::to_string(int(target));
     form_.cmdNext.tag = "Step" + std::to_string(int(target));
+    form_.status.clear(); // each page says for itself what it could not read
     setButtonStates(target);
     if (work)
         work();
@@ -590,7 +591,9 @@ void WizardLogic::loadCategories()
     try {
         collections_.categories = GetCategories(env_.launcher);
     } catch (const std::exception&) {
-        // No calendar: the box shows what it showed before.
+        // No calendar: no categories either, not those of a calendar read earlier.
+        collections_.categories.clear();
+        form_.status = kNoCategoriesStatus;
     }
     ComboBox& box = form_.cboKategorie;
     box.items = collections_.categories;
@@ -613,6 +616,8 @@ void WizardLogic::fillTaskList()
         const std::string resource = taskType == kTasksOfResource ? form_.cboResource.text : "";
         if (auto found = GetUnlinkedTasks(env_.host, *project, taskType, summary, kLinkField, resource))
             collections_.tasks = std::move(*found);
+    } else {
+        form_.status = kNoPlanStatus;
     }
     resetList(form_.lvwTasks, kTaskColumns);
     for (Task* task : collections_.tasks)
@@ -642,7 +647,9 @@ void WizardLogic::fillAppointmentList()
         for (AppointmentPtr& item : GetAppointments(env_.launcher, kLinkProperty, filter))
             collections_.appointments.push_back({item, readText([&] { return item->entryId(); })});
     } catch (const std::exception&) {
-        // No calendar: nothing to offer.
+        // No calendar: nothing to offer, and the page says why.
+        collections_.appointments.clear();
+        form_.status = kNoAppointmentsStatus;
     }
     ListView& view = form_.lvwAppointments;
     resetList(view, kAppointmentColumns);
@@ -666,6 +673,8 @@ void WizardLogic::fillRemovalList()
     collections_.linkedTasks.clear();
     if (Project* project = activeProject())
         collections_.linkedTasks = GetLinkedTasks(*project, kLinkField);
+    else
+        form_.status = kNoPlanStatus;
     resetList(form_.lvwDeleteLinks, kTaskColumns);
     const int fieldId = GetFieldId(kLinkField);
     for (Task* task : collections_.linkedTasks)
@@ -680,6 +689,8 @@ void WizardLogic::fillSyncList()
     collections_.tasksToSync.clear();
     if (Project* project = activeProject())
         collections_.syncTasks = GetLinkedTasks(*project, kLinkField);
+    else
+        form_.status = kNoPlanStatus;
     resetList(form_.lvwSync, kTaskColumns);
     const int fieldId = GetFieldId(kLinkField);
     for (Task* task : collections_.syncTasks)

@@ -163,6 +163,12 @@ inline constexpr std::array<const char*, 3> kPreparing{
     "Synchronisieren wird vorbereitet...",
     "Entfernen von Verknüpfungen wird vorbereitet...",
 };
+// The page's status when what it offers could not be read.
+inline constexpr const char* kNoPlanStatus = "Es ist kein Projekt geöffnet; es werden keine Vorgänge angeboten.";
+inline constexpr const char* kNoCategoriesStatus =
+    "Der Kalender konnte nicht geöffnet werden; es werden keine Kategorien angeboten.";
+inline constexpr const char* kNoAppointmentsStatus =
+    "Der Kalender konnte nicht geöffnet werden; es werden keine Termine angeboten.";
 inline constexpr const char* kClosing = "Vorgang wird abgeschlossen...";
 inline constexpr const char* kDone = "Vorgang beendet.";
 

@@ -94,16 +94,45 @@ std::int32_t dwordOf(const std::string& data)
     return static_cast<std::int32_t>(number);
 }
 
+// Whether `text` is UTF-8 throughout, with no broken or overlong sequence.
+bool isValidUtf8(const std::string& text)
+{
+    for (std::size_t pos = 0; pos < text.size();) {
+        const auto lead = static_cast<unsigned char>(text[pos]);
+        const std::size_t length = sequenceLength(lead);
+        if (length == 0 || pos + length > text.size())
+            return false;
+        const std::size_t start = pos;
+        if (nextCodePoint(text, pos) == 0xFFFD && pos != start + length)
+            return false;
+        const auto second = length > 1 ? static_cast<unsigned char>(text[start + 1]) : 0;
+        // Overlong forms, surrogates and code points above U+10FFFF are not UTF-8 either.
+        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) || (lead == 0xF0 && second < 0x90) ||
+            (lead == 0xF4 && second >= 0x90))
+            return false;
+    }
+    return true;
+}
+
+std::size_t characterCount(const std::string& text)
+{
+    std::size_t count = 0;
+    for (std::size_t pos = 0; pos < text.size(); ++count)
+        nextCodePoint(text, pos);
+    return count;
+}
+
 std::string textOf(const RegValue& value)
 {
     switch (value.type) {
     case RegType::Sz:
     case RegType::ExpandSz: {
-        std::string ansi = ansiFromUtf8(value.data);
-        if (ansi.size() > kRegQueryBufferBytes)
-            return {};
-        ansi.resize(std::min(ansi.find('\0'), ansi.size()));
-        return utf8FromAnsi(ansi);
+        // Texts are stored as UTF-8. Settings written by earlier versions hold Windows-1252
+        // bytes, which are hardly ever valid UTF-8: those are read in their old code page.
+        std::string text = value.data.substr(0, std::min(value.data.find('\0'), value.data.size()));
+        if (!isValidUtf8(text))
+            text = utf8FromAnsi(text);
+        return characterCount(text) > kRegQueryBufferBytes ? std::string{} : text;
     }
     case RegType::Dword:
         return value.data.size() > kRegQueryBufferBytes ? std::string{} : std::to_string(dwordOf(value.data));
@@ -144,8 +173,8 @@ bool RegSetString(Registry& registry, RegistryRoot root, const std::string& subK
     if (value.empty())
         value.assign(1, ' '); // not `= " "`: GCC 12 warns falsely (-Wrestrict) about that at -O2
     try {
-        // What the registry keeps is what the code page could hold of the text.
-        key->set(valueName, RegValue::sz(utf8FromAnsi(ansiFromUtf8(value))));
+        // Stored as UTF-8, so names in any script (Polish, Czech, Greek) come back whole.
+        key->set(valueName, RegValue::sz(value));
         return true;
     } catch (const std::exception&) {
         return false; // as above

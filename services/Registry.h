@@ -1,8 +1,8 @@
 #pragma once
 
 // The two routines through which all settings reach the registry. Values are written as
-// REG_SZ in the system code page (Windows-1252, the German one), exactly as the product has
-// always stored them, so texts outside that code page come back with "?" in their place.
+// REG_SZ in UTF-8, so a text in any script comes back as it was written. Earlier versions wrote
+// the system code page (Windows-1252, the German one); such values still read correctly.
 // Neither routine reports anything: failure shows only in the result.
 
 #include "hostapi/Registry.h"
@@ -12,7 +12,8 @@
 
 namespace zelvant {
 
-// The query buffer of RegGetString: a stored value longer than this reads as the empty text.
+// The query buffer of RegGetString in characters: a stored text longer than this reads as the
+// empty text.
 inline constexpr std::size_t kRegQueryBufferBytes = 1024;
 
 // Writes `value` as REG_SZ under `valueName` in the key `subKey` below `root`, creating the key
@@ -22,8 +23,9 @@ bool RegSetString(Registry& registry, RegistryRoot root, const std::string& subK
                   const std::string& valueName, std::string& value);
 
 // The value under `valueName` as text: REG_SZ and REG_EXPAND_SZ as stored (up to the first zero
-// byte, unexpanded), REG_DWORD as a signed decimal number. The empty text for every other type,
-// for a value over kRegQueryBufferBytes, and for any failure (missing key or value included).
+// byte, unexpanded; data that is not valid UTF-8 is read as Windows-1252), REG_DWORD as a signed
+// decimal number. The empty text for every other type, for a value over kRegQueryBufferBytes,
+// and for any failure (missing key or value included).
 std::string RegGetString(Registry& registry, RegistryRoot root, const std::string& subKey,
                          const std::string& valueName);
 

@@ -158,10 +158,9 @@ bool SaveSettings(Registry& registry, const WizardOptions& options)
 
 bool ReadDisplayOnConnect(Registry& registry)
 {
-    std::string text = RegGetString(registry, kHkeyCurrentUser, kAppSettingsKey, "DisplayOnConnect");
-    if (text.empty())
-        text = "0";
-    return StrToBool(text);
+    // Read as it is stored, "0" or "1" (a DWORD reads as the same digits): a word such as "ja"
+    // or "true" is not how the setting is written and leaves the wizard closed.
+    return trimBlanks(RegGetString(registry, kHkeyCurrentUser, kAppSettingsKey, "DisplayOnConnect")) == "1";
 }
 
 // The default calendar is a path of the user's file system, not one of the wizard's texts: it is

@@ -61,7 +61,8 @@ bool LoadSettings(Registry& registry, WizardOptions& options, DateTime today);
 bool SaveSettings(Registry& registry, const WizardOptions& options);
 
 // True when the wizard should open as soon as the add-in is loaded into a running plan
-// application ("DisplayOnConnect", default "0"). Only read, never written by the product.
+// application ("DisplayOnConnect", default "0"). Only "1" (text or DWORD) opens it; every other
+// value reads as "0". Only read, never written by the product.
 bool ReadDisplayOnConnect(Registry& registry);
 
 // The file of the user's default calendar; empty when none is set or it cannot be read.

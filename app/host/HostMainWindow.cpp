@@ -101,6 +101,16 @@ HostMainWindow::HostMainWindow(HostSetup setup, QWidget* parent)
         if (run_ && runWindowClosed_)
             endRun();
     });
+    // After a run whose calendar side failed, the add-in's save would make the plan disagree
+    // with the calendar: nothing is written, and the user learns why.
+    plan_.setSaveGuard([this] {
+        const std::optional<std::string> refusal = windows_.takeSaveRefusal();
+        if (!refusal)
+            return true;
+        messages_.warning(*refusal, kHostTitle);
+        status_->setText("Der Plan wurde nach der fehlgeschlagenen Synchronisierung nicht gespeichert.");
+        return false;
+    });
     bars_.setDefaultAction([this](CommandBarControl& control) { runHostCommand(control); });
     view_ = std::make_unique<CommandBarView>(bars_, *this);
     resize(900, 520);
@@ -113,6 +123,7 @@ HostMainWindow::~HostMainWindow()
     bars_.setDefaultAction({});
     plan_.setSwitchListener({});
     plan_.setSaveListener({});
+    plan_.setSaveGuard({});
 }
 
 // Start and end -------------------------------------------------------------------------------------

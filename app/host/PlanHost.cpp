@@ -33,6 +33,8 @@ void PlanHost::fileSave()
                 listener();
         }
     } tell{saveListener_};
+    if (saveGuard_ && !saveGuard_())
+        return;
     current().fileSave();
 }
 

@@ -45,6 +45,8 @@ public:
     bool hostSwitch() const { return hostSwitch_; }
     // Called with every new state of the host switch.
     void setSwitchListener(std::function<void(bool)> listener) { switchListener_ = std::move(listener); }
+    // Asked at every fileSave() before anything is written; false: the plan is not saved.
+    void setSaveGuard(std::function<bool()> guard) { saveGuard_ = std::move(guard); }
     // Called after every fileSave(), whether it wrote, found nothing to write or failed.
     void setSaveListener(std::function<void()> listener) { saveListener_ = std::move(listener); }
 
@@ -57,6 +59,7 @@ private:
     bool hostSwitch_ = true;
     std::function<void(bool)> switchListener_;
     std::function<void()> saveListener_;
+    std::function<bool()> saveGuard_;
 };
 
 } // namespace zelvant

@@ -115,6 +115,26 @@ private:
     std::vector<std::string> hidden_;
 };
 
+namespace {
+
+// A failure of the calendar as a whole (reading or writing it, not one task's appointment)
+// means the calendar's side of the run did not land while the plan's did.
+std::optional<std::string> saveRefusalAfter(const QuickSyncResult& result)
+{
+    std::string reasons;
+    for (const RunReport::Failure& failure : result.report.failures())
+        if (failure.subject == "Kalender")
+            reasons += "\n" + failure.action + ": " + failure.reason;
+    if (reasons.empty())
+        return std::nullopt;
+    return "Der Plan wurde nicht gespeichert: Der Kalender hat die \u00C4nderungen der Synchronisierung nicht "
+           "\u00FCbernommen, und ein gespeicherter Plan st\u00FCnde nicht mehr im Einklang mit ihm. \u00D6ffnen Sie "
+           "den Plan neu und synchronisieren Sie noch einmal, wenn der Kalender wieder erreichbar ist." +
+           reasons;
+}
+
+} // namespace
+
 class QtAddinWindows::QuickSync : public QuickSyncFormHandle {
 public:
     explicit QuickSync(QtAddinWindows& owner) : owner_(owner) {}
@@ -132,8 +152,10 @@ public:
                                },
                                owner_.options_.messages, owner_.options_.wait};
         QuickSyncWindow window(inputs);
+        owner_.saveRefusal_.reset();
         window.exec();
         owner_.lastQuickSync_ = window.runResult();
+        owner_.saveRefusal_ = saveRefusalAfter(window.runResult());
     }
 
 private:

@@ -11,6 +11,8 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <string>
+#include <utility>
 
 namespace zelvant {
 
@@ -36,6 +38,10 @@ public:
 
     // How the last quick synchronisation ended; nothing before the first.
     const std::optional<QuickSyncResult>& lastQuickSync() const { return lastQuickSync_; }
+    // Why the plan must not be saved after the window that just closed: its run changed the
+    // plan, but the calendar's side did not land, so saving would leave the two disagreeing.
+    // Nothing when the plan may be saved; taking it clears it.
+    std::optional<std::string> takeSaveRefusal() { return std::exchange(saveRefusal_, std::nullopt); }
 
 private:
     class Wizard;
@@ -46,6 +52,7 @@ private:
     Shell& shell_;
     Options options_;
     std::optional<QuickSyncResult> lastQuickSync_;
+    std::optional<std::string> saveRefusal_;
 };
 
 } // namespace zelvant

@@ -48,6 +48,8 @@ const QRect kPageArea(px(360), px(1920), px(10335), px(4095));
 // Where the progress page puts the bar and its label; the report of failures goes below.
 const QRect kBarArea(px(1920), px(3000), px(kFormWidth - 2 * 1920), 20);
 const QRect kProgressLabelArea(px(1920), px(2720), px(kFormWidth - 2 * 1920), 18);
+// Below the page, above the lower separator: what the page could not read.
+const QRect kStatusArea(px(360), px(6040), px(10335), px(6400 - 6040));
 const QRect kReportLabelArea(px(1920), px(3500), px(kFormWidth - 2 * 1920), 18);
 const QRect kReportArea(px(1920), px(3780), px(kFormWidth - 2 * 1920), px(6300 - 3780));
 
@@ -297,6 +299,10 @@ void WizardWindow::buildProgress()
     barProgress_->setGeometry(kBarArea);
     barProgress_->setRange(0, 1000); // tenths of a percent: the engine reports 27.5 and the like
     barProgress_->setTextVisible(false);
+    lblStatus_ = new QLabel(this);
+    lblStatus_->setObjectName("lblStatus");
+    lblStatus_->setGeometry(kStatusArea);
+    lblStatus_->setStyleSheet("color: #9b2c1f;");
     lblReport_ = new QLabel(labelText("lblReport"), this);
     lblReport_->setObjectName("lblReport");
     lblReport_->setGeometry(kReportLabelArea);
@@ -577,6 +583,8 @@ void WizardWindow::render()
     renderInputs();
     renderLists();
     renderProgress();
+    lblStatus_->setText(text(form.status));
+    lblStatus_->setVisible(onPage && !form.status.empty());
     // The hourglass stays while an operation runs, wherever the mouse goes.
     if (form.busy || logic_->page() == kRunningPage)
         setCursor(Qt::WaitCursor);

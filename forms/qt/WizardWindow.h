@@ -91,6 +91,7 @@ private:
     std::array<unsigned, 4> listRevisions_{};
     QProgressBar* barProgress_;
     QLabel* lblProgress_;
+    QLabel* lblStatus_;
     QLabel* lblReport_;
     QListWidget* lstReport_;
     bool rendering_ = false;

@@ -159,14 +159,14 @@ TEST_F(QueriesTest, AllModeSkipsLinkedTasksAndSummariesUnlessIncluded)
     EXPECT_EQ(unlinked(kAllTasks, true), (Strings{"Phase", "Entwurf", "Abschluss"}));
 }
 
-TEST_F(QueriesTest, ResourceModeMatchesASubstringWithItsCase)
+TEST_F(QueriesTest, ResourceModeMatchesWholeNamesWithTheirCase)
 {
     task("Gruppe", 1, "Maier");
     task("A", 2, "Maierhofer;Schulz");
-    task("B", 2, "Schulz");
+    task("B", 2, "Schulz; Maier");
     task("C", 2, "maier");
-    EXPECT_EQ(unlinked(kTasksOfResource, false, "Maier"), Strings{"A"});
-    EXPECT_EQ(unlinked(kTasksOfResource, true, "Maier"), (Strings{"Gruppe", "A"}));
+    EXPECT_EQ(unlinked(kTasksOfResource, false, "Maier"), Strings{"B"});
+    EXPECT_EQ(unlinked(kTasksOfResource, true, "Maier"), (Strings{"Gruppe", "B"}));
 }
 
 TEST_F(QueriesTest, SelectionModeReadsTheSelectionOrGivesNothing)

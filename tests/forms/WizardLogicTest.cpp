@@ -249,6 +249,38 @@ TEST_F(WizardLogicTest, CalendarWithoutCategoriesDisablesTheCategoryChoice)
     EXPECT_TRUE(form().optAppointmentType[0].enabled);
 }
 
+TEST_F(WizardLogicTest, CalendarThatCannotBeOpenedEmptiesTheCategoriesAndSaysSo)
+{
+    w.addAppointment("A", makeDateTime(2024, 3, 4, 8), makeDateTime(2024, 3, 4, 9), {"Rot", "Grün"});
+    open();
+    walk({{OptionArray::Sync, 0}, {OptionArray::LinkType, 1}});
+    EXPECT_EQ(form().cboKategorie.items, (Strings{"Rot", "Grün"}));
+    EXPECT_EQ(form().status, "");
+
+    wizard->cmdBack();
+    w.launcher.setStartFails(true);
+    wizard->cmdNext();
+    EXPECT_EQ(wizard->page(), "Step5");
+    EXPECT_TRUE(form().cboKategorie.items.empty());
+    EXPECT_EQ(form().cboKategorie.text, "");
+    EXPECT_FALSE(form().cboKategorie.enabled);
+    EXPECT_FALSE(form().optAppointmentType[1].enabled);
+    EXPECT_EQ(form().status, "Der Kalender konnte nicht geöffnet werden; es werden keine Kategorien angeboten.");
+    EXPECT_TRUE(w.messages.shown().empty()); // said on the page, not in a box
+
+    wizard->cmdNext();
+    EXPECT_EQ(wizard->page(), "Step6");
+    EXPECT_TRUE(form().lvwAppointments.items.empty());
+    EXPECT_EQ(form().status, "Der Kalender konnte nicht geöffnet werden; es werden keine Termine angeboten.");
+
+    w.launcher.setStartFails(false);
+    wizard->cmdBack();
+    EXPECT_EQ(form().status, "");
+    wizard->cmdNext();
+    EXPECT_EQ(form().lvwAppointments.items.size(), 1u);
+    EXPECT_EQ(form().status, "");
+}
+
 // The rules themselves are the period check's; here: a missing date, which no picker can give,
 // and that the period is checked whichever choice is made.
 TEST_F(WizardLogicTest, PeriodIsCheckedWhicheverChoiceIsMade)
@@ -317,6 +349,32 @@ TEST_F(WizardLogicTest, TaskListOffersTheTasksOfTheNamedResource)
     wizard->setResourceText("Schmidt");
     wizard->cmdNext();
     EXPECT_EQ(texts(form().lvwTasks, 1), Strings{"Bau"});
+}
+
+TEST_F(WizardLogicTest, ResourceMatchesWholeNamesOnly)
+{
+    const struct {
+        const char* resources; // as the plan joins them
+        const char* wanted;
+        bool offered;
+    } rows[] = {
+        {"Anna", "Ann", false},         {"Ann", "Ann", true},          {"Anna;Ann", "Ann", true},
+        {"Bob; Ann", "Ann", true},      {"Marianne", "Ann", false},    {"Ann-Kathrin", "Ann", false},
+        {"Ann", "Anna", false},         {"Müller;Schmidt", "Schmidt", true}, {"", "Ann", false},
+    };
+    for (const auto& row : rows) {
+        FormsWorld world;
+        world.addTask("Vorgang", row.resources);
+        WizardLogic logic(world.environment(), progress, {});
+        logic.clickOption(OptionArray::Sync, 0);
+        logic.cmdNext();
+        logic.clickOption(OptionArray::LinkType, 0);
+        logic.cmdNext();
+        logic.clickOption(OptionArray::Task, 1);
+        logic.setResourceText(row.wanted);
+        logic.cmdNext();
+        EXPECT_EQ(logic.form().lvwTasks.items.size(), row.offered ? 1u : 0u) << row.resources << " / " << row.wanted;
+    }
 }
 
 TEST_F(WizardLogicTest, AllAndNoneTickAndClearEveryItem)

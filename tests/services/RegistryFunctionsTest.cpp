@@ -48,10 +48,28 @@ TEST_F(RegistryFunctionsTest, EmptyTextIsStoredAsOneBlankAndTheCallerSeesIt)
     EXPECT_EQ(get("Category"), " ");
 }
 
-TEST_F(RegistryFunctionsTest, CharactersOutsideTheCodePageBecomeQuestionMarks)
+TEST_F(RegistryFunctionsTest, TextsAreStoredAsUtf8)
 {
     EXPECT_TRUE(set("Category", "\u0141\u00F3d\u017A \u2014 \u65E5"));
-    EXPECT_EQ(stored("Category"), RegValue::sz("?\u00F3d? \u2014 ?"));
+    EXPECT_EQ(stored("Category"), RegValue::sz("\u0141\u00F3d\u017A \u2014 \u65E5"));
+}
+
+TEST_F(RegistryFunctionsTest, ValuesOfEarlierVersionsReadInTheirCodePage)
+{
+    // Earlier versions stored Windows-1252 bytes; valid UTF-8 is taken as it is.
+    const struct {
+        std::string data, text;
+    } rows[] = {
+        {"M\xFCller", "M\u00FCller"},
+        {"\x80 \x9F\xE4\xDF", "\u20AC \u0178\u00E4\u00DF"},
+        {"Gr\xC3\xBC\xDF", "Gr\u00C3\u00BC\u00DF"}, // broken as UTF-8 at its last byte
+        {"M\u00FCller", "M\u00FCller"},
+        {"\xED\xA0\x80", "\u00ED\u00A0\u20AC"}, // a surrogate is no UTF-8
+    };
+    for (const auto& row : rows) {
+        store("Name", RegValue::sz(row.data));
+        EXPECT_EQ(get("Name"), row.text) << row.data;
+    }
 }
 
 TEST_F(RegistryFunctionsTest, DwordReadsAsSignedDecimal)
@@ -74,11 +92,11 @@ TEST_F(RegistryFunctionsTest, OtherTypesReadAsEmptyButExpandableTextUnexpanded)
     EXPECT_EQ(get("Path"), "%HOME%\\x");
 }
 
-TEST_F(RegistryFunctionsTest, OnlyTextsOfUpTo1024CodePageBytesAreRead)
+TEST_F(RegistryFunctionsTest, OnlyTextsOfUpTo1024CharactersAreRead)
 {
     std::string umlauts;
     for (int i = 0; i < 1024; ++i)
-        umlauts += "\u00E4"; // two bytes in UTF-8, one in the code page
+        umlauts += "\u00E4"; // two bytes each: characters count, not bytes
     store("Fits", RegValue::sz(umlauts));
     store("TooLong", RegValue::sz(umlauts + "\u00E4"));
     EXPECT_EQ(get("Fits"), umlauts);

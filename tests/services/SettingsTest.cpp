@@ -233,13 +233,47 @@ TEST_F(SettingsTest, DisplayOnConnectIsReadFromTheApplicationSettingsOnly)
     EXPECT_FALSE(ReadDisplayOnConnect(registry_));
     put("DisplayOnConnect", "1"); // under the wizard's key: not the application setting
     EXPECT_FALSE(ReadDisplayOnConnect(registry_));
+}
 
-    std::string text = "1";
-    RegSetString(registry_, kHkeyCurrentUser, kAppSettingsKey, "DisplayOnConnect", text);
-    EXPECT_TRUE(ReadDisplayOnConnect(registry_));
-    text = "0";
-    RegSetString(registry_, kHkeyCurrentUser, kAppSettingsKey, "DisplayOnConnect", text);
-    EXPECT_FALSE(ReadDisplayOnConnect(registry_));
+TEST_F(SettingsTest, DisplayOnConnectIsReadOnlyInItsStoredForm)
+{
+    const struct {
+        RegValue value;
+        bool opens;
+    } rows[] = {
+        {RegValue::sz("1"), true},      {RegValue::sz("0"), false},     {RegValue::dword(1), true},
+        {RegValue::dword(0), false},    {RegValue::sz(" 1 "), true},    {RegValue::sz("ja"), false},
+        {RegValue::sz("Wahr"), false},  {RegValue::sz("true"), false},  {RegValue::sz("-1"), false},
+        {RegValue::dword(0xFFFFFFFF), false}, {RegValue::sz("2"), false}, {RegValue::sz(""), false},
+    };
+    for (const auto& row : rows) {
+        registry_.createKey(kHkeyCurrentUser, kAppSettingsKey)->set("DisplayOnConnect", row.value);
+        EXPECT_EQ(ReadDisplayOnConnect(registry_), row.opens) << row.value.data;
+    }
+}
+
+TEST_F(SettingsTest, NamesInAnyScriptSurviveTheRoundTrip)
+{
+    const std::string names[] = {
+        "Wojciech \u0141ukaszewicz",       // Polish
+        "Ji\u0159\u00ED \u010Cern\u00FD", // Czech
+        "\u0393\u03B9\u03AC\u03BD\u03BD\u03B7\u03C2 \u03A0\u03B1\u03C0\u03B1\u03B4\u03CC\u03C0\u03BF\u03C5\u03BB\u03BF\u03C2", // Greek
+        "\u00C5sa \u00D8stergaard",       // inside Latin-1, as before
+        "\u65E5\u672C \u592A\u90CE",      // outside every European code page
+    };
+    for (const std::string& name : names) {
+        WizardOptions options;
+        options.taskType = 1; // the resource is remembered with its option
+        options.resourceName = name;
+        options.appointmentType = 1;
+        options.category = name + " (Kategorie)";
+        EXPECT_FALSE(SaveSettings(registry_, options)) << name;
+
+        WizardOptions loaded = startState();
+        EXPECT_FALSE(LoadSettings(registry_, loaded, today_)) << name;
+        EXPECT_EQ(loaded.resourceName, name);
+        EXPECT_EQ(loaded.category, name + " (Kategorie)");
+    }
 }
 
 TEST_F(SettingsTest, DefaultCalendarIsAValueOfItsOwn)
@@ -257,7 +291,7 @@ TEST_F(SettingsTest, DefaultCalendarIsAValueOfItsOwn)
 
 TEST_F(SettingsTest, DefaultCalendarKeepsAnyPathWhole)
 {
-    // Outside the code page of the wizard's texts, and longer than their 1024 bytes.
+    // Longer than the 1024 characters the wizard's texts may have.
     const std::filesystem::path path = "/home/李华/" + std::string(1100, 'k') + "/日历.ics";
     EXPECT_TRUE(SetDefaultCalendarPath(registry_, path));
     EXPECT_EQ(DefaultCalendarPath(registry_), path);

@@ -272,6 +272,39 @@ TEST_F(HostShellTest, SynchronisierenRunsTheQuickSynchronisationOnTheOpenPlan)
     EXPECT_EQ(shown.front()->row(), 3);
 }
 
+TEST_F(HostShellTest, PlanIsNotSavedWhenTheCalendarCouldNotBeWritten)
+{
+    linkAndMoveAppointment();
+    // A folder where the calendar's backup goes: the calendar cannot be saved, the plan could.
+    fs::remove(calendar().string() + ".bak");
+    fs::create_directories(calendar().string() + ".bak/inhalt");
+    const std::string calendarBefore = readWholeFile(calendar());
+    DllRegisterServer(registry);
+    startHost();
+
+    ModalWatcher watcher;
+    action("Zelvant", kSyncButtonTag)->trigger();
+
+    ASSERT_TRUE(window->addinWindows().lastQuickSync().has_value()) << "the window never ran";
+    EXPECT_TRUE(window->addinWindows().lastQuickSync()->report.hasFailures());
+    EXPECT_EQ(watcher.seen, std::vector<std::string>{"quicksync stayed open"});
+    EXPECT_EQ(readWholeFile(calendar()), calendarBefore);
+    EXPECT_EQ(taskStart(plan(), 4), "13.01.2027 08:00") << "the plan on disk still agrees with the calendar";
+    EXPECT_FALSE(window->plan().project()->saved());
+    std::vector<std::string> warnings;
+    for (const auto& message : messages.messages)
+        if (message.kind == "warning")
+            warnings.push_back(message.text);
+    ASSERT_EQ(warnings.size(), 1u);
+    EXPECT_EQ(warnings[0].rfind("Der Plan wurde nicht gespeichert: ", 0), 0u) << warnings[0];
+    EXPECT_NE(warnings[0].find("Kalender schlie\u00DFen: "), std::string::npos) << warnings[0];
+    EXPECT_TRUE(window->plan().hostSwitch());
+
+    // The refusal belongs to that run only: the user's own save afterwards writes.
+    window->plan().fileSave();
+    EXPECT_TRUE(window->plan().project()->saved());
+}
+
 TEST_F(HostShellTest, RestartFindsTheSameControlsAndTheyStillWork)
 {
     DllRegisterServer(registry);

@@ -387,6 +387,27 @@ TEST_F(WizardWindowTest, UnreachableCalendarSaysSoInsteadOfFinished)
     EXPECT_EQ(caption("cmdFinish"), "Fertig");
 }
 
+TEST_F(WizardWindowTest, PagesSayWhenTheCalendarCannotBeOpened)
+{
+    w.addAppointment("A", makeDateTime(2024, 3, 4, 8), makeDateTime(2024, 3, 4, 9), {"Rot"});
+    w.launcher.setStartFails(true);
+    open();
+    choose("optSync(0)");
+    choose("optLinkType(1)");
+    ASSERT_EQ(shownPage(), 5);
+    EXPECT_TRUE(find<QLabel>("lblStatus")->isVisible());
+    EXPECT_EQ(text("lblStatus"), "Der Kalender konnte nicht geöffnet werden; es werden keine Kategorien angeboten.");
+    EXPECT_EQ(find<QComboBox>("cboKategorie")->count(), 0);
+
+    click("cmdNext");
+    ASSERT_EQ(shownPage(), 6);
+    EXPECT_EQ(text("lblStatus"), "Der Kalender konnte nicht geöffnet werden; es werden keine Termine angeboten.");
+
+    click("cmdBack");
+    click("cmdBack");
+    EXPECT_FALSE(find<QLabel>("lblStatus")->isVisible()) << "the second page has nothing to say";
+}
+
 TEST_F(WizardWindowTest, FailuresAreListedBelowTheBar)
 {
     w.addTask("Entwurf").faults().failOn("SetField");
