@@ -4,8 +4,11 @@
 #include "engine/LinkedAppointments.h"
 #include "engine/SyncRules.h"
 
+#include <algorithm>
 #include <chrono>
-#include <unordered_map>
+#include <compare>
+#include <functional>
+#include <string_view>
 
 namespace zelvant {
 
@@ -39,8 +42,7 @@ struct AppointmentChange {
 struct TaskPlan {
     Task* task = nullptr;
     std::string who;
-    std::string value; // the task's link value as read; empty: not linked
-    std::string key;
+    std::string value;   // the task's link value as read; empty: not linked
     std::string name;    // the task's name after the run
     std::string oldName; // differs from `name` when the calendar renamed the task
     std::vector<Found> found; // ascending by start date
@@ -53,6 +55,8 @@ struct TaskPlan {
     std::string newValue;
 
     bool linked() const { return !value.empty() || situation.unreadable; }
+    // The link key, which every value of the link carries.
+    std::string_view key() const { return link::key(value); }
     bool takesAway() const
     {
         if (rule && rule->action == SyncAction::Unlink)
@@ -62,6 +66,33 @@ struct TaskPlan {
                 return true;
         return false;
     }
+};
+
+// The progress of a sweep: "Task i von n" and the sweep's verb, from the sweep's offset on.
+class ProgressSteps {
+public:
+    ProgressSteps(ProgressSink& progress, std::size_t total, double offset, const char* verb)
+        : progress_(progress), total_(total), offset_(offset), verb_(verb)
+    {
+    }
+
+    void show(std::size_t task)
+    {
+        // The text is written over for each task, so that its room is made once.
+        message_.assign("Task ")
+            .append(std::to_string(task))
+            .append(" von ")
+            .append(std::to_string(total_))
+            .append(verb_);
+        progress_.showProgress(double(task) * 45.0 / double(total_) + offset_, message_);
+    }
+
+private:
+    ProgressSink& progress_;
+    std::size_t total_;
+    double offset_;
+    const char* verb_;
+    std::string message_;
 };
 
 // A calendar entry needs a length: a stretch without one lasts a minute.
@@ -77,25 +108,26 @@ public:
     {
     }
 
-    std::vector<TaskPlan> decide(const std::vector<Task*>& tasks)
+    // Fills `plans`, one per task; what they held before goes, the room they took stays.
+    void decide(const std::vector<Task*>& tasks, std::vector<TaskPlan>& plans)
     {
-        const auto owners = keyOwners(tasks);
-        std::vector<TaskPlan> plans;
+        plans.clear();
         plans.reserve(tasks.size());
-        for (Task* task : tasks) {
-            plans.push_back(read(*task, owners));
-            if (plans.back().linked())
-                plan(plans.back());
+        for (Task* task : tasks)
+            plans.push_back(readValue(*task));
+        markSharedKeys(plans);
+        for (TaskPlan& p : plans) {
+            read(p);
+            if (p.linked())
+                plan(p);
         }
-        return plans;
     }
 
     void apply(std::vector<TaskPlan>& plans, double progressOffset, const char* verb)
     {
-        const auto total = plans.size();
-        for (std::size_t i = 1; i <= total; ++i) {
-            context_.progress.showProgress(double(i) * 45.0 / double(total) + progressOffset,
-                                           "Task " + std::to_string(i) + " von " + std::to_string(total) + verb);
+        ProgressSteps steps(context_.progress, plans.size(), progressOffset, verb);
+        for (std::size_t i = 1; i <= plans.size(); ++i) {
+            steps.show(i);
             TaskPlan& p = plans[i - 1];
             if (p.linked())
                 applyPlan(p);
@@ -103,54 +135,73 @@ public:
     }
 
 private:
-    // Which tasks carry each key, so that a key on two tasks is seen before either is touched.
-    std::unordered_map<std::string, std::vector<Task*>> keyOwners(const std::vector<Task*>& tasks)
+    // Each task's link value is read once, before any task is read further, so that a key on
+    // two tasks is seen before either is touched.
+    TaskPlan readValue(Task& task)
     {
-        std::unordered_map<std::string, std::vector<Task*>> owners;
-        for (Task* task : tasks) {
-            std::string value;
-            // A task that cannot say its value is reported when its own turn comes.
-            attempt(report_, describeTask(*task), "Verkn\u00FCpfung lesen", [&] { value = task->getField(fieldId_); });
-            if (!value.empty())
-                owners[std::string(link::key(value))].push_back(task);
+        TaskPlan p;
+        p.task = &task;
+        p.situation.recreateDeleted = options_.recreateDeleted;
+        try {
+            p.value = task.getField(fieldId_);
+        } catch (const std::exception& error) {
+            // Not linked as far as this pass knows: nothing else of it is read or written.
+            report_.fail(describeTask(task), "Verkn\u00FCpfung lesen", error.what());
         }
-        return owners;
+        return p;
+    }
+
+    // Tasks that carry the same key are told which others carry it; none of them is touched.
+    void markSharedKeys(std::vector<TaskPlan>& plans)
+    {
+        // The linked plans sorted by their key's hash, then by key and plan order: tasks sharing
+        // a key lie side by side, and mostly numbers are compared to get there.
+        struct Keyed {
+            std::size_t hash;
+            std::string_view key;
+            std::size_t plan;
+            auto operator<=>(const Keyed&) const = default;
+        };
+        std::vector<Keyed> keyed;
+        keyed.reserve(plans.size());
+        for (std::size_t i = 0; i < plans.size(); ++i)
+            if (!plans[i].value.empty())
+                keyed.push_back({std::hash<std::string_view>{}(plans[i].key()), plans[i].key(), i});
+        std::sort(keyed.begin(), keyed.end());
+        for (std::size_t first = 0; first < keyed.size();) {
+            std::size_t end = first + 1;
+            while (end < keyed.size() && keyed[end].key == keyed[first].key)
+                ++end;
+            for (std::size_t a = first; end - first > 1 && a < end; ++a) {
+                TaskPlan& p = plans[keyed[a].plan];
+                p.situation.keyShared = true;
+                for (std::size_t b = first; b < end; ++b)
+                    if (b != a)
+                        p.problem += (p.problem.empty() ? "auch an " : ", ") +
+                                     describeTask(*plans[keyed[b].plan].task);
+                p.problem += "; eine der Verkn\u00FCpfungen l\u00F6sen (zelvant unlink --tasks NR)";
+            }
+            first = end;
+        }
     }
 
     // --- Reading -------------------------------------------------------------------------------
 
-    TaskPlan read(Task& task, const std::unordered_map<std::string, std::vector<Task*>>& owners)
+    void read(TaskPlan& p)
     {
-        TaskPlan p;
-        p.task = &task;
-        p.who = describeTask(task);
-        SyncSituation& s = p.situation;
-        s.recreateDeleted = options_.recreateDeleted;
-        try {
-            p.value = task.getField(fieldId_);
-        } catch (const std::exception&) {
-            return p; // recorded when the keys were gathered
-        }
         if (p.value.empty())
-            return p;
-        p.key = std::string(link::key(p.value));
-        if (const auto owner = owners.find(p.key); owner != owners.end() && owner->second.size() > 1) {
-            s.keyShared = true;
-            for (Task* other : owner->second)
-                if (other != &task)
-                    p.problem += (p.problem.empty() ? "auch an " : ", ") + describeTask(*other);
-            p.problem += "; eine der Verkn\u00FCpfungen l\u00F6sen (zelvant unlink --tasks NR)";
-        }
+            return;
+        p.who = describeTask(*p.task);
+        SyncSituation& s = p.situation;
         s.unreadable = !readTask(p) || !readAppointments(p);
         if (s.unreadable)
-            return p;
+            return;
         s.appointments = int(p.found.size());
         s.tooManyParts = p.found.size() > std::size_t(kMaxParts) || p.stretches.size() > std::size_t(kMaxParts);
         const auto count = link::partCount(p.value);
         if (!count || *count + 1 != s.appointments)
             s.calendarChanged = true;
         renameFromFirstAppointment(p);
-        return p;
     }
 
     bool readTask(TaskPlan& p)
@@ -174,8 +225,9 @@ private:
     // orders them by start date; of two on the same day, the one met later comes first.
     bool readAppointments(TaskPlan& p)
     {
-        std::vector<DateTime> startDays;
-        for (std::size_t entry : linked_.withKey(p.key)) {
+        const std::vector<std::size_t> entries = linked_.withKey(p.key());
+        p.found.reserve(entries.size());
+        for (std::size_t entry : entries) {
             AppointmentItem& item = linked_.item(entry);
             Found f;
             f.entry = entry;
@@ -191,11 +243,10 @@ private:
             // Stored and current times are compared as values, to the minute.
             if (link::storedStart(f.value) != f.span.start || link::storedEnd(f.value) != f.span.end)
                 p.situation.calendarChanged = true;
-            const DateTime day{dateOf(f.span.start)};
-            std::size_t pos = startDays.size();
-            while (pos > 0 && startDays[pos - 1] >= day)
+            const auto day = dateOf(f.span.start);
+            std::size_t pos = p.found.size();
+            while (pos > 0 && dateOf(p.found[pos - 1].span.start) >= day)
                 --pos;
-            startDays.insert(startDays.begin() + std::ptrdiff_t(pos), day);
             p.found.insert(p.found.begin() + std::ptrdiff_t(pos), std::move(f));
         }
         return true;
@@ -246,7 +297,7 @@ private:
         const WorkBetween work = [&](DateTime from, DateTime to) {
             return context_.host.dateDifference(from, to, p.calendar);
         };
-        Span last{};
+        std::string lastValue; // the last part's value is the task's new value too
         for (int k = 0; k < parts; ++k) {
             const std::string subject = link::subjectFor(p.name, k + 1, parts);
             if (k < found) {
@@ -261,23 +312,22 @@ private:
                     p.changes.clear();
                     return;
                 }
-                const std::string value = link::build(k, p.key, span.start, span.end, p.name);
+                std::string value = link::build(k, p.key(), span.start, span.end, p.name);
                 if (span != f.span || subject != f.subject || value != f.value)
                     p.changes.push_back({Kind::Rewrite, std::size_t(k), span, subject, value});
-                last = span;
+                lastValue = std::move(value);
             } else {
                 // A part the calendar has no appointment for yet: the task was split in the plan,
                 // or its appointments are made again. It looks like its siblings.
                 const Span span = withLength(p.stretches[std::size_t(k)]);
                 const BusyStatus busy = found > 0 ? p.found.front().busy : options_.busyForNew;
-                p.changes.push_back({Kind::Create, 0, span, subject,
-                                     link::build(k, p.key, span.start, span.end, p.name), busy});
-                last = span;
+                lastValue = link::build(k, p.key(), span.start, span.end, p.name);
+                p.changes.push_back({Kind::Create, 0, span, subject, lastValue, busy});
             }
         }
         for (int k = parts; k < found; ++k)
             p.changes.push_back({Kind::Delete, std::size_t(k), {}, {}, {}});
-        p.newValue = link::build(parts - 1, p.key, last.start, last.end, p.name);
+        p.newValue = std::move(lastValue);
     }
 
     // The appointments keep their times; each gets its index, the task's name and a fresh value,
@@ -293,7 +343,7 @@ private:
                 p.changes.push_back({AppointmentChange::Kind::Rewrite, std::size_t(k), f.span, subject, value});
         }
         const Span& last = p.found.back().span;
-        p.newValue = link::build(n - 1, p.key, last.start, last.end, p.name);
+        p.newValue = link::build(n - 1, p.key(), last.start, last.end, p.name);
     }
 
     static const SyncRule& leaveRule() { return syncRules().front(); }
@@ -564,6 +614,19 @@ private:
     LinkedAppointments linked_;
 };
 
+// True when applying the plans writes nothing: each linked task is left as it is, or it and its
+// appointments say the same already.
+bool writesNothing(const std::vector<TaskPlan>& plans)
+{
+    return std::all_of(plans.begin(), plans.end(), [](const TaskPlan& p) {
+        if (!p.linked() || p.rule->action == SyncAction::Leave)
+            return true;
+        const bool plansWin =
+            p.rule->action == SyncAction::PlanWins || p.rule->action == SyncAction::Recreate;
+        return plansWin && p.changes.empty() && p.name == p.oldName && p.newValue == p.value;
+    });
+}
+
 MassChange massChangeOf(const std::vector<TaskPlan>& plans)
 {
     MassChange change;
@@ -593,16 +656,57 @@ MassChangeStopped::MassChangeStopped(const MassChange& c)
 {
 }
 
+namespace {
+
+const char* const kVerifying = " wird \u00FCberpr\u00FCft...";
+
+// The verification: the same sweep once more over what the synchronisation left.
+void verify(const EngineInputs& inputs, const std::vector<Task*>& tasks, const SyncOptions& options,
+            const RunContext& context, std::vector<TaskPlan>& plans)
+{
+    SyncPass pass(inputs, options, context);
+    pass.decide(tasks, plans);
+    pass.apply(plans, 50.0, kVerifying);
+}
+
+// The verification after a synchronisation that wrote nothing. Reading has no effect on either
+// side, so it would read what the synchronisation read, decide the same, write nothing either
+// and report the same failures: it says that again without reading everything a second time.
+void verifyUnchanged(const RunContext& context, std::size_t tasks, std::size_t failuresBefore)
+{
+    ProgressSteps steps(context.progress, tasks, 50.0, kVerifying);
+    for (std::size_t i = 1; i <= tasks; ++i)
+        steps.show(i);
+    const auto& failures = context.report.failures();
+    const std::vector<RunReport::Failure> again(failures.begin() + std::ptrdiff_t(failuresBefore),
+                                                failures.end());
+    for (const RunReport::Failure& failure : again)
+        context.report.fail(failure.subject, failure.action, failure.reason);
+}
+
+} // namespace
+
 void SyncTasks(const EngineInputs& inputs, const std::vector<Task*>& tasks, const SyncOptions& options,
                const RunContext& context)
 {
-    SyncPass pass(inputs, options, context);
-    std::vector<TaskPlan> plans = pass.decide(tasks);
-    const MassChange change = massChangeOf(plans);
-    if (IsMassChange(change) && options.confirmMassChange && !options.confirmMassChange(change))
-        throw MassChangeStopped(change);
-    pass.apply(plans, 5.0, " wird synchronisiert...");
-    VerifyTasks(inputs, tasks, options, context);
+    const std::size_t failuresBefore = context.report.failures().size();
+    const std::size_t changesBefore = context.report.changes().size();
+    std::vector<TaskPlan> plans; // both sweeps plan in the same room
+    bool wroteNothing = false;
+    {
+        // The first pass is gone before the verification reads both sides afresh.
+        SyncPass pass(inputs, options, context);
+        pass.decide(tasks, plans);
+        const MassChange change = massChangeOf(plans);
+        if (IsMassChange(change) && options.confirmMassChange && !options.confirmMassChange(change))
+            throw MassChangeStopped(change);
+        wroteNothing = writesNothing(plans);
+        pass.apply(plans, 5.0, " wird synchronisiert...");
+    }
+    if (wroteNothing && context.report.changes().size() == changesBefore)
+        verifyUnchanged(context, tasks.size(), failuresBefore);
+    else
+        verify(inputs, tasks, options, context, plans);
 }
 
 void SyncTasks(const EngineInputs& inputs, const std::vector<Task*>& tasks, bool recreateDeleted,
@@ -614,9 +718,8 @@ void SyncTasks(const EngineInputs& inputs, const std::vector<Task*>& tasks, bool
 void VerifyTasks(const EngineInputs& inputs, const std::vector<Task*>& tasks, const SyncOptions& options,
                  const RunContext& context)
 {
-    SyncPass pass(inputs, options, context);
-    std::vector<TaskPlan> plans = pass.decide(tasks);
-    pass.apply(plans, 50.0, " wird \u00FCberpr\u00FCft...");
+    std::vector<TaskPlan> plans;
+    verify(inputs, tasks, options, context, plans);
 }
 
 } // namespace zelvant

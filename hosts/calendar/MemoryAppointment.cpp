@@ -5,13 +5,13 @@
 
 namespace zelvant {
 
-MemoryAppointment::MemoryAppointment(std::weak_ptr<MemoryCalendar*> calendar, AppointmentData data,
+MemoryAppointment::MemoryAppointment(Key, std::weak_ptr<MemoryCalendar*> calendar, AppointmentData data,
                                      bool created)
     : calendar_(std::move(calendar)), properties_(*this), created_(created), stored_(false)
 {
-    for (const auto& [name, value] : data.userProperties)
-        properties_.put(name, value);
-    data.userProperties.clear();
+    for (auto& [name, value] : data.userProperties)
+        properties_.put(std::move(name), std::move(value));
+    data.userProperties = {}; // its room too: a calendar holds thousands of items
     data_ = std::move(data);
 }
 

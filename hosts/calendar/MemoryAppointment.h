@@ -36,7 +36,15 @@ struct AppointmentData {
 // setter shows in the folder's items() at once, as the calendar application shows an open
 // item's own state; save() only makes a new item part of the folder and marks the item stored.
 class MemoryAppointment : public AppointmentItem, public std::enable_shared_from_this<MemoryAppointment> {
+    // Only a calendar makes items. The key keeps everyone else out, while std::make_shared may
+    // still put an item and its use count into one allocation (a calendar holds thousands).
+    class Key {
+        friend class MemoryCalendar;
+        Key() = default;
+    };
+
 public:
+    MemoryAppointment(Key, std::weak_ptr<MemoryCalendar*> calendar, AppointmentData data, bool created);
     MemoryAppointment(const MemoryAppointment&) = delete;
     MemoryAppointment& operator=(const MemoryAppointment&) = delete;
 
@@ -77,8 +85,6 @@ private:
     friend class MemoryCalendar;
     friend class MemoryUserProperty;
     friend class MemoryUserProperties;
-
-    MemoryAppointment(std::weak_ptr<MemoryCalendar*> calendar, AppointmentData data, bool created);
 
     // Every member starts here: an injected failure or a deleted item throws before anything happens.
     void enter(const char* call) const;

@@ -26,7 +26,7 @@ std::vector<AppointmentPtr> MemoryCalendar::items()
 
 std::shared_ptr<MemoryAppointment> MemoryCalendar::addItem(AppointmentData data)
 {
-    std::shared_ptr<MemoryAppointment> item(new MemoryAppointment(self_, std::move(data), false));
+    auto item = std::make_shared<MemoryAppointment>(MemoryAppointment::Key(), self_, std::move(data), false);
     store(item);
     return item;
 }
@@ -36,7 +36,7 @@ std::shared_ptr<MemoryAppointment> MemoryCalendar::createItem()
     AppointmentData data;
     data.start = now_;
     data.end = now_ + Minutes{30};
-    return std::shared_ptr<MemoryAppointment>(new MemoryAppointment(self_, std::move(data), true));
+    return std::make_shared<MemoryAppointment>(MemoryAppointment::Key(), self_, std::move(data), true);
 }
 
 std::vector<std::string> MemoryCalendar::deletedEntryIds() const
@@ -51,7 +51,8 @@ void MemoryCalendar::store(std::shared_ptr<MemoryAppointment> item)
 {
     if (item->data_.entryId.empty())
         item->data_.entryId = nextEntryId();
-    entryIds_.insert(item->data_.entryId);
+    if (entryIdsGathered_)
+        entryIds_.insert(item->data_.entryId);
     item->stored_ = true;
     items_.push_back(std::move(item));
 }
@@ -76,6 +77,16 @@ std::string MemoryCalendar::nextEntryId()
     throw HostError("no free entry ID for a new appointment");
 }
 
-bool MemoryCalendar::entryIdInUse(const std::string& id) const { return entryIds_.count(id) > 0; }
+bool MemoryCalendar::entryIdInUse(const std::string& id) const
+{
+    if (!entryIdsGathered_) {
+        entryIds_.reserve(items_.size() + deleted_.size());
+        for (const auto* items : {&items_, &deleted_})
+            for (const auto& item : *items)
+                entryIds_.insert(item->data_.entryId);
+        entryIdsGathered_ = true;
+    }
+    return entryIds_.count(id) > 0;
+}
 
 } // namespace zelvant

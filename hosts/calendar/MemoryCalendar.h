@@ -25,6 +25,8 @@ public:
 
     /// Adds a stored, unchanged item at the end (for loaders and tests); generates a missing entry ID.
     std::shared_ptr<MemoryAppointment> addItem(AppointmentData data);
+    /// Makes room for `count` items, for a loader that knows how many it adds.
+    void reserve(std::size_t count) { items_.reserve(count); }
     /// A new, unsaved item with the calendar application's defaults: now() to now() + 30 minutes,
     /// busy, no subject.
     std::shared_ptr<MemoryAppointment> createItem();
@@ -56,7 +58,10 @@ private:
     std::vector<std::shared_ptr<MemoryAppointment>> deleted_;
     // Every entry ID the calendar has given out or taken in, deleted items' included, so a new
     // one is checked in constant time (a calendar file may hold tens of thousands of events).
-    std::unordered_set<std::string> entryIds_;
+    // Gathered from the items when the first new one needs an ID: a run that makes none never
+    // pays for it.
+    mutable std::unordered_set<std::string> entryIds_;
+    mutable bool entryIdsGathered_ = false;
     std::function<std::string()> generator_;
     unsigned long counter_ = 0;
     DateTime now_;

@@ -44,12 +44,13 @@ UserProperty& MemoryUserProperties::add(const std::string& name, int type, bool 
     return put(name, "");
 }
 
-MemoryUserProperty& MemoryUserProperties::put(const std::string& name, const std::string& value)
+MemoryUserProperty& MemoryUserProperties::put(std::string name, std::string value)
 {
     MemoryUserProperty* property = lookup(name);
     if (!property)
-        property = properties_.emplace_back(std::make_unique<MemoryUserProperty>(owner_, name)).get();
-    property->value_ = value;
+        property =
+            properties_.emplace_back(std::make_unique<MemoryUserProperty>(owner_, std::move(name))).get();
+    property->value_ = std::move(value);
     return *property;
 }
 

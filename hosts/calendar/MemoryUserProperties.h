@@ -51,7 +51,7 @@ public:
     /// All properties in insertion order, without fault checks (for writers).
     const std::vector<std::unique_ptr<MemoryUserProperty>>& all() const { return properties_; }
     /// Sets a property without checks or change marking, adding it if needed (for loaders).
-    MemoryUserProperty& put(const std::string& name, const std::string& value);
+    MemoryUserProperty& put(std::string name, std::string value);
 
 private:
     MemoryUserProperty* lookup(const std::string& name) const;

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <map>
 #include <random>
+#include <tuple>
 #include <unordered_map>
 #include <unordered_set>
 #include <utility>
@@ -21,14 +22,22 @@ namespace {
 
 using namespace std::chrono;
 
+// Where a piece of the file's text lies: `size` bytes from `begin`.
+struct Slice {
+    std::size_t begin = 0;
+    std::size_t size = 0;
+};
+
 // One VEVENT of the file, with the text that precedes it (blank lines, other components).
 struct Record {
-    std::string leading;
-    std::string text;
-    EventFacts facts;                          // facts.data: the fields as the file has them now
-    std::shared_ptr<MemoryAppointment> item;   // null for a changed occurrence of a series, and
-                                               // for an unreadable event that holds nothing of ours
-    std::shared_ptr<MemoryAppointment> series; // the series such an occurrence belongs to, if shown
+    Slice leading{};
+    Slice text{};
+    // What a text this program wrote says: the fields as it wrote them. Null for a text as it
+    // was read: its facts are read from it again when its item changes, as most never do.
+    std::unique_ptr<EventFacts> written{};
+    std::shared_ptr<MemoryAppointment> item{};   // null for a changed occurrence of a series, and
+                                                 // for an unreadable event that holds nothing of ours
+    std::shared_ptr<MemoryAppointment> series{}; // the series such an occurrence belongs to, if shown
     bool hasUid = true;
 };
 
@@ -81,19 +90,49 @@ std::string named(const std::string& subject)
 struct CalendarFile::State {
     std::filesystem::path path;
     std::string timeZone;
-    FileFingerprint fingerprint;
+    // The file's text as read or last written, once; the records and the rest are slices of it.
+    // A save tells someone else's change by it; a run that saves nothing never looks at it again.
+    std::string content;
     std::unique_ptr<ZoneTable> zones;
     std::unordered_set<std::string> definedZones; // TZIDs of the file's VTIMEZONEs
     std::string newline;
     std::vector<Record> records;
-    std::string beforeInsert; // after the last event, up to the last END:VCALENDAR
-    std::string tail;         // from the last END:VCALENDAR on
-    std::unordered_set<const MemoryAppointment*> known;
+    Slice beforeInsert; // after the last event, up to the last END:VCALENDAR
+    Slice tail;         // from the last END:VCALENDAR on
+    // The items the file holds an event for, sorted: an item of the calendar that is not among
+    // them is new and gets an event of its own.
+    std::vector<const MemoryAppointment*> known;
     std::vector<std::string> warnings;
     bool unreadableLinked = false;
     MemoryCalendar calendar;
     Clock clock = [] { return floor<seconds>(system_clock::now()); };
     std::mt19937_64 random{std::random_device{}()};
+
+    std::string_view text(Slice slice) const
+    {
+        return std::string_view(content).substr(slice.begin, slice.size);
+    }
+
+    // What a record's text says.
+    EventFacts factsOf(const Record& record) const
+    {
+        return record.written ? *record.written : reader().read(scanContentLines(text(record.text)));
+    }
+
+    void collectKnown()
+    {
+        known.clear();
+        known.reserve(records.size());
+        for (const Record& record : records)
+            if (record.item)
+                known.push_back(record.item.get());
+        std::sort(known.begin(), known.end());
+    }
+
+    bool isKnown(const MemoryAppointment* item) const
+    {
+        return std::binary_search(known.begin(), known.end(), item);
+    }
 
     EventReader reader() const { return EventReader(*zones); }
     EventWriter writer() const { return EventWriter(*zones, newline); }
@@ -112,6 +151,14 @@ struct CalendarFile::State {
         const DateTime utc{clock().time_since_epoch()};
         calendar.setNow(truncateToMinute(zones->convert(utc, zones->utc(), zones->user())));
     }
+};
+
+// Where the pieces of a composed text lie: per event that stays or is new, in file order, its
+// leading text and its own; then what is left before END:VCALENDAR, and the rest.
+struct CalendarFile::Layout {
+    std::vector<std::pair<Slice, Slice>> events;
+    Slice beforeInsert;
+    Slice tail;
 };
 
 struct CalendarFile::Plan {
@@ -154,8 +201,8 @@ std::unique_ptr<CalendarFile> CalendarFile::load(const std::filesystem::path& pa
     state.timeZone = timeZone;
     state.zones = std::make_unique<ZoneTable>(timeZone);
 
-    const std::string content = readWholeFile(path);
-    state.fingerprint = fingerprintOf(content);
+    state.content = readWholeFile(path);
+    const std::string& content = state.content;
     const IcsDocument document = IcsDocument::scan(content, path);
     state.newline = document.newline();
     for (const auto& zone : document.zones()) {
@@ -163,67 +210,103 @@ std::unique_ptr<CalendarFile> CalendarFile::load(const std::filesystem::path& pa
         state.zones->define(zone.tzid, zone.text); // an unusable one falls back to the zone database
     }
 
-    const EventReader reader = state.reader();
-    std::size_t pos = 0;
     state.records.reserve(document.events().size());
+    std::size_t pos = 0;
     for (const auto& event : document.events()) {
-        Record record;
-        record.leading = content.substr(pos, event.begin - pos);
-        record.text = content.substr(event.begin, event.end - event.begin);
-        record.facts = reader.read(scanContentLines(record.text, event.lineNumber));
-        record.hasUid = !record.facts.data.entryId.empty();
-        state.records.push_back(std::move(record));
+        state.records.push_back(
+            {.leading = {pos, event.begin - pos}, .text = {event.begin, event.end - event.begin}});
         pos = event.end;
     }
-    state.beforeInsert = content.substr(pos, document.insertAt() - pos);
-    state.tail = content.substr(document.insertAt());
-    file->fillCalendar();
+    state.beforeInsert = {pos, document.insertAt() - pos};
+    state.tail = {document.insertAt(), content.size() - document.insertAt()};
+    file->fillCalendar(document);
     return file;
 }
 
-void CalendarFile::fillCalendar()
+void CalendarFile::fillCalendar(const IcsDocument& document)
 {
     State& state = *state_;
-    std::unordered_set<std::string> seriesUids, usedIds;
-    for (const Record& record : state.records) {
-        usedIds.insert(record.facts.data.entryId);
-        if (!record.facts.isOverride && record.hasUid)
-            seriesUids.insert(record.facts.data.entryId);
-    }
-    std::unordered_map<std::string, std::shared_ptr<MemoryAppointment>> series;
-    for (Record& record : state.records) {
-        const EventFacts& facts = record.facts;
-        if (facts.isOverride && seriesUids.count(facts.data.entryId))
-            continue; // a changed occurrence stays with its series
-        AppointmentData data = facts.data;
+    std::unordered_set<std::string> usedIds; // every UID of the file, once an event needs an ID made up
+
+    // Shows the event as an item; false when it stays out of the calendar.
+    const auto show = [&](Record& record, EventFacts& facts) {
         if (!facts.problem.empty()) {
             const std::string line = "Zeile " + std::to_string(facts.problemLine);
-            state.warnings.push_back(state.path.string() + ": " + line + ": " + named(data.subject) +
+            state.warnings.push_back(state.path.string() + ": " + line + ": " + named(facts.data.subject) +
                                      " bleibt unver\u00E4ndert: " + facts.problem);
-            if (!carriesOurValues(data))
-                continue; // nothing of ours in it: the run has no business with it
+            if (!carriesOurValues(facts.data))
+                return false; // nothing of ours in it: the run has no business with it
+        }
+        AppointmentData data = std::move(facts.data);
+        if (!facts.problem.empty()) {
             // Linked: shown, so that its task does not take it for deleted, but never changed.
-            data.unreadable = named(data.subject) + " (" + state.path.string() + ", " + line +
+            data.unreadable = named(data.subject) + " (" + state.path.string() + ", Zeile " +
+                              std::to_string(facts.problemLine) +
                               ") kann nicht gelesen werden und bleibt unver\u00E4ndert: " + facts.problem;
             state.unreadableLinked = true;
         }
         if (!record.hasUid) {
             // Derived from the event's text, so it is the same on every load until save writes it.
-            const std::string base = "zelvant-" + hex(fingerprintOf(record.text).hash, 16);
+            const std::string base =
+                "zelvant-" + hex(fingerprintOf(std::string(state.text(record.text))).hash, 16);
             data.entryId = base + "@local";
             for (int n = 2; usedIds.count(data.entryId); ++n)
                 data.entryId = base + "-" + std::to_string(n) + "@local";
             usedIds.insert(data.entryId);
         }
         record.item = state.calendar.addItem(std::move(data));
-        state.known.insert(record.item.get());
-        if (!facts.isOverride && record.hasUid)
-            series.emplace(facts.data.entryId, record.item);
+        return true;
+    };
+
+    // An event becomes an item as soon as it is read. From the first changed occurrence of a
+    // series or the first event without a UID on, events wait until all are read: whether an
+    // occurrence is shown depends on its series, which may come later, and an ID made up for an
+    // event must differ from every UID in the file. Most files have neither.
+    const EventReader reader = state.reader();
+    std::vector<std::pair<std::size_t, EventFacts>> waiting;
+    std::vector<std::string> unshownUids; // of events read before any waited that are not shown
+    std::vector<ContentLine> lines;       // from event to event, so that their strings are made once
+    state.calendar.reserve(state.records.size());
+    for (std::size_t i = 0; i < state.records.size(); ++i) {
+        Record& record = state.records[i];
+        scanContentLines(state.text(record.text), document.events()[i].lineNumber, lines);
+        EventFacts facts = reader.read(lines);
+        record.hasUid = !facts.data.entryId.empty();
+        if (!waiting.empty() || facts.isOverride || !record.hasUid)
+            waiting.emplace_back(i, std::move(facts));
+        else if (!show(record, facts))
+            unshownUids.push_back(std::move(facts.data.entryId));
     }
-    for (Record& record : state.records)
-        if (!record.item && record.facts.isOverride)
-            if (const auto found = series.find(record.facts.data.entryId); found != series.end())
-                record.series = found->second;
+    if (!waiting.empty()) {
+        // Every event read before the first waiting one is a series of its own with a UID.
+        std::unordered_set<std::string> seriesUids(unshownUids.begin(), unshownUids.end());
+        std::unordered_map<std::string, std::shared_ptr<MemoryAppointment>> series;
+        for (std::size_t i = 0; i < waiting.front().first; ++i)
+            if (const auto& item = state.records[i].item) {
+                seriesUids.insert(item->entryId());
+                series.emplace(item->entryId(), item);
+            }
+        usedIds.insert(seriesUids.begin(), seriesUids.end());
+        for (const auto& [i, facts] : waiting) {
+            usedIds.insert(facts.data.entryId);
+            if (!facts.isOverride && state.records[i].hasUid)
+                seriesUids.insert(facts.data.entryId);
+        }
+        for (auto& [i, facts] : waiting) {
+            Record& record = state.records[i];
+            if (facts.isOverride && seriesUids.count(facts.data.entryId))
+                continue; // a changed occurrence stays with its series
+            if (show(record, facts) && !facts.isOverride && record.hasUid)
+                series.emplace(record.item->entryId(), record.item);
+        }
+        for (const auto& [i, facts] : waiting) {
+            Record& record = state.records[i];
+            if (!record.item && facts.isOverride)
+                if (const auto found = series.find(facts.data.entryId); found != series.end())
+                    record.series = found->second;
+        }
+    }
+    state.collectKnown();
 
     state.calendar.setEntryIdGenerator([&state] { return state.newUid(); });
     state.setNow();
@@ -247,10 +330,12 @@ CalendarFile::Plan CalendarFile::plan() const
             outcome = Outcome::Drop;
         } else if (record.item->isChanged() && !record.item->isUnreadable()) {
             AppointmentData now = record.item->snapshot();
-            if (differs(record.facts.data, now)) {
+            const EventFacts facts = state.factsOf(record);
+            if (differs(facts.data, now)) {
                 // changed by this run: written as a new version, with a UID if it had none
                 outcome = Outcome::Rewrite;
-                WrittenEvent written = writer.patch(record.text, record.facts, now, !record.hasUid, stamp);
+                WrittenEvent written =
+                    writer.patch(state.text(record.text), facts, now, !record.hasUid, stamp);
                 usesUserZone = usesUserZone || written.usesUserZone;
                 plan.rewritten[i] = std::move(written.text);
                 plan.states[i] = std::move(now);
@@ -260,7 +345,7 @@ CalendarFile::Plan CalendarFile::plan() const
         plan.outcomes.push_back(outcome);
     }
     for (const auto& item : state.calendar.appointments())
-        if (!state.known.count(item.get())) {
+        if (!state.isKnown(item.get())) {
             WrittenEvent written = writer.create(item->snapshot(), stamp);
             usesUserZone = usesUserZone || written.usesUserZone;
             plan.created.emplace_back(item, std::move(written.text));
@@ -272,81 +357,90 @@ CalendarFile::Plan CalendarFile::plan() const
     return plan;
 }
 
-std::string CalendarFile::compose(const Plan& plan) const
+std::string CalendarFile::compose(const Plan& plan, Layout* layout) const
 {
     const State& state = *state_;
-    std::size_t size = state.beforeInsert.size() + state.tail.size() + plan.zoneDefinition.size();
-    for (const Record& record : state.records)
-        size += record.leading.size() + record.text.size();
     std::string out;
-    out.reserve(size + size / 16 + 1024);
+    out.reserve(state.content.size() + state.content.size() / 16 + plan.zoneDefinition.size() + 1024);
+    // Where the text in front of the next event begins: the text before an event that goes
+    // stays, in front of the next one.
+    std::size_t leadingBegin = 0;
+    const auto putEvent = [&](std::string_view text) {
+        const std::size_t begin = out.size();
+        out += text;
+        if (layout)
+            layout->events.push_back({{leadingBegin, begin - leadingBegin}, {begin, text.size()}});
+        leadingBegin = out.size();
+    };
     for (std::size_t i = 0; i < state.records.size(); ++i) {
         const Record& record = state.records[i];
-        out += record.leading; // text between events stays, even when the event goes
+        out += state.text(record.leading); // text between events stays, even when the event goes
         if (i == 0)
             out += plan.zoneDefinition; // before every event, as clients write their zones
         if (plan.outcomes[i] == Outcome::Keep)
-            out += record.text;
+            putEvent(state.text(record.text));
         else if (plan.outcomes[i] == Outcome::Rewrite)
-            out += plan.rewritten.at(i);
+            putEvent(plan.rewritten.at(i));
     }
-    out += state.beforeInsert;
+    out += state.text(state.beforeInsert);
     if (state.records.empty())
         out += plan.zoneDefinition;
+    const Slice beforeInsert{leadingBegin, out.size() - leadingBegin};
     for (const auto& [item, text] : plan.created)
-        out += text;
-    out += state.tail;
+        putEvent(text); // the first one takes what was before END:VCALENDAR as its leading text
+    const Slice tail{out.size(), state.tail.size};
+    out += state.text(state.tail);
+    if (layout) {
+        layout->beforeInsert = plan.created.empty() ? beforeInsert : Slice{leadingBegin, 0};
+        layout->tail = tail;
+    }
     return out;
 }
 
-void CalendarFile::adopt(Plan&& plan, const std::string& written)
+void CalendarFile::adopt(Plan&& plan, std::string&& written, Layout&& layout)
 {
     State& state = *state_;
     const EventReader reader = state.reader();
+    auto event = layout.events.begin();
+    // The record now holds text this program wrote: what it says is kept with it.
     const auto readWritten = [&](Record& record, AppointmentData now) {
-        record.facts = reader.read(scanContentLines(record.text));
-        now.allDay = record.facts.data.allDay; // what the file says now
-        record.facts.data = std::move(now);
+        const std::string_view text = std::string_view(written).substr(record.text.begin, record.text.size);
+        record.written = std::make_unique<EventFacts>(reader.read(scanContentLines(text)));
+        now.allDay = record.written->data.allDay; // what the file says now
+        record.written->data = std::move(now);
         record.hasUid = true;
     };
-    if (!plan.zoneDefinition.empty()) {
-        (state.records.empty() ? state.beforeInsert : state.records.front().leading) += plan.zoneDefinition;
+    if (!plan.zoneDefinition.empty())
         state.definedZones.insert(state.zones->userName());
-    }
     std::vector<Record> next;
     next.reserve(state.records.size() + plan.created.size());
-    std::string carried; // text before dropped events stays in front of the next one
     for (std::size_t i = 0; i < state.records.size(); ++i) {
         Record& record = state.records[i];
-        if (plan.outcomes[i] == Outcome::Drop) {
-            carried += record.leading;
-            if (record.item)
-                state.known.erase(record.item.get());
+        if (plan.outcomes[i] == Outcome::Drop)
             continue;
-        }
-        record.leading = carried + record.leading;
-        carried.clear();
-        if (plan.outcomes[i] == Outcome::Rewrite) {
-            record.text = std::move(plan.rewritten.at(i));
+        std::tie(record.leading, record.text) = *event++;
+        if (plan.outcomes[i] == Outcome::Rewrite)
             readWritten(record, std::move(plan.states.at(i)));
-        }
         next.push_back(std::move(record));
     }
-    state.beforeInsert = carried + state.beforeInsert;
     for (auto& [item, text] : plan.created) {
         Record record;
-        record.leading = std::exchange(state.beforeInsert, std::string{});
-        record.text = std::move(text);
+        std::tie(record.leading, record.text) = *event++;
         record.item = item;
         readWritten(record, item->snapshot());
-        state.known.insert(item.get());
         next.push_back(std::move(record));
     }
     state.records = std::move(next);
-    state.fingerprint = fingerprintOf(written);
+    state.beforeInsert = layout.beforeInsert;
+    state.tail = layout.tail;
+    state.content = std::move(written);
+    state.collectKnown();
 }
 
-std::string CalendarFile::render() const { return compose(plan()); }
+std::string CalendarFile::render() const
+{
+    return compose(plan(), nullptr);
+}
 
 bool CalendarFile::hasChanges() const { return plan().changed; }
 
@@ -355,9 +449,11 @@ bool CalendarFile::save()
     Plan next = plan();
     if (!next.changed)
         return false;
-    const std::string content = compose(next);
-    FileStore::replace(state_->path, content, &state_->fingerprint);
-    adopt(std::move(next), content);
+    Layout layout;
+    std::string content = compose(next, &layout);
+    const FileFingerprint expected = fingerprintOf(state_->content);
+    FileStore::replace(state_->path, content, &expected);
+    adopt(std::move(next), std::move(content), std::move(layout));
     return true;
 }
 

@@ -27,6 +27,8 @@
 
 namespace zelvant {
 
+class IcsDocument;
+
 class CalendarFile {
 public:
     /// The clock a run stamps its changes with (UTC).
@@ -73,12 +75,14 @@ public:
 private:
     struct State;
     struct Plan;
+    struct Layout;
 
     CalendarFile();
-    void fillCalendar();
+    void fillCalendar(const IcsDocument& document);
     Plan plan() const;
-    std::string compose(const Plan& plan) const;
-    void adopt(Plan&& plan, const std::string& written);
+    // The text for `plan`; with a `layout`, where its pieces lie in it.
+    std::string compose(const Plan& plan, Layout* layout) const;
+    void adopt(Plan&& plan, std::string&& written, Layout&& layout);
 
     std::unique_ptr<State> state_;
 };

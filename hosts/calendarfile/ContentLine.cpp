@@ -8,12 +8,11 @@ constexpr std::size_t kMaxLineBytes = 75;
 
 char upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
 
-std::string upperCase(std::string_view text)
+void assignUpperCase(std::string& result, std::string_view text)
 {
-    std::string result(text);
+    result.assign(text);
     for (char& c : result)
         c = upper(c);
-    return result;
 }
 
 bool equalsUpper(std::string_view text, std::string_view upperText)
@@ -27,10 +26,9 @@ bool equalsUpper(std::string_view text, std::string_view upperText)
 }
 
 // Decodes the caret escapes of parameter values (^n line break, ^' quote, ^^ caret).
-std::string decodeParamValue(std::string_view raw)
+void assignParamValue(std::string& value, std::string_view raw)
 {
-    std::string value;
-    value.reserve(raw.size());
+    value.clear();
     for (std::size_t i = 0; i < raw.size(); ++i) {
         const char c = raw[i];
         if (c == '"')
@@ -45,13 +43,12 @@ std::string decodeParamValue(std::string_view raw)
         }
         value += c;
     }
-    return value;
 }
 
-// Splits the parameter part (";A=1;B="x:y"") into parameters.
-std::vector<IcsParam> parseParams(std::string_view text)
+// Splits the parameter part (";A=1;B="x:y"") into parameters, reusing the strings `params` holds.
+void parseParams(std::string_view text, std::vector<IcsParam>& params)
 {
-    std::vector<IcsParam> params;
+    std::size_t count = 0;
     std::size_t pos = 0;
     while (pos < text.size()) {
         // text[pos] is the ';' that starts a parameter
@@ -64,14 +61,40 @@ std::vector<IcsParam> parseParams(std::string_view text)
         }
         const std::string_view item = text.substr(pos + 1, i - pos - 1);
         const std::size_t eq = item.find('=');
-        IcsParam param;
-        param.name = upperCase(item.substr(0, eq));
+        if (count == params.size())
+            params.emplace_back();
+        IcsParam& param = params[count++];
+        assignUpperCase(param.name, item.substr(0, eq));
         if (eq != std::string_view::npos)
-            param.value = decodeParamValue(item.substr(eq + 1));
-        params.push_back(std::move(param));
+            assignParamValue(param.value, item.substr(eq + 1));
+        else
+            param.value.clear();
         pos = i;
     }
-    return params;
+    params.resize(count);
+}
+
+// Splits one unfolded line into `line`, reusing the strings it holds.
+void parseInto(std::string_view unfolded, ContentLine& line)
+{
+    std::size_t i = 0;
+    while (i < unfolded.size() && unfolded[i] != ';' && unfolded[i] != ':')
+        ++i;
+    assignUpperCase(line.name, unfolded.substr(0, i));
+    const std::size_t paramsBegin = i;
+    bool quoted = false;
+    while (i < unfolded.size() && (quoted || unfolded[i] != ':')) {
+        if (unfolded[i] == '"')
+            quoted = !quoted;
+        ++i;
+    }
+    parseParams(unfolded.substr(paramsBegin, i - paramsBegin), line.params);
+    line.head.assign(unfolded.substr(0, i));
+    line.hasValue = i < unfolded.size();
+    if (line.hasValue)
+        line.value.assign(unfolded.substr(i + 1));
+    else
+        line.value.clear();
 }
 
 // How many bytes of `text` from `pos` fit into `room` bytes without cutting a UTF-8 character.
@@ -96,12 +119,12 @@ const IcsParam* ContentLine::param(std::string_view upperName) const
 
 bool ContentLine::isBegin(std::string_view component) const
 {
-    return name == "BEGIN" && equalsUpper(value, component);
+    return std::string_view(name) == "BEGIN" && equalsUpper(value, component);
 }
 
 bool ContentLine::isEnd(std::string_view component) const
 {
-    return name == "END" && equalsUpper(value, component);
+    return std::string_view(name) == "END" && equalsUpper(value, component);
 }
 
 bool isValidName(std::string_view name)
@@ -117,36 +140,31 @@ bool isValidName(std::string_view name)
 ContentLine parseContentLine(std::string_view unfolded)
 {
     ContentLine line;
-    std::size_t i = 0;
-    while (i < unfolded.size() && unfolded[i] != ';' && unfolded[i] != ':')
-        ++i;
-    line.name = upperCase(unfolded.substr(0, i));
-    const std::size_t paramsBegin = i;
-    bool quoted = false;
-    while (i < unfolded.size() && (quoted || unfolded[i] != ':')) {
-        if (unfolded[i] == '"')
-            quoted = !quoted;
-        ++i;
-    }
-    line.params = parseParams(unfolded.substr(paramsBegin, i - paramsBegin));
-    line.head = std::string(unfolded.substr(0, i));
-    line.hasValue = i < unfolded.size();
-    if (line.hasValue)
-        line.value = std::string(unfolded.substr(i + 1));
+    parseInto(unfolded, line);
     return line;
 }
 
 std::vector<ContentLine> scanContentLines(std::string_view text, int firstLine)
 {
     std::vector<ContentLine> lines;
+    scanContentLines(text, firstLine, lines);
+    return lines;
+}
+
+void scanContentLines(std::string_view text, int firstLine, std::vector<ContentLine>& lines)
+{
+    std::size_t count = 0;
     std::size_t pos = 0;
     int number = firstLine;
-    std::string unfolded;
+    // A folded line is put together here; kept from call to call, so that its room is made once.
+    thread_local std::string unfolded;
     while (pos < text.size()) {
         const std::size_t begin = pos;
         const int startNumber = number;
+        // A logical line continues on every following physical line that starts with a blank;
+        // one that does not (most) is taken as it stands in the text.
+        std::string_view logical;
         unfolded.clear();
-        // A logical line continues on every following physical line that starts with a blank.
         do {
             std::size_t eol = text.find('\n', pos);
             const std::size_t next = eol == std::string_view::npos ? text.size() : eol + 1;
@@ -156,33 +174,44 @@ std::vector<ContentLine> scanContentLines(std::string_view text, int firstLine)
             if (contentEnd > pos && text[contentEnd - 1] == '\r')
                 --contentEnd;
             const std::size_t from = pos == begin ? pos : pos + 1;
-            unfolded.append(text.substr(from, contentEnd - from));
+            const std::string_view piece = text.substr(from, contentEnd - from);
+            const bool continues = next < text.size() && (text[next] == ' ' || text[next] == '\t');
+            if (pos == begin && !continues)
+                logical = piece;
+            else
+                unfolded.append(piece);
             pos = next;
             ++number;
         } while (pos < text.size() && (text[pos] == ' ' || text[pos] == '\t'));
-        if (unfolded.empty())
+        if (!unfolded.empty())
+            logical = unfolded;
+        if (logical.empty())
             continue;
-        ContentLine line = parseContentLine(unfolded);
+        if (count == lines.size())
+            lines.emplace_back();
+        ContentLine& line = lines[count++];
+        parseInto(logical, line);
         line.begin = begin;
         line.end = pos;
         line.lineNumber = startNumber;
-        lines.push_back(std::move(line));
     }
-    return lines;
+    lines.resize(count);
 }
 
 std::string unescapeText(std::string_view value)
 {
     std::string text;
     text.reserve(value.size());
-    for (std::size_t i = 0; i < value.size(); ++i) {
-        if (value[i] == '\\' && i + 1 < value.size()) {
-            const char next = value[++i];
-            text += (next == 'n' || next == 'N') ? '\n' : next;
-        } else {
-            text += value[i];
-        }
+    // The text between escapes is taken in one piece; a backslash at the very end stays.
+    std::size_t pos = 0;
+    for (std::size_t slash = value.find('\\'); slash != std::string_view::npos && slash + 1 < value.size();
+         slash = value.find('\\', pos)) {
+        text.append(value.substr(pos, slash - pos));
+        const char next = value[slash + 1];
+        text += (next == 'n' || next == 'N') ? '\n' : next;
+        pos = slash + 2;
     }
+    text.append(value.substr(pos));
     return text;
 }
 

@@ -38,6 +38,9 @@ struct ContentLine {
 
 /// Splits text into unfolded content lines; blank lines are skipped. Line numbers start at firstLine.
 std::vector<ContentLine> scanContentLines(std::string_view text, int firstLine = 1);
+/// The same into `lines`, reusing the strings it holds from an earlier call: a reader of many
+/// events allocates for the first ones only.
+void scanContentLines(std::string_view text, int firstLine, std::vector<ContentLine>& lines);
 /// Splits one unfolded line into name, parameters and value.
 ContentLine parseContentLine(std::string_view unfolded);
 /// True when a name has only the letters, digits and dashes a property or parameter name may have.

@@ -138,11 +138,13 @@ const ContentLine* firstNamed(const std::vector<const ContentLine*>& properties,
 std::vector<const ContentLine*> ownProperties(const std::vector<ContentLine>& lines)
 {
     std::vector<const ContentLine*> own;
+    own.reserve(lines.size());
     int depth = 0;
     for (const ContentLine& line : lines) {
-        if (line.name == "BEGIN")
+        const std::string_view name = line.name; // compared by length first
+        if (name == "BEGIN")
             ++depth;
-        else if (line.name == "END")
+        else if (name == "END")
             --depth;
         else if (depth == 1)
             own.push_back(&line);
@@ -173,26 +175,27 @@ std::string EventReader::xNameFor(const std::string& userPropertyName)
 bool EventReader::isAllDayFlag(const ContentLine& line)
 {
     // Outlook and Exchange write the first, Outlook.com and Hotmail the second.
-    return line.name == "X-MICROSOFT-CDO-ALLDAYEVENT" || line.name == "X-MICROSOFT-MSNCALENDAR-ALLDAYEVENT";
+    const std::string_view name = line.name;
+    return name == "X-MICROSOFT-CDO-ALLDAYEVENT" || name == "X-MICROSOFT-MSNCALENDAR-ALLDAYEVENT";
 }
 
 EventReader::Moment EventReader::readMoment(const ContentLine& line) const
 {
     const IcsParam* tzidParam = line.param("TZID");
-    std::string tzid = tzidParam ? tzidParam->value : std::string{};
-    std::string value = line.value;
+    std::string_view tzid = tzidParam ? std::string_view(tzidParam->value) : std::string_view{};
+    std::string_view value = line.value;
     if (!line.hasValue) {
         // Exchange writes some series as DTSTART;TZID="zone:20200609T090000": the value
         // slipped into the quotes. Take it from there rather than lose the event's start.
         const std::size_t colon = tzid.rfind(':');
-        if (colon == std::string::npos)
+        if (colon == std::string_view::npos)
             unreadable(line, line.name + " hat keinen Wert.");
         value = tzid.substr(colon + 1);
-        tzid.resize(colon);
+        tzid = tzid.substr(0, colon);
     }
     const bool utc = !value.empty() && (value.back() == 'Z' || value.back() == 'z');
     if (utc)
-        value.pop_back();
+        value.remove_suffix(1);
     Moment moment;
     switch (parseDateTime(value, moment.wall)) {
     case DateCheck::Invalid:
@@ -210,7 +213,7 @@ EventReader::Moment EventReader::readMoment(const ContentLine& line) const
     else if (!tzid.empty()) {
         moment.how.kind = IcsTime::Kind::Zoned;
         moment.how.tzid = tzid;
-        moment.how.zone = zones_.find(tzid);
+        moment.how.zone = zones_.find(moment.how.tzid);
         if (!moment.how.zone)
             unreadable(line, "Die Zeitzone " + shown(tzid) +
                                  " ist weder in der Datei (VTIMEZONE) noch in der "
@@ -415,7 +418,7 @@ EventFacts EventReader::read(const std::vector<ContentLine>& lines) const
     const ContentLine* sequence = nullptr;
     bool hasSubject = false, allDayFlag = false;
     for (const ContentLine* line : properties) {
-        const std::string& name = line->name;
+        const std::string_view name = line->name; // compared by length first
         if (name == "DTSTART" && !dtstart)
             dtstart = line;
         else if (name == "DTEND" && !dtend)

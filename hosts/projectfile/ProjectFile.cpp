@@ -18,11 +18,11 @@
 #include <algorithm>
 #include <cstring>
 #include <fstream>
-#include <future>
 #include <optional>
 #include <stdexcept>
 #include <strings.h>
 #include <unordered_map>
+#include <utility>
 
 namespace zelvant {
 
@@ -71,20 +71,40 @@ std::string parseProblem(pugi::xml_parse_status status)
     }
 }
 
-// The whole file in one read. Whatever goes wrong, FileStore's reader reads it again and reports
-// the problem the way every file of the user is reported.
-std::string readContent(const fs::path& path)
-{
-    std::error_code error;
-    const std::uintmax_t size = fs::is_regular_file(path, error) ? fs::file_size(path, error) : 0;
-    std::ifstream in(path, std::ios::binary);
-    if (!error && size > 0 && in) {
-        std::string content(size, '\0');
-        if (in.read(content.data(), std::streamsize(size)) && in.peek() == std::char_traits<char>::eof())
-            return content;
+// The whole file in one read, into a buffer of the tree's own: the tree is parsed in that
+// buffer, so the text is copied once more only for `original`, not again by the parser. Null
+// when the read did not work out; FileStore's reader then reads the file again and reports the
+// problem the way every file of the user is reported.
+struct TreeBuffer {
+    void* data = nullptr;
+    std::size_t size = 0;
+
+    TreeBuffer(const TreeBuffer&) = delete;
+    TreeBuffer& operator=(const TreeBuffer&) = delete;
+    ~TreeBuffer()
+    {
+        if (data)
+            pugi::get_memory_deallocation_function()(data);
     }
-    return readWholeFile(path);
-}
+
+    explicit TreeBuffer(const fs::path& path)
+    {
+        std::error_code error;
+        const std::uintmax_t fileSize = fs::is_regular_file(path, error) ? fs::file_size(path, error) : 0;
+        std::ifstream in(path, std::ios::binary);
+        if (error || fileSize == 0 || !in)
+            return;
+        data = pugi::get_memory_allocation_function()(fileSize);
+        if (data && in.read(static_cast<char*>(data), std::streamsize(fileSize)) &&
+            in.peek() == std::char_traits<char>::eof())
+            size = fileSize;
+        else if (data)
+            pugi::get_memory_deallocation_function()(std::exchange(data, nullptr));
+    }
+
+    // Hands the buffer to the tree, which frees it.
+    void* release() { return std::exchange(data, nullptr); }
+};
 
 struct StringWriter : pugi::xml_writer {
     std::string content;
@@ -105,11 +125,9 @@ struct ProjectFile::Document {
     pugi::xml_document tree;
     XmlChanges changes;
     PlanIndex index;
-    // What the last save wrote, when one did; the file holds it, or `original` before that.
+    // What the last save wrote, when one did; the file holds it, or `original` before that. A
+    // save that writes tells someone else's change by it; a run that saves nothing never needs it.
     std::optional<std::string> writtenContent;
-    // What the file held when read or last written, to notice someone else's change. After a
-    // save it is taken from `writtenContent` only when another save needs it: most runs save once.
-    FileFingerprint fingerprint;
     // How many of the tree's changes the file holds: a save with none beyond them writes nothing.
     std::size_t changesWritten = 0;
     bool byteOrderMark = false;
@@ -149,15 +167,19 @@ std::unique_ptr<ProjectFile> ProjectFile::load(const fs::path& path)
 {
     auto document = std::make_unique<Document>();
     document->path = path;
-    document->original = readContent(path);
+    TreeBuffer buffer(path);
+    pugi::xml_parse_result parsed;
+    if (buffer.data) {
+        document->original.assign(static_cast<const char*>(buffer.data), buffer.size);
+        parsed = document->tree.load_buffer_inplace_own(buffer.release(), buffer.size,
+                                                        XmlSplice::kParseOptions, pugi::encoding_auto);
+    } else {
+        document->original = readWholeFile(path);
+        parsed = document->tree.load_buffer(document->original.data(), document->original.size(),
+                                            XmlSplice::kParseOptions, pugi::encoding_auto);
+    }
     const std::string& content = document->original;
     document->byteOrderMark = content.starts_with(kUtf8Bom);
-
-    // The fingerprint takes as long as the parse; both only read the content, so they share it.
-    auto fingerprint = std::async(std::launch::async, [&content] { return fingerprintOf(content); });
-    const pugi::xml_parse_result parsed = document->tree.load_buffer(
-        content.data(), content.size(), XmlSplice::kParseOptions, pugi::encoding_auto);
-    document->fingerprint = fingerprint.get();
     // Offsets in the tree are offsets in the text only when pugixml read the text as it is.
     document->spliced = parsed.encoding == pugi::encoding_utf8;
     if (!parsed)
@@ -266,9 +288,9 @@ void ProjectFile::save()
         adopt(); // changed and changed back
         return;
     }
-    if (document.writtenContent)
-        document.fingerprint = fingerprintOf(*document.writtenContent);
-    FileStore::replace(document.path, content, &document.fingerprint);
+    const FileFingerprint expected =
+        fingerprintOf(document.writtenContent ? *document.writtenContent : document.original);
+    FileStore::replace(document.path, content, &expected);
     document.writtenContent = std::move(content);
     adopt();
 }

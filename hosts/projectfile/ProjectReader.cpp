@@ -6,6 +6,7 @@
 #include "hosts/projectfile/TimephasedWork.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <climits>
 #include <cstring>
@@ -132,7 +133,8 @@ struct TaskElements {
 
     explicit TaskElements(pugi::xml_node task)
     {
-        static const std::pair<std::string_view, pugi::xml_node TaskElements::*> wanted[] = {
+        using Wanted = std::pair<const char*, pugi::xml_node TaskElements::*>;
+        static const Wanted wanted[] = {
             {"UID", &TaskElements::uid},
             {"IsNull", &TaskElements::isNull},
             {"Name", &TaskElements::name},
@@ -145,14 +147,24 @@ struct TaskElements {
             {"ConstraintType", &TaskElements::constraintType},
             {"ConstraintDate", &TaskElements::constraintDate},
         };
+        // The wanted names by their first letter: a child is compared only with those few.
+        static const auto byLetter = [] {
+            std::array<std::vector<Wanted>, 128> table;
+            for (const Wanted& entry : wanted)
+                table[std::size_t(entry.first[0])].push_back(entry);
+            return table;
+        }();
         for (pugi::xml_node child = task.first_child(); child; child = child.next_sibling()) {
             const char* childName = child.name();
             if (childName[0] == 'E' && std::strcmp(childName, "ExtendedAttribute") == 0) {
                 fields.push_back(child);
                 continue;
             }
-            for (const auto& [wantedName, member] : wanted)
-                if (childName[0] == wantedName[0] && childName == wantedName && !(this->*member)) {
+            const auto letter = static_cast<unsigned char>(childName[0]);
+            if (letter >= byLetter.size())
+                continue;
+            for (const auto& [wantedName, member] : byLetter[letter])
+                if (std::strcmp(childName, wantedName) == 0 && !(this->*member)) {
                     this->*member = child;
                     break;
                 }

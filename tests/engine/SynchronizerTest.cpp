@@ -325,6 +325,37 @@ TEST_F(SyncTest, AppointmentOfAnUnknownKeyIsLeftAlone)
 
 // --- Failures --------------------------------------------------------------------------------
 
+TEST_F(SyncTest, TasksSharingAKeyEachNameTheOthersInPlanOrder)
+{
+    // Rows 1, 3 and 4 carry the same key, row 2 another one.
+    std::vector<MemoryTask*> tasks;
+    for (const char* name : {"Erster", "Zweiter", "Dritter", "Vierter"})
+        tasks.push_back(&addTask(name, at(4, 8), Minutes{60}));
+    link(*tasks[0], kKeyA);
+    link(*tasks[1], kKeyB);
+    for (MemoryTask* copy : {tasks[2], tasks[3]})
+        copy->setField(kText29, tasks[0]->getField(kText29));
+
+    sync(project().tasks());
+
+    std::vector<std::pair<std::string, std::string>> told; // subject, reason of the first pass
+    for (const RunReport::Failure& failure : report.failures())
+        if (told.size() < 3)
+            told.emplace_back(failure.subject, failure.reason);
+    const std::string advice = "; eine der Verkn\u00FCpfungen l\u00F6sen (zelvant unlink --tasks NR)";
+    const auto who = [](int id, const char* name) { return describeTask(id, name); };
+    const std::vector<std::pair<std::string, std::string>> expected = {
+        {who(1, "Erster"), "auch an " + who(3, "Dritter") + ", " + who(4, "Vierter") + advice},
+        {who(3, "Dritter"), "auch an " + who(1, "Erster") + ", " + who(4, "Vierter") + advice},
+        {who(4, "Vierter"), "auch an " + who(1, "Erster") + ", " + who(3, "Dritter") + advice},
+    };
+    ASSERT_EQ(report.failures().size(), 6u); // three in each pass; the second row is synchronised
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(told[i].first, expected[i].first);
+        EXPECT_NE(told[i].second.find(expected[i].second), std::string::npos) << told[i].second;
+    }
+}
+
 TEST_F(SyncTest, UnreadableTaskIsReportedWithItsId)
 {
     MemoryTask& task = addTask("Entwurf", at(4, 8), Minutes{240});

@@ -90,6 +90,22 @@ TEST_F(MemoryCalendarTest, GeneratedEntryIdsAreDeterministicAndSkipIdsInUse)
     EXPECT_EQ(second->entryId(), "zelvant-3@local");
 }
 
+TEST_F(MemoryCalendarTest, NewIdsStepAroundLoadedAndDeletedItemsWheneverTheFirstIsMade)
+{
+    // The IDs in use are gathered when the first new item needs one; items loaded or deleted
+    // before that count as much as those after it.
+    calendar.addItem({.entryId = "zelvant-1@local"});
+    calendar.addItem({.entryId = "zelvant-2@local"})->remove();
+    auto first = calendar.createItem();
+    first->save();
+    calendar.addItem({.entryId = "zelvant-4@local"});
+    auto second = calendar.createItem();
+    second->save();
+    EXPECT_EQ(first->entryId(), "zelvant-3@local");
+    EXPECT_EQ(second->entryId(), "zelvant-5@local");
+    EXPECT_EQ(calendar.deletedEntryIds(), std::vector<std::string>{"zelvant-2@local"});
+}
+
 TEST_F(MemoryCalendarTest, CustomGeneratorIsUsedAndAStuckOneFailsTheSave)
 {
     calendar.setEntryIdGenerator([] { return std::string("fixed"); });

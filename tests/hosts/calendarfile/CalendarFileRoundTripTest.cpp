@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <random>
 
 namespace zelvant {
 namespace {
@@ -109,6 +110,97 @@ TEST(CalendarFileRoundTripTest, OneChangedEventChangesOnlyItselfAndASecondSaveWr
             EXPECT_FALSE(again->hasChanges());
             EXPECT_FALSE(again->save());
             EXPECT_FALSE(file->save()); // the first run's own next save too
+        }
+    }
+}
+
+} // namespace
+} // namespace zelvant
+
+namespace zelvant {
+namespace {
+
+using namespace icstest;
+
+// What a calendar shows of each item, to compare one in memory with the same file read again.
+std::vector<std::string> shown(CalendarFile& file)
+{
+    std::vector<std::string> items;
+    for (const auto& item : file.calendar().appointments()) {
+        // An emptied property leaves no line in the file: missing and empty read the same.
+        const UserProperty* link = item->userProperties().find("voDediVave");
+        items.push_back(item->entryId() + " | " + item->subject() + " | " + formatIso(item->start()) + " - " +
+                        formatIso(item->end()) + " | " + (link ? link->value() : ""));
+    }
+    return items;
+}
+
+// One of the edits a run makes: a move, a new subject or busy status, a link set or emptied.
+void editAtRandom(MemoryAppointment& item, std::mt19937& random)
+{
+    switch (random() % 4) {
+    case 0:
+        item.setStart(item.start() + std::chrono::hours{24});
+        item.setEnd(item.end() + std::chrono::hours{24});
+        break;
+    case 1:
+        item.setSubject(item.subject() + " (" + std::to_string(random() % 100) + ", ge\u00E4ndert\\)");
+        break;
+    case 2:
+        item.setBusyStatus(BusyStatus((int(item.busyStatus()) + 1) % 4));
+        break;
+    default: {
+        UserProperties& properties = item.userProperties();
+        UserProperty* link = properties.find("voDediVave");
+        if (!link)
+            link = &properties.add("voDediVave", kTextProperty);
+        link->setValue(
+            random() % 3 == 0 ? "" : "000abcdefghijklmnopqrstu20270118080" + std::to_string(random() % 10));
+    }
+    }
+}
+
+// Runs that save again and again: after every save the file holds exactly what the calendar in
+// memory shows, reads back the same, and has nothing left to write. Each step picks a sample and
+// a few random edits, creations and deletions.
+TEST(CalendarFileRoundTripTest, EverySaveOfAChainLeavesWhatAFreshLoadShows)
+{
+    for (unsigned seed = 1; seed <= 12; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        std::mt19937 random(seed);
+        TempDir dir;
+        const auto path = dir.copyOf(sample(kSamples[seed % kSamples.size()]));
+        auto file = loadAt(path);
+        for (int save = 1; save <= 4; ++save) {
+            SCOPED_TRACE("save " + std::to_string(save));
+            const int steps = 1 + int(random() % 4);
+            for (int step = 0; step < steps; ++step) {
+                const auto items = file->calendar().appointments();
+                const unsigned what = random() % 4;
+                if (what == 0 || items.empty()) {
+                    auto created = file->calendar().createItem();
+                    created->setSubject("Neu " + std::to_string(save) + "." + std::to_string(step));
+                    created->setStart(makeDateTime(2027, 2, 1 + unsigned(random() % 20), 8));
+                    created->setEnd(created->start() + std::chrono::minutes{30 + int(random() % 300)});
+                    created->save();
+                    continue;
+                }
+                MemoryAppointment& item = *items[random() % items.size()];
+                if (item.isUnreadable())
+                    continue;
+                if (what == 1)
+                    item.remove();
+                else if (what == 2)
+                    editAtRandom(item, random);
+                else
+                    item.setSubject(item.subject()); // changed and changed back: nothing to write
+            }
+            file->save();
+            EXPECT_FALSE(file->hasChanges());
+            EXPECT_EQ(file->render(), readText(path));
+            auto again = loadAt(path);
+            EXPECT_EQ(shown(*again), shown(*file));
+            EXPECT_FALSE(again->hasChanges());
         }
     }
 }

@@ -179,6 +179,76 @@ TEST_F(CalendarFileTest, ChangedOccurrencesStayWithTheirSeries)
     EXPECT_EQ(all[1]->subject(), "Orphan");
 }
 
+// Events are shown in file order, also where some of them have to wait for later ones: a
+// changed occurrence for its series, an event without a UID for every UID of the file.
+TEST_F(CalendarFileTest, ItemsFollowTheFileOrderWhenEventsWaitForLaterOnes)
+{
+    const auto event = [](const std::string& uid, const std::string& subject, const std::string& extra = "") {
+        std::vector<std::string> lines{"BEGIN:VEVENT"};
+        if (!uid.empty())
+            lines.push_back("UID:" + uid);
+        lines.push_back("SUMMARY:" + subject);
+        lines.push_back(extra.empty() ? "DTSTART:20240506T070000Z" : extra);
+        lines.push_back("END:VEVENT");
+        return lines;
+    };
+    const std::string occurrence = "RECURRENCE-ID:20240513T070000Z";
+    struct Row {
+        const char* what;
+        std::vector<std::vector<std::string>> events;
+        std::vector<std::string> shown;
+    };
+    const Row rows[] = {
+        {"occurrence before its series",
+         {event("s", "Einmal verschoben", occurrence), event("a", "A"), event("s", "Woche")},
+         {"A", "Woche"}},
+        {"orphaned occurrence between events",
+         {event("a", "A"), event("x", "Verwaist", occurrence), event("b", "B")},
+         {"A", "Verwaist", "B"}},
+        {"event without a UID between events",
+         {event("a", "A"), event("", "Ohne"), event("b", "B")},
+         {"A", "Ohne", "B"}},
+        {"series after an orphaned occurrence",
+         {event("x", "Verwaist", occurrence), event("a", "A"), event("s", "Woche")},
+         {"Verwaist", "A", "Woche"}},
+        {"occurrence of an unreadable series stays with it",
+         {event("s", "Kaputt", "DTSTART:gestern"), event("a", "A"), event("s", "Verschoben", occurrence)},
+         {"A"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::vector<std::string> lines;
+        for (const auto& e : row.events)
+            lines.insert(lines.end(), e.begin(), e.end());
+        auto file = loadText(lines);
+        std::vector<std::string> subjects;
+        for (const auto& item : file->calendar().appointments())
+            subjects.push_back(item->subject());
+        EXPECT_EQ(subjects, row.shown);
+        EXPECT_FALSE(file->hasChanges());
+    }
+}
+
+TEST_F(CalendarFileTest, AnIdMadeUpForAnEventStepsAroundTheUidOfALaterOne)
+{
+    const std::vector<std::string> withoutUid{"BEGIN:VEVENT", "SUMMARY:Ohne", "END:VEVENT"};
+    const std::string madeUp = item(*loadText(withoutUid), 0)->entryId();
+    ASSERT_EQ(madeUp.substr(madeUp.size() - 6), "@local");
+
+    std::vector<std::string> lines = withoutUid;
+    lines.insert(lines.end(), {"BEGIN:VEVENT", "UID:" + madeUp, "SUMMARY:Mit", "END:VEVENT"});
+    auto file = loadText(lines);
+    EXPECT_EQ(item(*file, 0)->entryId(), madeUp.substr(0, madeUp.size() - 6) + "-2@local");
+    EXPECT_EQ(item(*file, 1)->entryId(), madeUp);
+}
+
+TEST_F(CalendarFileTest, ALineNamedBeginWithoutAValueOpensNothing)
+{
+    auto file = loadText({"BEGIN", "BEGIN:VEVENT", "UID:a", "SUMMARY:A", "END:VEVENT"});
+    ASSERT_EQ(file->calendar().appointments().size(), 1u);
+    EXPECT_EQ(item(*file, 0)->subject(), "A");
+}
+
 TEST_F(CalendarFileTest, UserPropertiesComeFromTheirXProperties)
 {
     auto file = loadText({"BEGIN:VEVENT", "UID:u", "X-ZELVANT-LINK;X-ZELVANT-NAME=Link:a\\,b\\;c\\\\d",

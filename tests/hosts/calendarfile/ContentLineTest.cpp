@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
+
 namespace zelvant {
 namespace {
 
@@ -40,6 +42,22 @@ TEST_F(ContentLineTest, TextEscapesRoundTrip)
     EXPECT_EQ(escapeText("a\r\nb\rc"), "a\\nb\\nc");
 }
 
+TEST_F(ContentLineTest, UnescapingTakesEachEscapeAndLeavesTheRest)
+{
+    const std::pair<std::string, std::string> rows[] = {
+        {"", ""},
+        {"plain text", "plain text"},
+        {"a\\,b\\;c", "a,b;c"},
+        {"\\\\", "\\"},
+        {"\\\\n", "\\n"}, // an escaped backslash, then a plain n
+        {"zwei\\nZeilen\\N", "zwei\nZeilen\n"},
+        {"am Ende\\", "am Ende\\"}, // a lone backslash at the end stays
+        {"\\x", "x"},               // an unknown escape gives its character
+    };
+    for (const auto& [escaped, text] : rows)
+        EXPECT_EQ(unescapeText(escaped), text) << escaped;
+}
+
 TEST_F(ContentLineTest, ListsSplitOnlyAtUnescapedCommas)
 {
     EXPECT_EQ(splitTextList("a\\,b,c,,d"), (std::vector<std::string>{"a\\,b", "c", "", "d"}));
@@ -71,6 +89,63 @@ TEST_F(ContentLineTest, FoldingNeverSplitsACharacterAndUnfoldsToTheSame)
     const auto lines = scanContentLines(folded);
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0].value, value);
+}
+
+// Texts of random lines: names in any case, parameters with quotes, values folded with blanks
+// or tabs, line ends with or without CR, blank lines in between.
+std::string randomLines(std::mt19937& random)
+{
+    static const std::vector<std::string> pieces = {
+        "SUMMARY",    "dtstart", "X-ZELVANT-LINK", ";TZID=\"A:B;C\"", ";VALUE=DATE",
+        ";X-Y=^'q^'", ":",       "wert",           "20240506T090000", "\\,",
+        "\xC3\xA4",   "\"",
+    };
+    std::string text;
+    const int lines = int(random() % 12);
+    for (int i = 0; i < lines; ++i) {
+        const int length = 1 + int(random() % 8);
+        for (int k = 0; k < length; ++k) {
+            text += pieces[random() % pieces.size()];
+            if (random() % 5 == 0)
+                text += random() % 2 ? "\r\n " : "\n\t"; // folded
+        }
+        text += random() % 2 ? "\r\n" : "\n";
+        if (random() % 6 == 0)
+            text += "\r\n"; // a blank line
+    }
+    if (random() % 2 && !text.empty())
+        text.pop_back(); // no line end at the very end
+    return text;
+}
+
+// A reader of many events scans each into the same lines: whatever the lines held before, the
+// result is what a fresh scan gives.
+TEST_F(ContentLineTest, ScanningIntoUsedLinesGivesWhatAFreshScanGives)
+{
+    std::mt19937 random(7);
+    std::vector<ContentLine> reused;
+    for (int round = 0; round < 400; ++round) {
+        const std::string text = randomLines(random);
+        const int firstLine = 1 + int(random() % 50);
+        scanContentLines(text, firstLine, reused);
+        const std::vector<ContentLine> fresh = scanContentLines(text, firstLine);
+        ASSERT_EQ(reused.size(), fresh.size()) << text;
+        for (std::size_t i = 0; i < fresh.size(); ++i) {
+            SCOPED_TRACE(text);
+            EXPECT_EQ(reused[i].name, fresh[i].name);
+            EXPECT_EQ(reused[i].head, fresh[i].head);
+            EXPECT_EQ(reused[i].value, fresh[i].value);
+            EXPECT_EQ(reused[i].hasValue, fresh[i].hasValue);
+            EXPECT_EQ(reused[i].begin, fresh[i].begin);
+            EXPECT_EQ(reused[i].end, fresh[i].end);
+            EXPECT_EQ(reused[i].lineNumber, fresh[i].lineNumber);
+            ASSERT_EQ(reused[i].params.size(), fresh[i].params.size());
+            for (std::size_t p = 0; p < fresh[i].params.size(); ++p) {
+                EXPECT_EQ(reused[i].params[p].name, fresh[i].params[p].name);
+                EXPECT_EQ(reused[i].params[p].value, fresh[i].params[p].value);
+            }
+        }
+    }
 }
 
 } // namespace

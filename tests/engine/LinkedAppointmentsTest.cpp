@@ -1,0 +1,105 @@
+// The linked appointments a pass takes at its start: found by key in folder order, each under
+// the key it was read with, whatever the pass writes to it later.
+
+#include "engine/LinkedAppointments.h"
+
+#include "tests/engine/EngineWorld.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+
+namespace zelvant {
+namespace {
+
+DateTime at(unsigned day, unsigned hour)
+{
+    return makeDateTime(2024, 3, day, hour);
+}
+
+std::string valueWith(const std::string& key, int index)
+{
+    return link::build(index, key, at(4, 8), at(4, 9), "Vorgang");
+}
+
+TEST(LinkedAppointments, FindsEachKeysAppointmentsInFolderOrder)
+{
+    EngineWorld w;
+    const std::string a = "111111111202403011000", b = "222222222202403011000";
+    struct Row {
+        const char* subject;
+        std::string value; // "" leaves the item without a link
+    };
+    const Row rows[] = {
+        {"a0", valueWith(a, 0)}, {"frei", ""},   {"b0", valueWith(b, 0)},
+        {"a1", valueWith(a, 1)}, {"kurz", "00"}, {"a2", valueWith(a, 2)},
+    };
+    for (const Row& row : rows)
+        w.addAppointment(row.subject, at(4, 8), at(4, 9), row.value);
+
+    LinkedAppointments linked(w.calendar, kLinkProperty, w.report);
+    const auto subjects = [&](std::string_view key) {
+        std::vector<std::string> found;
+        for (std::size_t entry : linked.withKey(key))
+            found.push_back(linked.item(entry).subject());
+        return found;
+    };
+    EXPECT_EQ(linked.size(), 5u); // all with a value, the short one too
+    EXPECT_EQ(subjects(a), (std::vector<std::string>{"a0", "a1", "a2"}));
+    EXPECT_EQ(subjects(b), (std::vector<std::string>{"b0"}));
+    EXPECT_EQ(subjects(""), (std::vector<std::string>{"kurz"})); // a value too short to hold a key
+    EXPECT_TRUE(subjects("333333333202403011000").empty());
+    EXPECT_TRUE(subjects(a.substr(0, 20)).empty()); // keys match whole, not by prefix
+}
+
+TEST(LinkedAppointments, AnEntryKeepsItsKeyAfterAWriteAndLeavesWhenDeleted)
+{
+    EngineWorld w;
+    const std::string a = "111111111202403011000";
+    for (int k = 0; k < 3; ++k)
+        w.addAppointment("a" + std::to_string(k), at(4, 8), at(4, 9), valueWith(a, k));
+    LinkedAppointments linked(w.calendar, kLinkProperty, w.report);
+    const std::vector<std::size_t> before = linked.withKey(a);
+    ASSERT_EQ(before.size(), 3u);
+
+    linked.setValue(before[0], "");              // a link removed during the pass
+    linked.setValue(before[1], valueWith(a, 5)); // a value rewritten
+    linked.markDeleted(before[2]);
+
+    EXPECT_EQ(linked.withKey(a), (std::vector<std::size_t>{before[0], before[1]}));
+    EXPECT_EQ(linked.value(before[0]), "");
+    EXPECT_EQ(linked.value(before[1]), valueWith(a, 5));
+}
+
+// Many keys in random folder order: every key finds exactly its own appointments, in the order
+// the folder holds them.
+TEST(LinkedAppointments, EveryKeyFindsExactlyItsOwnInFolderOrder)
+{
+    for (unsigned seed = 1; seed <= 20; ++seed) {
+        SCOPED_TRACE("seed " + std::to_string(seed));
+        EngineWorld w;
+        std::mt19937 random(seed);
+        std::map<std::string, std::vector<std::string>> expected; // key -> subjects in folder order
+        const int count = 1 + int(random() % 300);
+        for (int i = 0; i < count; ++i) {
+            // Few distinct keys, so that most are shared; they differ only in their last digits.
+            const auto last = random() % 30;
+            const std::string key =
+                "1234567892024030110" + std::to_string(last / 10) + std::to_string(last % 10);
+            const std::string subject = "t" + std::to_string(i);
+            w.addAppointment(subject, at(4, 8), at(4, 9), valueWith(key, int(random() % 5)));
+            expected[key].push_back(subject);
+        }
+        LinkedAppointments linked(w.calendar, kLinkProperty, w.report);
+        for (const auto& [key, subjects] : expected) {
+            std::vector<std::string> found;
+            for (std::size_t entry : linked.withKey(key))
+                found.push_back(linked.item(entry).subject());
+            EXPECT_EQ(found, subjects) << key;
+        }
+    }
+}
+
+} // namespace
+} // namespace zelvant
