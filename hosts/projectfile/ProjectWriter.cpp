@@ -140,42 +140,36 @@ void ProjectWriter::gatherNumbers()
     index_.numbersGathered = true;
 }
 
-int ProjectWriter::newTaskId(const MemoryTask& task)
+// The number after `last` (and at least `wanted`) when it fits; only a file whose last number
+// leaves no room above it makes the new one take the lowest free number of `used`.
+int ProjectWriter::nextNumber(int& last, int wanted, std::set<int>& used, const char* noneLeft)
 {
-    // A new row goes after the last one; only a file whose last row number leaves no room above
-    // it makes the new row take the lowest free number.
-    int id = 0;
-    if (index_.lastTaskId < INT_MAX) {
-        id = std::max(index_.lastTaskId + 1, task.id());
+    int number = 0;
+    if (last < INT_MAX) {
+        number = std::max({last + 1, wanted, 1});
     } else {
         gatherNumbers();
-        id = freeNumber(index_.lastTaskId,
-                        [this](int candidate) { return index_.taskIds.count(candidate) > 0; });
-        if (id == 0)
-            throw HostError("Der Projektplan hat keine freie Vorgangsnummer mehr.");
+        number = freeNumber(last, [&used](int candidate) { return used.count(candidate) > 0; });
+        if (number == 0)
+            throw HostError(noneLeft);
     }
-    index_.lastTaskId = std::max(index_.lastTaskId, id);
+    last = std::max(last, number);
     if (index_.numbersGathered)
-        index_.taskIds.insert(id);
-    return id;
+        used.insert(number);
+    return number;
+}
+
+int ProjectWriter::newTaskId(const MemoryTask& task)
+{
+    // A new row goes after the last one.
+    return nextNumber(index_.lastTaskId, task.id(), index_.taskIds,
+                      "Der Projektplan hat keine freie Vorgangsnummer mehr.");
 }
 
 int ProjectWriter::newAssignmentUid()
 {
-    int uid = 0;
-    if (index_.lastAssignmentUid < INT_MAX) {
-        uid = std::max(index_.lastAssignmentUid, 0) + 1;
-    } else {
-        gatherNumbers();
-        uid = freeNumber(index_.lastAssignmentUid,
-                         [this](int candidate) { return index_.assignmentUids.count(candidate) > 0; });
-        if (uid == 0)
-            throw HostError("Der Projektplan hat keine freie eindeutige Zuordnungsnummer (UID) mehr.");
-    }
-    index_.lastAssignmentUid = std::max(index_.lastAssignmentUid, uid);
-    if (index_.numbersGathered)
-        index_.assignmentUids.insert(uid);
-    return uid;
+    return nextNumber(index_.lastAssignmentUid, 1, index_.assignmentUids,
+                      "Der Projektplan hat keine freie eindeutige Zuordnungsnummer (UID) mehr.");
 }
 
 pugi::xml_node ProjectWriter::taskNode(const MemoryTask& task)

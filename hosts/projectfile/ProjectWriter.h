@@ -13,6 +13,7 @@
 
 #include <pugixml.hpp>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -45,6 +46,7 @@ private:
     void setDuration(pugi::xml_node node, const char* name, std::chrono::seconds value,
                      const ElementOrder* order);
     int newTaskId(const MemoryTask& task);
+    int nextNumber(int& last, int wanted, std::set<int>& used, const char* noneLeft);
     int newAssignmentUid();
     void gatherNumbers();
 
