@@ -2,6 +2,7 @@
 
 #include "addin/AddinError.h"
 #include "addin/ErrorReport.h"
+#include "hostapi/Text.h"
 #include "services/ProjectChecks.h"
 #include "services/Settings.h"
 
@@ -27,13 +28,6 @@ void step(const std::function<void()>& work)
     } catch (const std::exception&) {
         // See above: the steps only prepare the window; the window's run reports its own failures.
     }
-}
-
-std::string lowerAscii(std::string text)
-{
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return char(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c); });
-    return text;
 }
 
 bool isRelatedEntry(const std::string& caption)

@@ -17,6 +17,11 @@ bool saysTheSame(const Span& appointment, const Span& stretch, const WorkBetween
     return workBetween(appointment.start, appointment.end) == workBetween(stretch.start, stretch.end);
 }
 
+Span withEntryLength(const Span& stretch)
+{
+    return stretch.end > stretch.start ? stretch : Span{stretch.start, stretch.start + Minutes{1}};
+}
+
 Span wholeDays(const Span& stretch)
 {
     const DateTime first{dateOf(stretch.start)};
@@ -30,9 +35,7 @@ Span appointmentSpanFor(const Span& current, bool allDay, const Span& stretch, c
         return current;
     if (allDay)
         return wholeDays(stretch);
-    if (stretch.end <= stretch.start)
-        return {stretch.start, stretch.start + Minutes{1}};
-    return stretch;
+    return withEntryLength(stretch);
 }
 
 } // namespace zelvant

@@ -25,6 +25,10 @@ using WorkBetween = std::function<Minutes(DateTime from, DateTime to)>;
 // the appointment's first working moment and holds as much working time as the appointment.
 bool saysTheSame(const Span& appointment, const Span& stretch, const WorkBetween& workBetween);
 
+// A calendar entry needs a length: a stretch without one (a milestone, a zero-length part) lasts
+// a minute from its start, past midnight if need be. Any other stretch is its own span.
+Span withEntryLength(const Span& stretch);
+
 // The calendar days a stretch touches, as an all-day appointment holds them: from the first
 // day's midnight to the midnight after the last day. A stretch that ends at a midnight does not
 // touch the day that begins there.

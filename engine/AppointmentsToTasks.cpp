@@ -29,7 +29,7 @@ public:
     {
         const std::size_t total = chosen.size();
         for (std::size_t n = 1; n <= total; ++n) {
-            context_.progress.showProgress(5.0 + double(n) * 90.0 / double(total),
+            context_.progress.showProgress(progressAt(5.0, 90.0, n, total),
                                            "Termin " + std::to_string(n) + " von " + std::to_string(total) +
                                                " wird verkn\u00FCpft...");
             if (const AppointmentPtr& item = chosen[n - 1])

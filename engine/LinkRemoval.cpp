@@ -21,7 +21,7 @@ public:
     {
         const std::size_t total = rows.size();
         for (std::size_t n = 1; n <= total; ++n) {
-            context_.progress.showProgress(5.0 + double(n) * 90.0 / double(total),
+            context_.progress.showProgress(progressAt(5.0, 90.0, n, total),
                                            "Verkn\u00FCpfung " + std::to_string(n) + " von " +
                                                std::to_string(total) + " wird entfernt...");
             if (rows[n - 1].ticked)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace zelvant {
@@ -11,6 +12,13 @@ public:
     virtual ~ProgressSink() = default;
     virtual void showProgress(double percent, const std::string& text) = 0;
 };
+
+// Where step `step` of `steps` stands on the stretch of the bar from `from` that is `width` wide:
+// the last step reaches its end. Every run counts its steps this way.
+constexpr double progressAt(double from, double width, std::size_t step, std::size_t steps)
+{
+    return from + double(step) * width / double(steps);
+}
 
 // For callers that do not show progress.
 class NoProgress : public ProgressSink {

@@ -171,31 +171,24 @@ std::vector<std::string> GetCategories(CalendarLauncher& launcher)
     return GetCategories(connection.folder());
 }
 
-std::optional<std::vector<Task*>> GetUnlinkedTasks(ProjectApplication& app, Project& project, int mode,
-                                                   bool includeSummary, const std::string& fieldName,
-                                                   const std::string& resource)
+std::optional<std::vector<Task*>> GetUnlinkedTasks(ProjectApplication& app, Project& project, const TaskFilter& filter,
+                                                   const std::string& fieldName)
 {
     const int fieldId = GetFieldId(fieldName);
     std::vector<Task*> candidates;
-    switch (mode) {
-    case kAllTasks:
-    case kTasksOfResource:
-        candidates = readTasks(project);
-        break;
-    case kSelectedTasks:
+    if (filter.choice == TaskChoice::Selected) {
         try {
             candidates = app.activeSelectionTasks();
         } catch (const std::exception&) {
             return std::nullopt; // the caller tells the user the selection could not be read
         }
-        break;
-    default:
-        return std::vector<Task*>{};
+    } else {
+        candidates = readTasks(project);
     }
-    const std::string* wantedResource = mode == kTasksOfResource ? &resource : nullptr;
+    const std::string* wantedResource = filter.choice == TaskChoice::OfResource ? &filter.resource : nullptr;
     std::vector<Task*> found;
     for (Task* task : candidates)
-        if (task && offered(*task, fieldId, includeSummary, wantedResource))
+        if (task && offered(*task, fieldId, filter.includeSummary, wantedResource))
             found.push_back(task);
     return found;
 }

@@ -22,10 +22,18 @@ struct AppointmentFilter {
     DateTime to{};
 };
 
-// Modes of GetUnlinkedTasks, as the wizard's options number them.
-inline constexpr int kAllTasks = 0;
-inline constexpr int kTasksOfResource = 1;
-inline constexpr int kSelectedTasks = 2;
+// Which unlinked tasks are offered for linking.
+struct TaskFilter {
+    enum class Choice {
+        All,        // every task of the plan
+        OfResource, // those whose resource names contain `resource`
+        Selected,   // those marked in the plan
+    };
+    Choice choice = Choice::All;
+    std::string resource;        // compared as a part of the names, letter case included
+    bool includeSummary = false; // summary tasks too
+};
+using TaskChoice = TaskFilter::Choice;
 
 // The unlinked appointments of the folder that pass the filter, in folder order. An appointment
 // whose link property cannot be read counts as unlinked; one whose dates cannot be read is left out.
@@ -41,12 +49,10 @@ std::vector<std::string> GetCategories(CalendarFolder& folder);
 // The same over a connection of its own; throws HostError when the calendar cannot be reached.
 std::vector<std::string> GetCategories(CalendarLauncher& launcher);
 
-// The project's tasks with an empty link field, in plan order: all of them (mode 0), those whose
-// resource names contain `resource` (mode 1) or the selected ones (mode 2); summary tasks only
-// when included. Nothing when the selection cannot be read; an empty list for another mode.
-std::optional<std::vector<Task*>> GetUnlinkedTasks(ProjectApplication& app, Project& project, int mode,
-                                                   bool includeSummary, const std::string& fieldName,
-                                                   const std::string& resource);
+// The project's tasks with an empty link field that pass the filter, in plan order. Nothing when
+// the selection cannot be read.
+std::optional<std::vector<Task*>> GetUnlinkedTasks(ProjectApplication& app, Project& project, const TaskFilter& filter,
+                                                   const std::string& fieldName);
 
 // The project's tasks whose link field holds any text, in plan order.
 std::vector<Task*> GetLinkedTasks(Project& project, const std::string& fieldName);

@@ -84,7 +84,7 @@ public:
             .append(" von ")
             .append(std::to_string(total_))
             .append(verb_);
-        progress_.showProgress(double(task) * 45.0 / double(total_) + offset_, message_);
+        progress_.showProgress(progressAt(offset_, 45.0, task, total_), message_);
     }
 
 private:
@@ -94,9 +94,6 @@ private:
     const char* verb_;
     std::string message_;
 };
-
-// A calendar entry needs a length: a stretch without one lasts a minute.
-Span withLength(const Span& span) { return span.end > span.start ? span : Span{span.start, span.start + Minutes{1}}; }
 
 // One sweep over the tasks: read both sides, decide per task, then apply task by task. The
 // synchronisation and the verification are the same sweep with another progress range and verb.
@@ -319,7 +316,7 @@ private:
             } else {
                 // A part the calendar has no appointment for yet: the task was split in the plan,
                 // or its appointments are made again. It looks like its siblings.
-                const Span span = withLength(p.stretches[std::size_t(k)]);
+                const Span span = withEntryLength(p.stretches[std::size_t(k)]);
                 const BusyStatus busy = found > 0 ? p.found.front().busy : options_.busyForNew;
                 lastValue = link::build(k, p.key(), span.start, span.end, p.name);
                 p.changes.push_back({Kind::Create, 0, span, subject, lastValue, busy});

@@ -1,8 +1,8 @@
 #include "engine/TasksToAppointments.h"
 
+#include "engine/AppointmentSpan.h"
 #include "engine/KeysInUse.h"
 
-#include <stdexcept>
 
 namespace zelvant {
 
@@ -36,7 +36,7 @@ public:
         const std::size_t total = chosen.size();
         for (std::size_t n = 1; n <= total; ++n) {
             // Skipped tasks count too, so the texts always count all chosen tasks.
-            context_.progress.showProgress(5.0 + double(n) * 90.0 / double(total),
+            context_.progress.showProgress(progressAt(5.0, 90.0, n, total),
                                            "Task " + countText(n, total) + " wird verkn\u00FCpft...");
             if (Task* task = chosen[n - 1])
                 linkTask(*task);
@@ -93,11 +93,7 @@ private:
         report_.record(Change::TaskLinked, who, std::to_string(count) + (count == 1 ? " Termin" : " Termine"));
     }
 
-    // A calendar entry needs a length: a zero-length piece lasts one minute, past midnight if need be.
-    static DateTime endOf(const SplitPart& piece)
-    {
-        return piece.finish == piece.start ? piece.start + Minutes{1} : piece.finish;
-    }
+    static DateTime endOf(const SplitPart& piece) { return withEntryLength({piece.start, piece.finish}).end; }
 
     // Deletes the appointments made for a task that could not be linked after all.
     void takeBack(const std::string& who, const std::vector<AppointmentPtr>& made)
@@ -159,10 +155,8 @@ private:
 } // namespace
 
 void LinkTasksToAppointments(const EngineInputs& inputs, const std::vector<Task*>& chosen, BusyStatus busy,
-                             bool detailed, LinkKeyGenerator& keys, const RunContext& context)
+                             LinkKeyGenerator& keys, const RunContext& context)
 {
-    if (detailed)
-        throw std::invalid_argument("Detaillierte Termine werden nicht unterst\u00FCtzt.");
     ReserveKeysInUse(inputs, keys);
     TaskLinker(inputs, busy, keys, context).run(chosen);
 }

@@ -22,9 +22,8 @@ BusyStatus busyStatusFromIndex(int index);
 // minute. A name longer than 200 characters is shortened in the plan first. The task's link
 // field is written only after its appointment was saved, and ends with the value of its last
 // appointment. New keys never repeat one already used in the plan or the calendar.
-// Progress runs from 5 to 95, then 98. Throws std::invalid_argument for detailed appointments,
-// which the link model cannot carry, before anything is touched.
+// Progress runs from 5 to 95, then 98.
 void LinkTasksToAppointments(const EngineInputs& inputs, const std::vector<Task*>& chosen, BusyStatus busy,
-                             bool detailed, LinkKeyGenerator& keys, const RunContext& context);
+                             LinkKeyGenerator& keys, const RunContext& context);
 
 } // namespace zelvant

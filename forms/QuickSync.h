@@ -13,14 +13,14 @@ namespace zelvant {
 
 class ProgressSink;
 
-// What the quick synchronisation needs from its surroundings. The window and the command line
-// each supply their own progress display, messages and pause.
+// What the quick synchronisation needs from its surroundings: the window supplies its progress
+// display, messages and pause.
 struct QuickSyncServices {
     ProjectApplication& host;
     CalendarLauncher& launcher;
     MessageSink& messages;
     ProgressSink& progress;
-    // Blocks for so many milliseconds (the window repaints meanwhile, the command line sleeps).
+    // Blocks for so many milliseconds (the window repaints meanwhile).
     std::function<void(int)> wait;
     // Whether appointments deleted in the calendar are made again; the stored "CreateDeletedApps".
     std::function<bool()> recreateDeleted;
@@ -37,8 +37,6 @@ struct QuickSyncResult {
     // Set when a mass change was refused: nothing was written.
     std::optional<MassChange> stoppedBefore;
 };
-
-inline constexpr const char* kCalendarNotFound = "Outlook konnte nicht gefunden werden!";
 
 // Synchronises every linked task of the active project with its appointments, without asking:
 // 5 "Synchronisieren wird vorbereitet...", both passes, 95 "Synchronisieren wird abgeschlossen...",

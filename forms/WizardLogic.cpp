@@ -38,6 +38,10 @@ constexpr std::size_t kTaskIdColumn = 2;
 constexpr std::size_t kAppointmentIdColumn = 3;
 constexpr std::size_t kSortColumn = 4;
 
+// Which member of a page's option array opens a way on.
+constexpr int kAnyMember = -1;       // whichever is chosen, as long as one is
+constexpr int kWhicheverChosen = -2; // the choice does not matter, not even none
+
 // Runs a read that may fail; a failed read gives the empty text. Used only to fill the wizard's
 // lists, which show what could be read; nothing is written from them.
 template <typename Read> std::string readText(Read&& read)
@@ -120,9 +124,9 @@ std::vector<Entry> withoutCleared(const std::vector<Entry>& offered, Cleared&& c
     return kept;
 }
 
-template <std::size_t N> int chosenIndex(const std::array<OptionButton, N>& members)
+int chosenIndex(std::span<const OptionButton> members)
 {
-    for (std::size_t i = 0; i < N; ++i)
+    for (std::size_t i = 0; i < members.size(); ++i)
         if (members[i].value)
             return int(i);
     return -1;
@@ -137,20 +141,17 @@ void setOptionTexts(std::array<OptionButton, N>& members, const std::array<Optio
     }
 }
 
-std::string toolTipOf(const char* name)
+const char* textOf(std::span<const NamedText> texts, std::string_view name)
 {
-    for (const NamedText& entry : kToolTips)
-        if (std::string(entry.name) == name)
+    for (const NamedText& entry : texts)
+        if (entry.name == name)
             return entry.text;
-    return {};
+    return "";
 }
 
-std::string checkCaptionOf(const char* name)
+std::string toolTipOf(const char* name)
 {
-    for (const NamedText& entry : kCheckCaptions)
-        if (std::string(entry.name) == name)
-            return entry.text;
-    return {};
+    return textOf(kToolTips, name);
 }
 
 void setButton(CommandButton& button, const char* name, const char* caption, int leftTwips)
@@ -167,36 +168,133 @@ void selectText(ComboBox& box, const std::string& text)
     box.listIndex = found == box.items.end() ? -1 : int(found - box.items.begin());
 }
 
-std::vector<std::string> tabOrderOf(int page)
+// The entry at `index`; an index the box does not hold changes nothing.
+void chooseItem(ComboBox& box, int index)
 {
-    std::vector<std::string> order{"cmdNext", "cmdFinish"};
-    const std::vector<std::vector<std::string>> inputs{
-        {"optSync(0)", "optSync(1)", "optSync(2)"},
-        {"optLinkType(0)", "optLinkType(1)"},
-        {"optTask(0)", "optTask(1)", "cboResource", "optTask(2)", "chkSummary"},
-        {"lvwTasks"},
-        {"optAppointmentType(0)", "optAppointmentType(1)", "cboKategorie", "optAppointmentType(2)", "dtpFrom",
-         "dtpTo"},
-        {"lvwAppointments"},
-        {"lvwDeleteLinks"},
-        {"lvwSync"},
-    };
-    const auto& own = inputs[std::size_t(page - 1)];
-    order.insert(order.end(), own.begin(), own.end());
-    order.insert(order.end(), {"cmdInfo", "cmdCancel", "cmdBack"});
-    return order;
+    if (index >= 0 && std::size_t(index) < box.items.size()) {
+        box.listIndex = index;
+        box.text = box.items[std::size_t(index)];
+    }
 }
 
 } // namespace
+
+// The pages ---------------------------------------------------------------------------------------
+
+// "Weiter >" takes the first way of its page that is open: `member` of the page's option array is
+// chosen, and `check`, where there is one, lets the user go on.
+struct WizardLogic::Way {
+    WizardPage to;
+    int member;
+    bool (WizardLogic::*check)() = nullptr;
+};
+
+// One page: what it shows, where "Weiter >" and "< Zurück" lead, and what they do on the way.
+struct WizardLogic::PageRow {
+    WizardPage page;
+    WizardPageView view;
+    std::optional<OptionArray> options = {};   // shown again as their selection tags say
+    std::optional<WizardList> list = {};       // a list page: "Ende" runs from here, "Weiter >" is off
+    std::vector<Way> next = {};                // tried in order; none open: the page stays
+    std::optional<WizardPage> back = {};       // none: "< Zurück" is off
+    const char* focus = "cmdNext";             // where the focus goes when "Weiter >" reached the page
+    const char* focusBack = "cmdNext";         // where it goes when "< Zurück" left the page
+    void (*enter)(WizardLogic&) = nullptr;     // what reaching the page by "Weiter >" does
+    void (*leaveBack)(WizardLogic&) = nullptr; // what leaving by "< Zurück" does besides emptying the list
+    bool (WizardLogic::*choose)() = nullptr;   // takes what "Ende" works on from the list; false: nothing
+    const char* nothingChosen = nullptr;       // what the user is told then
+};
+
+// clang-format off
+const WizardLogic::PageRow& WizardLogic::row(WizardPage page)
+{
+    using P = WizardPage;
+    using W = WizardLogic;
+    static const std::array<PageRow, 10> rows{{
+        {.page = P::Operation,
+         .view = {"Step1", "fraStep1", "lblStep1", {"lblStep101", "lblStep102", "lblStep103"},
+                  {"optSync(0)", "optSync(1)", "optSync(2)"}},
+         .options = OptionArray::Sync,
+         .next = {{P::Direction, 0}, {P::RemovalList, 2}, {P::SyncList, 1}}},
+        {.page = P::Direction,
+         .view = {"Step2", "fraStep2", "lblStep2", {"lblStep201", "lblStep202", "lblStep203"},
+                  {"optLinkType(0)", "optLinkType(1)"}},
+         .options = OptionArray::LinkType,
+         .next = {{P::TaskChoice, 0}, {P::AppointmentChoice, 1}},
+         .back = P::Operation},
+        {.page = P::TaskChoice,
+         .view = {"Step3", "fraStep3", "lblStep3", {"lblStep301", "lblStep302"},
+                  {"optTask(0)", "optTask(1)", "cboResource", "optTask(2)", "chkSummary"}},
+         .options = OptionArray::Task,
+         .next = {{P::TaskList, kAnyMember}},
+         .back = P::Direction},
+        {.page = P::TaskList,
+         .view = {"Step4", "fraStep4", "lblStep4", {"lblStep401", "lblStep402"}, {"lvwTasks"}},
+         .list = WizardList::Tasks,
+         .back = P::TaskChoice,
+         .focus = "lvwTasks",
+         .enter = [](W& w) { w.fillTaskList(); },
+         .choose = &W::chooseTasks,
+         .nothingChosen = kNothingToLinkTasks},
+        // The period is checked whichever kind of appointments is chosen: the dates are remembered
+        // either way.
+        {.page = P::AppointmentChoice,
+         .view = {"Step5", "fraStep5", "lblStep5", {"lblStep501"},
+                  {"optAppointmentType(0)", "optAppointmentType(1)", "cboKategorie", "optAppointmentType(2)",
+                   "dtpFrom", "dtpTo"}},
+         .options = OptionArray::AppointmentType,
+         .next = {{P::AppointmentList, kWhicheverChosen, &W::periodAccepted}},
+         .back = P::Direction,
+         .focusBack = "cmdBack",
+         .enter = [](W& w) { w.loadCategories(); }},
+        // Back from here the category box stays as it was: the calendar is not asked again.
+        {.page = P::AppointmentList,
+         .view = {"Step6", "fraStep6", "lblStep6", {"lblStep601", "lblStep602"}, {"lvwAppointments"}},
+         .list = WizardList::Appointments,
+         .back = P::AppointmentChoice,
+         .focus = "lvwAppointments",
+         .focusBack = "cmdBack",
+         .enter = [](W& w) { w.fillAppointmentList(); },
+         .choose = &W::chooseAppointments,
+         .nothingChosen = kNothingToLinkAppointments},
+        // The two pages reached straight from the first choose their operation again both ways, so
+        // that "Ende" always says what it does.
+        {.page = P::RemovalList,
+         .view = {"Step7", "fraStep7", "lblStep7", {"lblStep701", "lblStep702"}, {"lvwDeleteLinks"}},
+         .list = WizardList::DeleteLinks,
+         .back = P::Operation,
+         .focus = "lvwDeleteLinks",
+         .enter = [](W& w) { w.fillRemovalList(); w.clickOption(OptionArray::Sync, 2); },
+         .leaveBack = [](W& w) { w.clickOption(OptionArray::Sync, 2); },
+         .choose = &W::chooseLinksToRemove,
+         .nothingChosen = kNothingToUnlink},
+        {.page = P::SyncList,
+         .view = {"Step8", "fraStep8", "lblStep8", {"lblStep801", "lblStep802", "lblStep803"}, {"lvwSync"}},
+         .list = WizardList::Sync,
+         .back = P::Operation,
+         .focus = "cmdFinish",
+         .enter = [](W& w) { w.fillSyncList(); w.clickOption(OptionArray::Sync, 1); },
+         .leaveBack = [](W& w) { w.clickOption(OptionArray::Sync, 1); },
+         .choose = &W::chooseTasksToSync,
+         .nothingChosen = kNothingToSync},
+        {.page = P::Running, .view = {.name = kRunningPage}},
+        {.page = P::Finished, .view = {.name = kFinishedPage}},
+    }};
+    return rows[std::size_t(page) - 1];
+}
+// clang-format on
+
+const WizardPageView& WizardLogic::view(WizardPage page)
+{
+    return row(page).view;
+}
 
 WizardLogic::WizardLogic(WizardEnvironment environment, ProgressSink& display, std::function<void()> repaint)
     : env_(environment), display_(display), repaint_(std::move(repaint))
 {
     loadForm();
     applyStoredOptions();
-    // The first page as the wizard opens: its tab order, the focus on "Weiter >".
-    assignTabOrder(Page::Step1);
-    form_.focus = "cmdNext";
+    goTo(WizardPage::Operation, "cmdNext", {});
 }
 
 WizardLogic::~WizardLogic() = default;
@@ -205,9 +303,6 @@ WizardLogic::~WizardLogic() = default;
 
 void WizardLogic::loadForm()
 {
-    form_.cmdNext.tag = "Step1";
-    form_.shownFrame = "fraStep1";
-
     setButton(form_.cmdInfo, "cmdInfo", "", 360);
     setButton(form_.cmdCancel, "cmdCancel", "Abbrechen", 5640);
     setButton(form_.cmdBack, "cmdBack", "< Zurück", 6960);
@@ -215,8 +310,6 @@ void WizardLogic::loadForm()
     setButton(form_.cmdFinish, "cmdFinish", "Ende", 9480);
     form_.cmdCancel.isCancel = true;
     form_.cmdNext.isDefault = true;
-    form_.cmdBack.enabled = false;
-    form_.cmdFinish.enabled = false;
 
     setOptionTexts(form_.optSync, kOptSync);
     setOptionTexts(form_.optLinkType, kOptLinkType);
@@ -227,7 +320,7 @@ void WizardLogic::loadForm()
                              {&form_.chkAllDayEvent, "chkAllDayEvent"},
                              {&form_.chkDetailed, "chkDetailed"},
                              {&form_.chkCreateDeletedTasks, "chkCreateDeletedTasks"}}) {
-        box->caption = checkCaptionOf(name);
+        box->caption = textOf(kCheckCaptions, name);
         box->toolTip = toolTipOf(name);
     }
     // The operations offer neither detailed nor all-day appointments: shown, but not to be changed.
@@ -315,189 +408,98 @@ WizardOptions WizardLogic::currentOptions() const
 
 void WizardLogic::cmdNext()
 {
-    const std::string& tag = page();
-    if (!form_.cmdNext.enabled || tag.size() != 5 || tag.compare(0, 4, "Step") != 0)
+    if (!form_.cmdNext.enabled)
         return;
-    switch (tag[4]) {
-    case '1':
-        // Tested in this order; the first chosen member wins.
-        if (form_.optSync[0].value)
-            changePage(Page::Step2, {}, "cmdNext");
-        else if (form_.optSync[2].value)
-            changePage(
-                Page::Step7,
-                [this] {
-                    fillRemovalList();
-                    clickOption(OptionArray::Sync, 2);
-                },
-                "lvwDeleteLinks");
-        else if (form_.optSync[1].value)
-            changePage(
-                Page::Step8,
-                [this] {
-                    fillSyncList();
-                    clickOption(OptionArray::Sync, 1);
-                },
-                "cmdFinish");
-        break;
-    case '2':
-        if (form_.optLinkType[0].value)
-            changePage(Page::Step3, {}, "cmdNext");
-        else if (form_.optLinkType[1].value)
-            changePage(
-                Page::Step5, [this] { loadCategories(); }, "cmdNext");
-        break;
-    case '3':
-        if (chosenIndex(form_.optTask) >= 0)
-            changePage(
-                Page::Step4, [this] { fillTaskList(); }, "lvwTasks");
-        break;
-    case '5':
-        if (leavePeriodPage())
-            changePage(
-                Page::Step6, [this] { fillAppointmentList(); }, "lvwAppointments");
-        break;
-    default:
-        break; // the list pages go on only by cmdFinish
-    }
+    const PageRow& from = row(page_);
+    for (const Way& way : from.next)
+        if (opens(from, way)) {
+            const PageRow& to = row(way.to);
+            goTo(way.to, to.focus, [&] {
+                if (to.enter)
+                    to.enter(*this);
+            });
+            return;
+        }
 }
 
 void WizardLogic::cmdBack()
 {
-    const std::string& tag = page();
-    if (!form_.cmdBack.enabled || tag.size() != 5 || tag.compare(0, 4, "Step") != 0)
+    const PageRow& from = row(page_);
+    if (!form_.cmdBack.enabled || !from.back)
         return;
-    switch (tag[4]) {
-    case '2':
-        changePage(Page::Step1, {}, "cmdNext");
-        break;
-    case '3':
-        changePage(Page::Step2, {}, "cmdNext");
-        break;
-    case '4':
-        changePage(
-            Page::Step3, [this] { clearItems(form_.lvwTasks); }, "cmdNext");
-        break;
-    case '5':
-        changePage(Page::Step2, {}, "cmdBack");
-        break;
-    case '6':
-        // The category box stays as it was: the calendar is not asked again.
-        changePage(
-            Page::Step5, [this] { clearItems(form_.lvwAppointments); }, "cmdBack");
-        break;
-    case '7':
-        changePage(
-            Page::Step1,
-            [this] {
-                clickOption(OptionArray::Sync, 2);
-                clearItems(form_.lvwDeleteLinks);
-            },
-            "cmdNext");
-        break;
-    case '8':
-        changePage(
-            Page::Step1,
-            [this] {
-                clickOption(OptionArray::Sync, 1);
-                clearItems(form_.lvwSync);
-            },
-            "cmdNext");
-        break;
-    default:
-        break;
-    }
+    goTo(*from.back, from.focusBack, [&] {
+        if (from.list)
+            clearItems(list(*from.list));
+        if (from.leaveBack)
+            from.leaveBack(*this);
+    });
 }
 
-void WizardLogic::changePage(Page target, const std::function<void()>& work, const std::string& focus)
+bool WizardLogic::opens(const PageRow& from, const Way& way)
 {
+    if (way.member != kWhicheverChosen) {
+        const std::span<const OptionButton> members = options(*from.options);
+        if (way.member == kAnyMember ? chosenIndex(members) < 0 : !members[std::size_t(way.member)].value)
+            return false;
+    }
+    return !way.check || (this->*way.check)();
+}
+
+void WizardLogic::goTo(WizardPage target, const char* focus, const std::function<void()>& work)
+{
+    const PageRow& to = row(target);
     form_.busy = true;
-    form_.shownFrame = "fraStep" + std::to_string(int(target));
-    form_.cmdNext.tag = "Step" + std::to_string(int(target));
+    page_ = target;
+    form_.shownFrame = to.view.frame;
     form_.status.clear(); // each page says for itself what it could not read
-    setButtonStates(target);
+    form_.cmdBack.enabled = to.back.has_value();
+    form_.cmdNext.enabled = !to.list;
+    form_.cmdFinish.enabled = to.list.has_value();
     if (work)
         work();
-    assignTabOrder(target);
+    // The buttons first, then the page's own controls, then the rest of the button row.
+    form_.tabOrder = {"cmdNext", "cmdFinish"};
+    form_.tabOrder.insert(form_.tabOrder.end(), to.view.inputs.begin(), to.view.inputs.end());
+    form_.tabOrder.insert(form_.tabOrder.end(), {"cmdInfo", "cmdCancel", "cmdBack"});
+    // The option buttons of the page show again what their selection tags say.
+    if (to.options)
+        for (OptionButton& member : options(*to.options))
+            member.value = StrToBool(member.tag);
     form_.focus = focus;
     form_.busy = false;
 }
 
-void WizardLogic::setButtonStates(Page target)
+bool WizardLogic::periodAccepted()
 {
-    const bool listPage =
-        target == Page::Step4 || target == Page::Step6 || target == Page::Step7 || target == Page::Step8;
-    form_.cmdBack.enabled = target != Page::Step1;
-    form_.cmdNext.enabled = !listPage;
-    form_.cmdFinish.enabled = listPage;
-}
-
-void WizardLogic::assignTabOrder(Page target)
-{
-    form_.tabOrder = tabOrderOf(int(target));
-    // The option buttons of the page show again what their selection tags say.
-    const auto restore = [](auto& members) {
-        for (OptionButton& member : members)
-            member.value = StrToBool(member.tag);
-    };
-    switch (target) {
-    case Page::Step1:
-        restore(form_.optSync);
-        break;
-    case Page::Step2:
-        restore(form_.optLinkType);
-        break;
-    case Page::Step3:
-        restore(form_.optTask);
-        break;
-    case Page::Step5:
-        restore(form_.optAppointmentType);
-        break;
-    default:
-        break;
-    }
-}
-
-bool WizardLogic::leavePeriodPage()
-{
-    // Checked whichever kind of appointments is chosen: the dates are remembered either way.
     const std::optional<std::string> problem = CheckPeriod(form_.dtpFrom.value, form_.dtpTo.value);
-    if (!problem)
-        return true;
-    env_.messages.warning(*problem, kCaption);
-    form_.busy = false;
-    return false;
+    if (problem)
+        env_.messages.warning(*problem, kCaption);
+    return !problem;
 }
 
 // Option arrays and small handlers -----------------------------------------------------------------
 
-OptionButton* WizardLogic::options(OptionArray array, std::size_t& count)
+std::span<OptionButton> WizardLogic::options(OptionArray array)
 {
     switch (array) {
     case OptionArray::Sync:
-        count = form_.optSync.size();
-        return form_.optSync.data();
+        return form_.optSync;
     case OptionArray::LinkType:
-        count = form_.optLinkType.size();
-        return form_.optLinkType.data();
+        return form_.optLinkType;
     case OptionArray::Task:
-        count = form_.optTask.size();
-        return form_.optTask.data();
+        return form_.optTask;
     case OptionArray::AppointmentType:
-        count = form_.optAppointmentType.size();
-        return form_.optAppointmentType.data();
+        break;
     }
-    count = 0;
-    return nullptr;
+    return form_.optAppointmentType;
 }
 
 void WizardLogic::clickOption(OptionArray array, int index)
 {
-    std::size_t count = 0;
-    OptionButton* members = options(array, count);
-    if (index < 0 || std::size_t(index) >= count)
+    const std::span<OptionButton> members = options(array);
+    if (index < 0 || std::size_t(index) >= members.size())
         return;
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < members.size(); ++i) {
         members[i].value = i == std::size_t(index);
         members[i].tag = members[i].value ? "1" : "0";
     }
@@ -542,20 +544,12 @@ void WizardLogic::setResourceText(const std::string& text)
 
 void WizardLogic::setCategoryIndex(int index)
 {
-    ComboBox& box = form_.cboKategorie;
-    if (index >= 0 && std::size_t(index) < box.items.size()) {
-        box.listIndex = index;
-        box.text = box.items[std::size_t(index)];
-    }
+    chooseItem(form_.cboKategorie, index);
 }
 
 void WizardLogic::setBusyStatusIndex(int index)
 {
-    ComboBox& box = form_.cboBusyStatus;
-    if (index >= 0 && std::size_t(index) < box.items.size()) {
-        box.listIndex = index;
-        box.text = box.items[std::size_t(index)];
-    }
+    chooseItem(form_.cboBusyStatus, index);
 }
 
 void WizardLogic::setSummary(CheckState value)
@@ -601,7 +595,7 @@ void WizardLogic::loadCategories()
     box.listIndex = -1;
     const bool any = !box.items.empty();
     if (any)
-        setCategoryIndex(0);
+        chooseItem(box, 0);
     box.enabled = any;
     form_.optAppointmentType[1].enabled = any;
 }
@@ -613,9 +607,14 @@ void WizardLogic::fillTaskList()
     const int taskType = chosenIndex(form_.optTask);
     if (Project* project = activeProject()) {
         const bool summary = form_.chkSummary.value == CheckState::Checked;
-        const std::string resource = taskType == kTasksOfResource ? form_.cboResource.text : "";
-        if (auto found = GetUnlinkedTasks(env_.host, *project, taskType, summary, kLinkField, resource))
-            collections_.tasks = std::move(*found);
+        // optTask's members in order: all tasks, those of one resource, the marked ones.
+        static constexpr TaskChoice kTaskChoices[] = {TaskChoice::All, TaskChoice::OfResource, TaskChoice::Selected};
+        if (taskType >= 0 && taskType < int(std::size(kTaskChoices))) {
+            const TaskChoice choice = kTaskChoices[taskType];
+            const TaskFilter filter{choice, choice == TaskChoice::OfResource ? form_.cboResource.text : "", summary};
+            if (auto found = GetUnlinkedTasks(env_.host, *project, filter, kLinkField))
+                collections_.tasks = std::move(*found);
+        }
     } else {
         form_.status = kNoPlanStatus;
     }
@@ -668,104 +667,103 @@ void WizardLogic::fillAppointmentList()
     });
 }
 
-void WizardLogic::fillRemovalList()
+// The linked tasks of the plan, by their link value; the removal and the synchronisation page show them.
+void WizardLogic::fillLinkedTasks(std::vector<Task*>& tasks, ListView& view)
 {
-    collections_.linkedTasks.clear();
+    tasks.clear();
     if (Project* project = activeProject())
-        collections_.linkedTasks = GetLinkedTasks(*project, kLinkField);
+        tasks = GetLinkedTasks(*project, kLinkField);
     else
         form_.status = kNoPlanStatus;
-    resetList(form_.lvwDeleteLinks, kTaskColumns);
+    resetList(view, kTaskColumns);
     const int fieldId = GetFieldId(kLinkField);
-    for (Task* task : collections_.linkedTasks)
-        addItem(form_.lvwDeleteLinks,
+    for (Task* task : tasks)
+        addItem(view,
                 {readText([&] { return std::to_string(task->id()); }), readText([&] { return task->name(); }),
                  readText([&] { return task->getField(fieldId); })});
 }
 
+void WizardLogic::fillRemovalList()
+{
+    fillLinkedTasks(collections_.linkedTasks, form_.lvwDeleteLinks);
+}
+
 void WizardLogic::fillSyncList()
 {
-    collections_.syncTasks.clear();
     collections_.tasksToSync.clear();
-    if (Project* project = activeProject())
-        collections_.syncTasks = GetLinkedTasks(*project, kLinkField);
-    else
-        form_.status = kNoPlanStatus;
-    resetList(form_.lvwSync, kTaskColumns);
-    const int fieldId = GetFieldId(kLinkField);
-    for (Task* task : collections_.syncTasks)
-        addItem(form_.lvwSync,
-                {readText([&] { return std::to_string(task->id()); }), readText([&] { return task->name(); }),
-                 readText([&] { return task->getField(fieldId); })});
+    fillLinkedTasks(collections_.syncTasks, form_.lvwSync);
 }
 
 // Finish and run ------------------------------------------------------------------------------------
 
 FinishResult WizardLogic::cmdFinish()
 {
-    if (!form_.cmdFinish.tag.empty()) {
+    if (page_ == WizardPage::Finished) {
         closeAfterRun();
         return FinishResult::Close;
     }
-    if (!checkSelection())
+    const PageRow& on = row(page_);
+    if (on.choose && !(this->*on.choose)()) {
+        env_.messages.warning(on.nothingChosen, kCaption);
         return FinishResult::Stayed;
+    }
     showProgressPage();
     runOperation();
     return FinishResult::Finished;
 }
 
-bool WizardLogic::checkSelection()
+// The selection of a list page: what is offered minus what the user cleared, matched by the hidden
+// column, so that a row stands for its task or appointment whatever order the list shows.
+
+bool WizardLogic::chooseTasks()
 {
-    const std::string& tag = page();
-    const char* nothing = nullptr;
-    if (tag == "Step4") {
-        collections_.tasksToLink = withoutCleared(collections_.tasks, [this](Task* task) {
-            try {
-                const long long id = task->uniqueId();
-                return clearedItemMatches(form_.lvwTasks, kTaskIdColumn,
-                                          [id](const std::string& text) { return numberOf(text) == id; });
-            } catch (const std::exception&) {
-                return false; // a task that cannot say its ID cannot be matched to a row: not chosen
-            }
+    collections_.tasksToLink = withoutCleared(collections_.tasks, [this](Task* task) {
+        try {
+            const long long id = task->uniqueId();
+            return clearedItemMatches(form_.lvwTasks, kTaskIdColumn,
+                                      [id](const std::string& text) { return numberOf(text) == id; });
+        } catch (const std::exception&) {
+            return false; // a task that cannot say its ID cannot be matched to a row: not chosen
+        }
+    });
+    return !collections_.tasksToLink.empty();
+}
+
+bool WizardLogic::chooseAppointments()
+{
+    collections_.appointmentsToLink =
+        withoutCleared(collections_.appointments, [this](const OfferedAppointment& offered) {
+            return clearedItemMatches(form_.lvwAppointments, kAppointmentIdColumn,
+                                      [&](const std::string& text) { return text == offered.entryId; });
         });
-        if (collections_.tasksToLink.empty())
-            nothing = kNothingToLinkTasks;
-    } else if (tag == "Step6") {
-        collections_.appointmentsToLink =
-            withoutCleared(collections_.appointments, [this](const OfferedAppointment& offered) {
-                return clearedItemMatches(form_.lvwAppointments, kAppointmentIdColumn,
-                                          [&](const std::string& text) { return text == offered.entryId; });
-            });
-        if (collections_.appointmentsToLink.empty())
-            nothing = kNothingToLinkAppointments;
-    } else if (tag == "Step7") {
-        collections_.tasksToUnlink.clear();
-        for (const ListItem& item : form_.lvwDeleteLinks.items)
-            if (item.checked)
-                collections_.tasksToUnlink.push_back(
-                    {int(numberOf(item.texts[0])), item.texts[kTaskIdColumn], true});
-        if (collections_.tasksToUnlink.empty())
-            nothing = kNothingToUnlink;
-    } else if (tag == "Step8") {
-        const int fieldId = GetFieldId(kLinkField);
-        collections_.tasksToSync = withoutCleared(collections_.syncTasks, [&](Task* task) {
-            const std::string value = readText([&] { return task->getField(fieldId); });
-            return clearedItemMatches(form_.lvwSync, kTaskIdColumn,
-                                      [&](const std::string& text) { return text == value; });
-        });
-        if (collections_.tasksToSync.empty())
-            nothing = kNothingToSync;
-    }
-    if (!nothing)
-        return true;
-    env_.messages.warning(nothing, kCaption);
-    return false;
+    return !collections_.appointmentsToLink.empty();
+}
+
+bool WizardLogic::chooseLinksToRemove()
+{
+    collections_.tasksToUnlink.clear();
+    for (const ListItem& item : form_.lvwDeleteLinks.items)
+        if (item.checked)
+            collections_.tasksToUnlink.push_back(
+                {int(numberOf(item.texts[0])), item.texts[kTaskIdColumn], true});
+    return !collections_.tasksToUnlink.empty();
+}
+
+bool WizardLogic::chooseTasksToSync()
+{
+    const int fieldId = GetFieldId(kLinkField);
+    collections_.tasksToSync = withoutCleared(collections_.syncTasks, [&](Task* task) {
+        const std::string value = readText([&] { return task->getField(fieldId); });
+        return clearedItemMatches(form_.lvwSync, kTaskIdColumn,
+                                  [&](const std::string& text) { return text == value; });
+    });
+    return !collections_.tasksToSync.empty();
 }
 
 void WizardLogic::showProgressPage()
 {
-    form_.cmdNext.tag = kRunningPage;
-    form_.shownFrame.clear();
+    page_ = WizardPage::Running;
+    form_.shownFrame = row(page_).view.frame;
     for (CommandButton* button :
          {&form_.cmdInfo, &form_.cmdCancel, &form_.cmdBack, &form_.cmdNext, &form_.cmdFinish})
         button->visible = false;
@@ -816,8 +814,7 @@ void WizardLogic::runChosen(CalendarConnection& connection, RunReport& report)
             ReserveKeysInUse(inputs, keys);
             if (form_.optLinkType[0].value)
                 LinkTasksToAppointments(inputs, collections_.tasksToLink,
-                                        busyStatusFromIndex(form_.cboBusyStatus.listIndex), false, keys,
-                                        context);
+                                        busyStatusFromIndex(form_.cboBusyStatus.listIndex), keys, context);
             else if (form_.optLinkType[1].value)
                 LinkAppointmentsToTasks(inputs, appointmentsInCalendar(connection.folder(), report), keys,
                                         context);
@@ -826,10 +823,11 @@ void WizardLogic::runChosen(CalendarConnection& connection, RunReport& report)
             SyncTasks(inputs, collections_.tasksToSync,
                       SyncOptions{.recreateDeleted = form_.chkCreateDeletedTasks.value == CheckState::Checked,
                                   .busyForNew = busyStatusFromIndex(form_.cboBusyStatus.listIndex),
-                                  .confirmMassChange = [this](const MassChange& change) {
-                                      return env_.messages.askYesNo(DescribeMassChange(change) + " Trotzdem fortfahren?",
-                                                                    kCaption);
-                                  }},
+                                  .confirmMassChange =
+                                      [this](const MassChange& change) {
+                                          return env_.messages.askYesNo(
+                                              DescribeMassChange(change) + " Trotzdem fortfahren?", kCaption);
+                                      }},
                       context);
             break;
         case 2:
@@ -873,12 +871,11 @@ void WizardLogic::endRun(const RunReport* report)
     form_.busy = false;
     CommandButton& finish = form_.cmdFinish;
     finish.leftTwips = 9600;
-    finish.tag = "Exit";
     finish.caption = kFinishClose.caption;
     finish.toolTip = kFinishClose.toolTip;
     finish.visible = true;
     finish.enabled = true;
-    form_.cmdNext.tag = kFinishedPage;
+    page_ = WizardPage::Finished;
     if (!report)
         return; // the calendar was never reached: the label keeps saying so
     showProgress(100, kDone);

@@ -12,6 +12,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -42,6 +43,29 @@ enum class FinishResult {
     Close,    // the user clicked "Fertig": the window closes
 };
 
+// The pages of the wizard in the order the window stacks them, then the two states of a run.
+enum class WizardPage {
+    Operation = 1,     // link, synchronise or remove links
+    Direction,         // tasks into appointments or appointments into tasks
+    TaskChoice,        // which tasks: all, a resource's, the selected ones
+    TaskList,          // the tasks to link
+    AppointmentChoice, // which appointments: all, a category's, a period's
+    AppointmentList,   // the appointments to link
+    RemovalList,       // the links to remove
+    SyncList,          // the links to synchronise
+    Running,           // the progress page while the operation runs
+    Finished,          // the progress page after it, with "Fertig"
+};
+
+// What a page shows, by control name; the texts of the labels are in WizardTexts.h.
+struct WizardPageView {
+    const char* name = "";                // as the page has always been called: "Step1".."Step9", "StepX"
+    const char* frame = "";               // "fraStep1".."fraStep8"; "" for the progress page
+    const char* title = "";               // the bold label at the top
+    std::vector<const char*> texts = {};  // the explaining labels, top to bottom
+    std::vector<const char*> inputs = {}; // the page's own controls, in tab order
+};
+
 // An appointment offered on the appointment page, with the identifier it had then.
 struct OfferedAppointment {
     AppointmentPtr item;
@@ -58,8 +82,7 @@ struct WizardCollections {
     std::vector<std::string> categories;                              // the category box
 };
 
-// The wizard "Zelvant Assistent" without any toolkit: its pages, the page names in cmdNext's tag
-// ("Step1".."Step8", "Step9" while running, "StepX" after), button states, tab orders, option
+// The wizard "Zelvant Assistent" without any toolkit: its pages, button states, tab orders, option
 // arrays, lists and the run of the chosen operation. Errors of the plan or the calendar never
 // stop a page change; they leave the affected list or box empty.
 class WizardLogic : private ProgressSink {
@@ -74,8 +97,10 @@ public:
 
     // The controls as they are now.
     const wizard::WizardForm& form() const { return form_; }
-    // The page name in cmdNext's tag.
-    const std::string& page() const { return form_.cmdNext.tag; }
+    // The page shown now.
+    WizardPage page() const { return page_; }
+    // What `page` shows, and its name.
+    static const WizardPageView& view(WizardPage page);
     // The collections behind the lists.
     const WizardCollections& collections() const { return collections_; }
 
@@ -116,7 +141,9 @@ public:
     bool hostSwitchLeftOff() const { return hostSwitchOff_; }
 
 private:
-    enum class Page { Step1 = 1, Step2, Step3, Step4, Step5, Step6, Step7, Step8 };
+    struct Way;
+    struct PageRow;
+    static const PageRow& row(WizardPage page);
 
     void showProgress(double percent, const std::string& text) override;
 
@@ -124,18 +151,21 @@ private:
     void applyStoredOptions();
     void fillResourceNames();
 
-    void changePage(Page target, const std::function<void()>& work, const std::string& focus);
-    void setButtonStates(Page target);
-    void assignTabOrder(Page target);
-    bool leavePeriodPage();
+    bool opens(const PageRow& from, const Way& way);
+    void goTo(WizardPage target, const char* focus, const std::function<void()>& work);
+    bool periodAccepted();
 
     void loadCategories();
     void fillTaskList();
     void fillAppointmentList();
+    void fillLinkedTasks(std::vector<Task*>& tasks, wizard::ListView& view);
     void fillRemovalList();
     void fillSyncList();
 
-    bool checkSelection();
+    bool chooseTasks();
+    bool chooseAppointments();
+    bool chooseLinksToRemove();
+    bool chooseTasksToSync();
     void showProgressPage();
     void runOperation();
     void runChosen(CalendarConnection& connection, RunReport& report);
@@ -143,7 +173,7 @@ private:
     void endRun(const RunReport* report);
     void closeAfterRun();
 
-    wizard::OptionButton* options(OptionArray array, std::size_t& count);
+    std::span<wizard::OptionButton> options(OptionArray array);
     wizard::ListView& list(WizardList which);
     Project* activeProject();
     DateTime today() const;
@@ -152,6 +182,7 @@ private:
     ProgressSink& display_;
     std::function<void()> repaint_;
     wizard::WizardForm form_;
+    WizardPage page_ = WizardPage::Operation;
     WizardCollections collections_;
     bool hostSwitchOff_ = false;
 };

@@ -1,5 +1,7 @@
 #include "hostapi/DateTime.h"
 
+#include <charconv>
+#include <cmath>
 #include <stdexcept>
 
 namespace zelvant {
@@ -156,6 +158,71 @@ std::optional<DateTime> parseGermanDate(std::string_view text)
     } catch (const std::invalid_argument&) {
         return std::nullopt;
     }
+}
+
+std::optional<IsoPeriod> parseIsoPeriod(std::string_view text, seconds longest, PeriodFault* fault)
+{
+    auto refused = [fault](PeriodFault why) -> std::optional<IsoPeriod> {
+        if (fault)
+            *fault = why;
+        return std::nullopt;
+    };
+    auto expect = [&text](std::size_t& pos, char c) {
+        if (pos >= text.size() || text[pos] != c)
+            return false;
+        ++pos;
+        return true;
+    };
+    IsoPeriod period;
+    std::size_t pos = 0;
+    if (!expect(pos, '+'))
+        period.negative = expect(pos, '-');
+    if (!expect(pos, 'P'))
+        return refused(PeriodFault::Unreadable);
+    bool inTime = false;
+    bool any = false;
+    while (pos < text.size()) {
+        if (!inTime && expect(pos, 'T')) {
+            inTime = true;
+            continue;
+        }
+        if (expect(pos, '-'))
+            period.negative = !period.negative;
+        const std::size_t begin = pos;
+        while (pos < text.size() && ((text[pos] >= '0' && text[pos] <= '9') || text[pos] == '.'))
+            ++pos;
+        if (pos == begin || pos >= text.size())
+            return refused(PeriodFault::Unreadable);
+        double value = 0;
+        const auto [end, error] = std::from_chars(text.data() + begin, text.data() + pos, value);
+        if (error == std::errc::result_out_of_range)
+            return refused(PeriodFault::OutOfRange);
+        if (error != std::errc() || end != text.data() + pos)
+            return refused(PeriodFault::Unreadable);
+        if (text.substr(begin, pos - begin).find('.') != std::string_view::npos)
+            period.fractional = true;
+        const char unit = text[pos++];
+        if (!inTime && unit == 'D')
+            period.days += value;
+        else if (!inTime && unit == 'W')
+            period.days += value * 7;
+        else if (inTime && unit == 'H')
+            period.seconds += value * 3600;
+        else if (inTime && unit == 'M')
+            period.seconds += value * 60;
+        else if (inTime && unit == 'S')
+            period.seconds += value;
+        else
+            return refused(PeriodFault::Unreadable);
+        any = true;
+    }
+    if (!any)
+        return refused(PeriodFault::Unreadable);
+    // In floating point, so that no number of the text can overflow the sum.
+    const double total = period.days * 86400 + period.seconds;
+    if (!std::isfinite(total) || total > double(longest.count()))
+        return refused(PeriodFault::OutOfRange);
+    return period;
 }
 
 } // namespace zelvant

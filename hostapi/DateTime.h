@@ -36,4 +36,24 @@ std::optional<DateTime> parseYmdHm(std::string_view text);
 // Reads "dd.mm.yyyy" (a German date as users type it); nothing for anything else.
 std::optional<DateTime> parseGermanDate(std::string_view text);
 
+// An ISO 8601 period such as "P2W", "P1DT2H30M" or "PT8H0M0.5S". Weeks and days are calendar
+// days, hours, minutes and seconds exact time: a calendar keeps the two apart across a change of
+// clocks, a plan counts both in seconds.
+struct IsoPeriod {
+    bool negative = false;
+    bool fractional = false; // some number had a decimal point, which a calendar file may not write
+    double days = 0;         // weeks counted as seven days
+    double seconds = 0;
+};
+
+// Why a period could not be read.
+enum class PeriodFault { Unreadable, OutOfRange };
+
+// Reads a period. A sign may stand before the P ("-PT8H", "+P1D") and a minus before any number
+// ("PT-8H0M0S", as some plan writers put it); each minus turns the period round. Nothing for
+// text that is no period, or whose length (days and time together) exceeds `longest`; `fault`,
+// when given, then tells which.
+std::optional<IsoPeriod> parseIsoPeriod(std::string_view text, std::chrono::seconds longest,
+                                        PeriodFault* fault = nullptr);
+
 } // namespace zelvant

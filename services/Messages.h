@@ -7,6 +7,9 @@ namespace zelvant {
 // The title every message of the program carries.
 inline constexpr const char* kMessageTitle = "Zelvant";
 
+// Said by every run that cannot reach the calendar.
+inline constexpr const char* kCalendarNotFound = "Outlook konnte nicht gefunden werden!";
+
 // Where the program's messages go: the window shows a message box (exclamation icon for a
 // warning, OK button), the command line prints a line.
 class MessageSink {

@@ -1,16 +1,14 @@
 #include "services/OpenLink.h"
 
+#include "hostapi/Text.h"
+
 #include <exception>
 
 namespace zelvant {
 
 std::string WithScheme(const std::string& address)
 {
-    std::string head = address.substr(0, 4);
-    for (char& c : head)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return head == "http" ? address : "http://" + address;
+    return lowerAscii(std::string_view(address).substr(0, 4)) == "http" ? address : "http://" + address;
 }
 
 bool OpenLink(const std::string& address, Shell& shell)

@@ -165,6 +165,11 @@ bool ReadDisplayOnConnect(Registry& registry)
 
 // The default calendar is a path of the user's file system, not one of the wizard's texts: it is
 // stored as Unicode text directly, so a path with any characters and of any length comes back.
+bool RecreateDeletedAppointments(Registry& registry)
+{
+    return readSetting(registry, "CreateDeletedApps") == std::to_string(int(CheckState::Checked));
+}
+
 std::filesystem::path DefaultCalendarPath(Registry& registry)
 {
     try {

@@ -65,6 +65,10 @@ bool SaveSettings(Registry& registry, const WizardOptions& options);
 // value reads as "0". Only read, never written by the product.
 bool ReadDisplayOnConnect(Registry& registry);
 
+// Whether appointments deleted in the calendar are made again by a quick synchronisation: the
+// wizard's last choice ("CreateDeletedApps"), true only when it was ticked.
+bool RecreateDeletedAppointments(Registry& registry);
+
 // The file of the user's default calendar; empty when none is set or it cannot be read.
 std::filesystem::path DefaultCalendarPath(Registry& registry);
 

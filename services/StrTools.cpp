@@ -1,21 +1,10 @@
 #include "services/StrTools.h"
 
+#include "hostapi/Text.h"
+
 #include <array>
 
 namespace zelvant {
-
-namespace {
-
-std::string lowerAscii(std::string_view text)
-{
-    std::string lower{text};
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return lower;
-}
-
-} // namespace
 
 bool StrToBool(std::string_view text)
 {
@@ -29,14 +18,7 @@ bool StrToBool(std::string_view text)
     return false;
 }
 
-std::string trimBlanks(std::string_view text)
-{
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(' ');
-    return std::string{text.substr(first, last - first + 1)};
-}
+std::string trimBlanks(std::string_view text) { return std::string(trimmed(text, " ")); }
 
 std::vector<std::string> SplitToCollection(std::string_view text, std::string_view delimiter)
 {

@@ -8,16 +8,16 @@
 #include "engine/LinkKeys.h"
 #include "engine/LinkRemoval.h"
 #include "engine/Queries.h"
+#include "engine/Synchronizer.h"
 #include "engine/TasksToAppointments.h"
-#include "forms/QuickSync.h"
 #include "hosts/calendarfile/ZoneTable.h"
 #include "hosts/common/FileStore.h"
 #include "services/DateChecks.h"
-#include "services/Registry.h"
 #include "services/Settings.h"
 #include "services/StrTools.h"
 
 #include <algorithm>
+#include <optional>
 #include <set>
 #include <tuple>
 #include <iomanip>
@@ -151,18 +151,17 @@ BusyStatus busyStatusFor(const std::string& name)
 // The unlinked tasks the options choose: the listed IDs stand for the plan's selection.
 std::vector<Task*> chosenTasks(const CommandOptions& options, Session& session)
 {
-    int mode = kAllTasks;
-    std::string resource;
+    TaskFilter filter;
+    filter.includeSummary = options.summary;
     if (options.resource) {
         checkResource(*options.resource, session.project());
-        mode = kTasksOfResource;
-        resource = *options.resource;
+        filter.choice = TaskChoice::OfResource;
+        filter.resource = *options.resource;
     } else if (!options.taskIds.empty()) {
         selectTasks(session, options.taskIds);
-        mode = kSelectedTasks;
+        filter.choice = TaskChoice::Selected;
     }
-    return GetUnlinkedTasks(session.host(), session.project(), mode, options.summary, kLinkField, resource)
-        .value_or(std::vector<Task*>{});
+    return GetUnlinkedTasks(session.host(), session.project(), filter, kLinkField).value_or(std::vector<Task*>{});
 }
 
 LinkKeyGenerator& keyGenerator()
@@ -227,22 +226,44 @@ std::vector<int> parseIdList(const std::string& text)
     return ids;
 }
 
+// Every linked task with its appointments, straight on the engine: the quick synchronisation's
+// steps and texts, without its pauses, its bar that runs when nothing is linked and the host's
+// screen switch, which a terminal has no use for.
 int runSync(const CommandOptions& options, CommandContext& context)
 {
     return execute(options, context, [&](Session& session, ProgressSink& progress, RunReport& report) {
         session.launcher().start(); // a broken calendar file is reported before anything runs
-        const bool recreate = options.recreateDeleted.value_or(
-            RegGetString(context.registry, kHkeyCurrentUser, kSettingsKey, "CreateDeletedApps") == "1");
-        ConsoleMessages messages(context.err);
-        QuickSyncResult result = DoQuickSync({session.host(), session.launcher(), messages, progress,
-                                              [](int) {}, // a terminal needs no pauses to be read
-                                              [recreate] { return recreate; },
-                                              [&options](const MassChange&) { return options.force; }});
-        report = std::move(result.report);
-        if (!result.calendarReached)
+        std::vector<Task*> linked;
+        attempt(report, "Projekt", "Verkn\u00FCpfte Vorg\u00E4nge lesen",
+                [&] { linked = GetLinkedTasks(session.project(), kLinkField); });
+        if (linked.empty()) {
+            progress.showProgress(98, "Es gibt nichts zu synchronisieren...");
+            progress.showProgress(100, "Synchronisieren beendet.");
+            return;
+        }
+        progress.showProgress(5, "Synchronisieren wird vorbereitet...");
+        std::optional<CalendarConnection> connection;
+        try {
+            connection.emplace(session.launcher());
+        } catch (const std::exception&) {
+            ConsoleMessages(context.err).warning(kCalendarNotFound, kMessageTitle);
             throw UsageError(kCalendarNotFound);
-        if (result.stoppedBefore)
-            throw MassChangeStopped(*result.stoppedBefore);
+        }
+        const EngineInputs inputs{connection->application(), session.project(), connection->folder()};
+        SyncOptions sync;
+        sync.recreateDeleted = options.recreateDeleted.value_or(RecreateDeletedAppointments(context.registry));
+        sync.confirmMassChange = [&options](const MassChange&) { return options.force; };
+        std::optional<MassChange> stoppedBefore;
+        try {
+            SyncTasks(inputs, linked, sync, RunContext{session.host(), progress, report});
+        } catch (const MassChangeStopped& stopped) {
+            stoppedBefore = stopped.change; // nothing was written; the calendar is still closed
+        }
+        progress.showProgress(95, "Synchronisieren wird abgeschlossen...");
+        attempt(report, "Kalender", "Kalender schlie\u00DFen", [&] { connection->close(); });
+        progress.showProgress(100, "Synchronisieren beendet.");
+        if (stoppedBefore)
+            throw MassChangeStopped(*stoppedBefore);
     });
 }
 
@@ -253,7 +274,7 @@ int runLinkTasks(const CommandOptions& options, CommandContext& context)
         const std::vector<Task*> tasks = chosenTasks(options, session);
         CalendarConnection connection(session.launcher());
         const EngineInputs inputs{connection.application(), session.project(), connection.folder()};
-        LinkTasksToAppointments(inputs, tasks, busy, false, keyGenerator(), RunContext{session.host(), progress, report});
+        LinkTasksToAppointments(inputs, tasks, busy, keyGenerator(), RunContext{session.host(), progress, report});
         connection.close();
     });
 }

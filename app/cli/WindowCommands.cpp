@@ -6,7 +6,6 @@
 #include "forms/qt/QuickSyncWindow.h"
 #include "forms/qt/WizardWindow.h"
 #include "hosts/shell/XdgShell.h"
-#include "services/Registry.h"
 #include "services/Settings.h"
 
 #include <QApplication>
@@ -48,8 +47,7 @@ int runWizardWindow(const CommandOptions& options, CommandContext& context, int&
 int runQuickSyncWindowCommand(const CommandOptions& options, CommandContext& context, int& argc, char** argv)
 {
     return withWindow(options, context, argc, argv, [&](Session& session) {
-        const bool recreate = options.recreateDeleted.value_or(
-            RegGetString(context.registry, kHkeyCurrentUser, kSettingsKey, "CreateDeletedApps") == "1");
+        const bool recreate = options.recreateDeleted.value_or(RecreateDeletedAppointments(context.registry));
         return runQuickSyncWindow(session.host(), session.launcher(), [recreate] { return recreate; });
     });
 }

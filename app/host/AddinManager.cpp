@@ -76,8 +76,11 @@ void AddinManager::shutdown()
     notifyAll([this](Extensibility& addin) { addin.OnBeginShutdown(custom_); });
     auto loaded = std::move(loaded_);
     loaded_.clear();
-    for (auto& [progId, entry] : loaded)
-        guarded([&] { entry->addin->OnDisconnection(RemoveMode::HostShutdown, custom_); });
+    // A named reference, not a structured binding: clang 14 cannot capture those in a lambda.
+    for (auto& item : loaded) {
+        Loaded& entry = *item.second;
+        guarded([&] { entry.addin->OnDisconnection(RemoveMode::HostShutdown, custom_); });
+    }
 }
 
 bool AddinManager::connect(const std::string& progId, ConnectMode mode)
@@ -96,8 +99,10 @@ bool AddinManager::connect(const std::string& progId, ConnectMode mode)
 
 void AddinManager::notifyAll(const std::function<void(Extensibility&)>& event)
 {
-    for (auto& [progId, entry] : loaded_)
-        guarded([&] { event(*entry->addin); });
+    for (auto& item : loaded_) {
+        Loaded& entry = *item.second;
+        guarded([&] { event(*entry.addin); });
+    }
 }
 
 } // namespace zelvant

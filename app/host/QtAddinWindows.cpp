@@ -146,10 +146,7 @@ public:
         CalendarFileLauncher launcher(calendar, PlanTimeZone(owner_.registry_, CalendarFile::systemTimeZone()));
         Registry& registry = owner_.registry_;
         QuickSyncInputs inputs{owner_.host_, launcher,
-                               [&registry] {
-                                   return RegGetString(registry, kHkeyCurrentUser, kSettingsKey,
-                                                       "CreateDeletedApps") == "1";
-                               },
+                               [&registry] { return RecreateDeletedAppointments(registry); },
                                owner_.options_.messages, owner_.options_.wait};
         QuickSyncWindow window(inputs);
         owner_.saveRefusal_.reset();

@@ -20,12 +20,15 @@ class QProgressBar;
 class QPushButton;
 class QStackedWidget;
 class QTreeWidget;
+class QVBoxLayout;
 
 namespace zelvant {
 
 // The wizard "Zelvant Assistent" in Qt Widgets: a dialog of 740 x 512 pixels with the header
 // picture, the eight pages in a stacked widget and the button row. It draws WizardLogic's state
 // and hands every user action to it; widgets carry the control names as object names.
+// WizardWindow.cpp holds the frame and the navigation, WizardWindowChoicePages.cpp the pages of
+// choices, WizardWindowListPages.cpp the list pages.
 class WizardWindow : public QDialog, private ProgressSink {
     Q_OBJECT
 
@@ -46,32 +49,38 @@ protected:
 private:
     void showProgress(double percent, const std::string& text) override;
 
+    // The frame: header, button row, progress page, and what every page is made of.
     void buildHeader();
     void buildButtons();
     void buildProgress();
-    QWidget* buildPage1();
-    QWidget* buildPage2();
-    QWidget* buildPage3();
-    QWidget* buildPage4();
-    QWidget* buildPage5();
-    QWidget* buildPage6();
-    QWidget* buildPage7();
-    QWidget* buildPage8();
-    QWidget* listPage(int page, QTreeWidget*& list, WizardList which, const char* allName,
-                      const char* noneName, std::initializer_list<const char*> texts, QWidget* extra);
-    QButtonGroup* optionGroup(OptionArray array, const char* name, int count);
+    QWidget* newPage(WizardPage page);
     QLabel* label(const char* name);
     QLabel* title(const char* name);
     void remember(QWidget* widget, const char* name);
-
     void render();
     void renderButtons();
-    void renderOptions();
-    void renderInputs();
-    void renderLists();
-    void renderList(QTreeWidget* view, const wizard::ListView& list, unsigned& revision);
     void renderProgress();
     void applyTabOrderAndFocus();
+
+    // The pages of choices, with their option arrays, boxes and date pickers.
+    QWidget* choicePage(WizardPage page, QVBoxLayout*& layout);
+    QButtonGroup* optionGroup(OptionArray array, const char* name, int count);
+    QWidget* buildOperationPage();
+    QWidget* buildDirectionPage();
+    QWidget* buildTaskChoicePage();
+    QWidget* buildAppointmentChoicePage();
+    void renderOptions();
+    void renderInputs();
+
+    // The list pages.
+    QWidget* listPage(WizardPage page, QTreeWidget*& list, WizardList which, const char* allName,
+                      const char* noneName, QWidget* extra);
+    QWidget* buildTaskListPage();
+    QWidget* buildAppointmentListPage();
+    QWidget* buildRemovalListPage();
+    QWidget* buildSyncListPage();
+    void renderLists();
+    void renderList(QTreeWidget* view, const wizard::ListView& list, unsigned& revision);
 
     void next();
     void back();

@@ -1,5 +1,7 @@
 #include "hosts/calendarfile/EventReader.h"
 
+#include "hostapi/Text.h"
+
 #include <cctype>
 #include <optional>
 #include <stdexcept>
@@ -110,19 +112,12 @@ bool inRange(DateTime time)
     return y >= EventReader::kFirstYear && y <= EventReader::kLastYear;
 }
 
-std::string upperCase(std::string text)
+std::string upperCase(std::string_view view)
 {
+    std::string text(view);
     for (char& c : text)
         c = char(std::toupper(static_cast<unsigned char>(c)));
     return text;
-}
-
-std::string trimmed(const std::string& text)
-{
-    const std::size_t first = text.find_first_not_of(" \t");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t") - first + 1);
 }
 
 const ContentLine* firstNamed(const std::vector<const ContentLine*>& properties, std::string_view name)
@@ -236,69 +231,28 @@ DateTime EventReader::presented(const Moment& moment) const
     }
 }
 
-// "P1D", "PT1H30M", "P2W", "P1DT12H" (RFC 5545, 3.3.6). Every number is bounded as it is read,
-// so no value of the file can overflow the sums.
+// "P1D", "PT1H30M", "P2W", "P1DT12H" (RFC 5545, 3.3.6): whole numbers, no sign but a plus.
 EventReader::Duration EventReader::readDuration(const ContentLine& line)
 {
     const std::string& text = line.value;
-    std::size_t pos = 0;
-    if (!text.empty() && (text[0] == '-' || text[0] == '+')) {
-        if (text[0] == '-')
-            unreadable(line, "DURATION ist negativ: " + shown(text) + ".");
-        ++pos;
-    }
-    if (pos >= text.size() || text[pos] != 'P')
+    const auto negative = [&] { unreadable(line, "DURATION ist negativ: " + shown(text) + "."); };
+    if (!text.empty() && text[0] == '-')
+        negative();
+    PeriodFault fault = PeriodFault::Unreadable;
+    const auto period = parseIsoPeriod(text, seconds{kMaxDurationDays * kSecondsPerDay}, &fault);
+    if (!period && fault == PeriodFault::OutOfRange)
+        durationTooLong(line);
+    if (!period || period->fractional)
         invalidDuration(line);
-    ++pos;
-    constexpr long kMaxSeconds = kMaxDurationDays * kSecondsPerDay;
-    Duration duration; // weeks and days are calendar days, the rest exact time
-    bool inTime = false, any = false;
-    long number = -1;
-    for (; pos < text.size(); ++pos) {
-        const char c = text[pos];
-        if (std::isdigit(static_cast<unsigned char>(c))) {
-            number = (number < 0 ? 0 : number) * 10 + (c - '0');
-            if (number > kMaxSeconds)
-                durationTooLong(line);
-            continue;
-        }
-        if (c == 'T' && number < 0 && !inTime) {
-            inTime = true;
-            continue;
-        }
-        if (number < 0)
-            invalidDuration(line);
-        long unit = 0;
-        if (!inTime && c == 'W')
-            unit = 7 * kSecondsPerDay;
-        else if (!inTime && c == 'D')
-            unit = kSecondsPerDay;
-        else if (inTime && c == 'H')
-            unit = 3600;
-        else if (inTime && c == 'M')
-            unit = 60;
-        else if (inTime && c == 'S')
-            unit = 1;
-        else
-            invalidDuration(line);
-        const long sofar = duration.days * kSecondsPerDay + duration.seconds;
-        if (number > (kMaxSeconds - sofar) / unit)
-            durationTooLong(line);
-        if (unit >= kSecondsPerDay)
-            duration.days += number * (unit / kSecondsPerDay);
-        else
-            duration.seconds += number * unit;
-        number = -1;
-        any = true;
-    }
-    if (!any || number >= 0)
-        invalidDuration(line);
-    return duration;
+    if (period->negative)
+        negative();
+    // Bounded by kMaxDurationDays, so both parts fit.
+    return {long(period->days), long(period->seconds)};
 }
 
 long EventReader::readSequence(const ContentLine& line)
 {
-    const std::string value = trimmed(line.value);
+    const std::string value(trimmed(line.value));
     long sequence = 0;
     for (char c : value) {
         if (!std::isdigit(static_cast<unsigned char>(c)) || sequence > kMaxSequence / 10)
@@ -438,7 +392,7 @@ EventFacts EventReader::read(const std::vector<ContentLine>& lines) const
             sequence = line;
         else if (name == "CATEGORIES") {
             for (const std::string& part : splitTextList(line->value))
-                if (std::string category = trimmed(unescapeText(part)); !category.empty())
+                if (std::string category(trimmed(unescapeText(part))); !category.empty())
                     data.categories.push_back(std::move(category));
         } else if (isAllDayFlag(*line)) {
             allDayFlag = allDayFlag || upperCase(trimmed(line->value)) == "TRUE";

@@ -1,5 +1,6 @@
 #include "hosts/calendarfile/EventWriter.h"
 
+#include "hostapi/Text.h"
 #include "hosts/calendarfile/ContentLine.h"
 
 #include <cctype>
@@ -32,9 +33,7 @@ std::optional<long> smallNumber(std::string_view text)
 
 bool equalsIgnoringCase(std::string_view text, std::string_view upper)
 {
-    const std::size_t first = text.find_first_not_of(" \t");
-    text = first == std::string_view::npos ? std::string_view{}
-                                           : text.substr(first, text.find_last_not_of(" \t") - first + 1);
+    text = trimmed(text);
     if (text.size() != upper.size())
         return false;
     for (std::size_t i = 0; i < text.size(); ++i)

@@ -1,5 +1,7 @@
 #include "hosts/calendarfile/WindowsZoneNames.h"
 
+#include "hostapi/Text.h"
+
 #include <string>
 #include <unordered_map>
 #include <utility>
@@ -21,19 +23,13 @@ const std::pair<const char*, const char*> kDisplayNames[] = {
 // same places were listed as "(GMT+01:00)" before 2010 and as "(UTC+01:00)" after.
 std::string_view places(std::string_view name)
 {
-    const std::size_t first = name.find_first_not_of(' ');
-    if (first == std::string_view::npos)
-        return {};
-    name.remove_prefix(first);
+    name = trimmed(name, " ");
     if (name.size() > 4 && name[0] == '(' && (name.substr(1, 3) == "UTC" || name.substr(1, 3) == "GMT")) {
         const std::size_t close = name.find(')');
         if (close != std::string_view::npos)
             name.remove_prefix(close + 1);
     }
-    const std::size_t begin = name.find_first_not_of(' ');
-    if (begin == std::string_view::npos)
-        return {};
-    return name.substr(begin, name.find_last_not_of(' ') - begin + 1);
+    return trimmed(name, " ");
 }
 
 const std::unordered_map<std::string, std::string>& byPlaces()

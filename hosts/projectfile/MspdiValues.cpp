@@ -1,5 +1,7 @@
 #include "hosts/projectfile/MspdiValues.h"
 
+#include "hostapi/Text.h"
+
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -32,17 +34,6 @@ bool expect(std::string_view text, std::size_t& pos, char c)
         return false;
     ++pos;
     return true;
-}
-
-std::string_view trimmed(std::string_view text)
-{
-    while (!text.empty() &&
-           (text.front() == ' ' || text.front() == '\t' || text.front() == '\n' || text.front() == '\r'))
-        text.remove_prefix(1);
-    while (!text.empty() &&
-           (text.back() == ' ' || text.back() == '\t' || text.back() == '\n' || text.back() == '\r'))
-        text.remove_suffix(1);
-    return text;
 }
 
 } // namespace
@@ -98,60 +89,16 @@ bool inPlanYears(DateTime t)
 
 std::optional<seconds> parseDuration(std::string_view text, Fault* fault)
 {
-    auto unreadable = [fault](Fault why) -> std::optional<seconds> {
+    PeriodFault why = PeriodFault::Unreadable;
+    const auto period = parseIsoPeriod(trimmed(text), kLongestDuration, &why);
+    if (!period) {
         if (fault)
-            *fault = why;
+            *fault = why == PeriodFault::OutOfRange ? Fault::OutOfRange : Fault::Unreadable;
         return std::nullopt;
-    };
-    text = trimmed(text);
-    std::size_t pos = 0;
-    bool negative = expect(text, pos, '-');
-    if (!expect(text, pos, 'P'))
-        return unreadable(Fault::Unreadable);
-    bool inTime = false;
-    bool any = false;
-    double total = 0;
-    while (pos < text.size()) {
-        if (!inTime && expect(text, pos, 'T')) {
-            inTime = true;
-            continue;
-        }
-        // Some writers put the sign inside the period, before the first number: "PT-8H0M0S".
-        if (expect(text, pos, '-'))
-            negative = !negative;
-        const std::size_t begin = pos;
-        while (pos < text.size() && ((text[pos] >= '0' && text[pos] <= '9') || text[pos] == '.'))
-            ++pos;
-        if (pos == begin || pos >= text.size())
-            return unreadable(Fault::Unreadable);
-        double value = 0;
-        const auto [end, error] = std::from_chars(text.data() + begin, text.data() + pos, value);
-        if (error == std::errc::result_out_of_range)
-            return unreadable(Fault::OutOfRange);
-        if (error != std::errc() || end != text.data() + pos)
-            return unreadable(Fault::Unreadable);
-        const char unit = text[pos++];
-        if (!inTime && unit == 'D')
-            total += value * 86400;
-        else if (!inTime && unit == 'W')
-            total += value * 7 * 86400;
-        else if (inTime && unit == 'H')
-            total += value * 3600;
-        else if (inTime && unit == 'M')
-            total += value * 60;
-        else if (inTime && unit == 'S')
-            total += value;
-        else
-            return unreadable(Fault::Unreadable);
-        any = true;
     }
-    if (!any)
-        return unreadable(Fault::Unreadable);
-    // Checked before the conversion: a number of seconds beyond a 64-bit integer cannot be one.
-    if (!std::isfinite(total) || total > double(kLongestDuration.count()))
-        return unreadable(Fault::OutOfRange);
-    const auto whole = seconds(static_cast<long long>(std::floor(total + 1e-6)));
-    return negative ? -whole : whole;
+    // A plan counts days as 24 hours; the fraction of a second is dropped.
+    const auto whole = seconds(static_cast<long long>(std::floor(period->days * 86400 + period->seconds + 1e-6)));
+    return period->negative ? -whole : whole;
 }
 
 std::string formatDuration(seconds duration)

@@ -1,13 +1,13 @@
 #include "hosts/projectfile/ProjectReader.h"
 
 #include "hostapi/HostError.h"
+#include "hostapi/Text.h"
 #include "hosts/projectfile/ContentError.h"
 #include "hosts/projectfile/MspdiValues.h"
 #include "hosts/projectfile/TimephasedWork.h"
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <climits>
 #include <cstring>
 #include <string_view>
@@ -22,15 +22,7 @@ namespace {
 constexpr int kNoResource = -65535;
 constexpr int kUnnamedResource = 0;
 
-std::string_view trimmedValue(pugi::xml_node node)
-{
-    std::string_view value = node.child_value();
-    while (!value.empty() && std::isspace(static_cast<unsigned char>(value.front())))
-        value.remove_prefix(1);
-    while (!value.empty() && std::isspace(static_cast<unsigned char>(value.back())))
-        value.remove_suffix(1);
-    return value;
-}
+std::string_view trimmedValue(pugi::xml_node node) { return trimmed(node.child_value()); }
 
 // "<Start> „gestern“": the element and the value that cannot be used.
 std::string quoted(pugi::xml_node node)

@@ -1,5 +1,7 @@
 #include "hosts/registry/RegistryDocument.h"
 
+#include "hostapi/Text.h"
+
 #include <cstdio>
 #include <string_view>
 
@@ -11,15 +13,6 @@ namespace {
 
 constexpr const char* kNewFileComment =
     "; Zelvant: Einstellungen des Benutzers. Aufbau wie ein Registry-Export; von Hand \u00E4nderbar.";
-
-std::string lowerAscii(std::string_view text)
-{
-    std::string lower{text};
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    return lower;
-}
 
 bool sameName(std::string_view a, std::string_view b)
 {

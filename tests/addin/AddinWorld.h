@@ -1,15 +1,18 @@
 #pragma once
 
-// Everything the add-in meets, as fakes that write every call into one journal, so a test can
-// check the order of what happened across the plan, the message boxes and the windows.
+// Everything the add-in meets, as fakes that write their calls into one journal, so a test can
+// check the order of what happened across the host, the message boxes and the windows.
 
 #include "addin/AddinWindows.h"
 #include "addin/Connect.h"
 #include "addin/HostApplication.h"
+#include "hostapi/HostError.h"
 #include "hosts/commandbars/CommandBarModel.h"
 #include "hosts/project/MemoryProjectApplication.h"
 #include "hosts/registry/MemoryRegistry.h"
+#include "tests/support/FixedClock.h"
 
+#include <algorithm>
 #include <memory>
 #include <string>
 #include <vector>
@@ -18,56 +21,12 @@ namespace zelvant::testing {
 
 using Journal = std::vector<std::string>;
 
-// The plan as the entry commands reach it; the calls they make are written down.
-class JournalProject : public Project {
-public:
-    JournalProject(MemoryProject& inner, Journal& journal) : inner_(inner), journal_(journal) {}
-
-    std::string name() const override { return inner_.name(); }
-    std::vector<Task*> tasks() override { return inner_.tasks(); }
-    int taskCount() const override
-    {
-        journal_.push_back("taskCount");
-        return inner_.taskCount();
-    }
-    Task& taskById(int id) override { return inner_.taskById(id); }
-    Task& addTask() override { return inner_.addTask(); }
-    void removeAddedTask(Task& task) override { inner_.removeAddedTask(task); }
-    std::string text() const override
-    {
-        journal_.push_back("text");
-        return inner_.text();
-    }
-    void setText(const std::string& text) override
-    {
-        journal_.push_back("setText " + text);
-        inner_.setText(text);
-    }
-    bool saved() const override
-    {
-        journal_.push_back("saved");
-        return inner_.saved();
-    }
-    std::string baseCalendar() const override { return inner_.baseCalendar(); }
-
-private:
-    MemoryProject& inner_;
-    Journal& journal_;
-};
-
+// The plan application; switching the host's screen and saving are written down, a save as
+// "save changes" when the plan had any, so a test sees whether saving really wrote.
 class JournalHost : public ProjectApplication {
 public:
     explicit JournalHost(Journal& journal) : journal_(journal) {}
-
-    Project& activeProject() override
-    {
-        MemoryProject& project = inner.activeProject(); // throws when none is open
-        if (wrappedFor_ != &project) {
-            wrapped_ = std::make_unique<JournalProject>(project, journal_);
-            wrappedFor_ = &project;
-        }
-        return *wrapped_;
-    }
+    Project& activeProject() override { return inner.activeProject(); }
     std::vector<Task*> activeSelectionTasks() override { return inner.activeSelectionTasks(); }
     void setHostSwitch(bool on) override
     {
@@ -76,169 +35,124 @@ public:
     }
     void fileSave() override
     {
-        journal_.push_back("save");
-        ++saves;
+        journal_.push_back(inner.project() && !inner.project()->saved() ? "save changes" : "save");
         inner.fileSave();
     }
     Minutes dateDifference(DateTime start, DateTime finish, const std::string& calendar) override
     {
         return inner.dateDifference(start, finish, calendar);
     }
-
     MemoryProjectApplication inner;
-    int saves = 0;
 
 private:
     Journal& journal_;
-    std::unique_ptr<JournalProject> wrapped_;
-    MemoryProject* wrappedFor_ = nullptr;
 };
 
+// Every box shown, as "kind|title|text", both in `shown` and in the journal.
 class JournalMessages : public MessageSink {
 public:
     explicit JournalMessages(Journal& journal) : journal_(journal) {}
-
     void warning(const std::string& text, const std::string& title) override { add("warning", text, title); }
-    void information(const std::string& text, const std::string& title) override
-    {
-        add("information", text, title);
-    }
+    void information(const std::string& text, const std::string& title) override { add("info", text, title); }
     bool askYesNo(const std::string& text, const std::string& title) override
     {
         add("question", text, title);
         return answer;
     }
-
-    // Every box shown, as "kind|title|text".
     std::vector<std::string> shown;
     bool answer = true;
 
 private:
     void add(const std::string& kind, const std::string& text, const std::string& title)
     {
-        journal_.push_back(kind);
         shown.push_back(kind + "|" + title + "|" + text);
+        journal_.push_back(shown.back());
     }
-
     Journal& journal_;
 };
 
-class FakeWizard : public WizardFormHandle {
-public:
-    FakeWizard(Journal& journal, int number) : journal_(journal), number_(number) {}
-
-    WizardOptions options() const override
-    {
-        journal_.push_back("wizard" + std::to_string(number_) + " options");
-        return options_;
-    }
-    void applyOptions(const WizardOptions& options) override
-    {
-        journal_.push_back("wizard" + std::to_string(number_) +
-                           " apply syncType=" + std::to_string(options.syncType));
-        options_ = options;
-    }
-    void setTabOrder(const std::vector<std::string>& controls) override
-    {
-        std::string text = "wizard" + std::to_string(number_) + " tabOrder";
-        for (const std::string& control : controls)
-            text += " " + control;
-        journal_.push_back(text);
-    }
-    void hideLabel(const std::string& name) override
-    {
-        journal_.push_back("wizard" + std::to_string(number_) + " hide " + name);
-    }
-    void showModal() override { journal_.push_back("wizard" + std::to_string(number_) + " show"); }
-
-    WizardOptions options_;
-
-private:
-    Journal& journal_;
-    int number_;
-};
-
-class FakeQuickSync : public QuickSyncFormHandle {
-public:
-    FakeQuickSync(Journal& journal, int number) : journal_(journal), number_(number) {}
-    void showModal() override { journal_.push_back("quick" + std::to_string(number_) + " show"); }
-
-private:
-    Journal& journal_;
-    int number_;
-};
-
-// Numbers the forms it makes, so a test sees whether an instance was reused.
+// Either window, named by its kind and number so a test sees whether it was reused; none can be
+// made while `broken` is set.
 class FakeWindows : public AddinWindows {
 public:
+    class Form : public WizardFormHandle, public QuickSyncFormHandle {
+    public:
+        Form(Journal& journal, std::string name) : journal_(journal), name_(std::move(name)) {}
+        WizardOptions options() const override { return note(" options"), options_; }
+        void applyOptions(const WizardOptions& options) override
+        {
+            note(" apply syncType=" + std::to_string(options.syncType));
+            options_ = options;
+        }
+        void setTabOrder(const std::vector<std::string>& controls) override
+        {
+            std::string text = " tabOrder";
+            for (const std::string& control : controls)
+                text += " " + control;
+            note(text);
+        }
+        void hideLabel(const std::string& name) override { note(" hide " + name); }
+        void showModal() override { note(" show"); }
+        WizardOptions options_;
+
+    private:
+        void note(const std::string& what) const { journal_.push_back(name_ + what); }
+        Journal& journal_;
+        std::string name_;
+    };
+
     explicit FakeWindows(Journal& journal) : journal_(journal) {}
-
-    std::unique_ptr<WizardFormHandle> createWizard() override
-    {
-        journal_.push_back("create wizard" + std::to_string(++wizards));
-        return std::make_unique<FakeWizard>(journal_, wizards);
-    }
-    std::unique_ptr<QuickSyncFormHandle> createQuickSync() override
-    {
-        journal_.push_back("create quick" + std::to_string(++quickForms));
-        return std::make_unique<FakeQuickSync>(journal_, quickForms);
-    }
-
-    int wizards = 0;
-    int quickForms = 0;
+    std::unique_ptr<WizardFormHandle> createWizard() override { return make("wizard", ++wizards); }
+    std::unique_ptr<QuickSyncFormHandle> createQuickSync() override { return make("quick", ++quickForms); }
+    int wizards = 0, quickForms = 0;
+    bool broken = false;
 
 private:
+    std::unique_ptr<Form> make(const std::string& kind, int number)
+    {
+        journal_.push_back("create " + kind + std::to_string(number));
+        if (broken)
+            throw HostError("kein Fenster");
+        return std::make_unique<Form>(journal_, kind + std::to_string(number));
+    }
     Journal& journal_;
-};
-
-class FixedClock : public Clock {
-public:
-    DateTime now() const override { return makeDateTime(2024, 3, 11, 9, 30); }
-};
-
-class FakeHostApplication : public HostApplication {
-public:
-    CommandBars* commandBars() override { return bars; }
-    ProjectApplication* projectApplication() override { return project; }
-
-    CommandBars* bars = nullptr;
-    ProjectApplication* project = nullptr;
 };
 
 // The whole world of one test: a host with command bars and a plan, the registry, the windows.
-struct AddinWorld {
-    AddinWorld()
+struct AddinWorld : HostApplication {
+    CommandBars* commandBars() override { return barsGone ? nullptr : &bars; }
+    ProjectApplication* projectApplication() override { return planAppGone ? nullptr : &host; }
+
+    // A new add-in object over this world, connected as at a host's start or as `mode` says.
+    std::unique_ptr<Connect> connect(ConnectMode mode = ConnectMode::Startup)
     {
-        application.bars = &bars;
-        application.project = &host;
+        auto addin = std::make_unique<Connect>(ConnectServices{registry, messages, windows, clock});
+        addin->OnConnection(*this, mode, addInInst, custom);
+        return addin;
     }
 
-    // A new add-in object over this world.
-    std::unique_ptr<Connect> makeConnect()
-    {
-        return std::make_unique<Connect>(ConnectServices{registry, messages, windows, clock});
-    }
-
-    // Opens a plan with `tasks` tasks, saved as if just read from its file.
+    // Opens a plan with `tasks` tasks and the text "Notiz", saved as if just read from its file.
     MemoryProject& openPlan(int tasks)
     {
         auto project = std::make_unique<MemoryProject>("Umzug", makeDateTime(2024, 3, 11, 8));
         for (int i = 0; i < tasks; ++i)
-            project->addTask().setName("Vorgang " + std::to_string(i + 1));
+            project->addTask();
         project->setText("Notiz");
         project->markSaved();
         host.inner.open(std::move(project));
         return *host.inner.project();
     }
 
+    long count(const std::string& entry) const { return std::count(journal.begin(), journal.end(), entry); }
+
     Journal journal;
+    bool barsGone = false, planAppGone = false;
     CommandBarModel bars;
     JournalHost host{journal};
-    FakeHostApplication application;
     MemoryRegistry registry;
     JournalMessages messages{journal};
     FakeWindows windows{journal};
-    FixedClock clock;
+    FixedClock clock{makeDateTime(2024, 3, 11, 9, 30)};
     AddInInstance addInInst{"Zelvant.Connect"};
     CustomArguments custom;
 };

@@ -144,21 +144,6 @@ TEST_F(CliTest, LinkEditTheCalendarElsewhereAndSynchronise)
     EXPECT_NE(sync.out.find("Vorg\u00E4nge ge\u00E4ndert: 4"), std::string::npos) << sync.out;
 }
 
-TEST_F(CliTest, SecondSynchronisationChangesNeitherFile)
-{
-    ASSERT_EQ(onFiles("link-tasks").status, 0);
-    editCalendar("move(event('IT abbauen'), D(2027,1,26,9,0), D(2027,1,26,15,0))\n");
-    ASSERT_EQ(onFiles("sync").status, 0);
-    const std::string planAfterFirst = read(plan()), calendarAfterFirst = read(calendar());
-
-    const Result second = onFiles("sync");
-
-    EXPECT_EQ(second.status, 0);
-    EXPECT_EQ(read(plan()), planAfterFirst);
-    EXPECT_EQ(read(calendar()), calendarAfterFirst);
-    EXPECT_NE(second.out.find("Vorg\u00E4nge ge\u00E4ndert: 0"), std::string::npos);
-}
-
 // What the user's two files look like on disk, backups included.
 struct FilesOnDisk {
     std::vector<std::string> bytes;
@@ -271,7 +256,7 @@ TEST_F(CliTest, DryRunShowsTheChangesAndWritesNothing)
     EXPECT_FALSE(fs::exists(dir / "Umzug.xml.bak"));
 }
 
-TEST_F(CliTest, LinkAppointmentsOfACategoryAndOfAPeriod)
+TEST_F(CliTest, LinkAppointmentsOfACategoryAndOfAPeriodAndTheStoredCalendar)
 {
     ASSERT_EQ(onFiles("link-appointments", {"--category", "Kunde"}).status, 0);
     auto file = loadPlan();
@@ -283,6 +268,12 @@ TEST_F(CliTest, LinkAppointmentsOfACategoryAndOfAPeriod)
 
     ASSERT_EQ(onFiles("link-appointments", {"--from", "19.01.2027", "--to", "19.01.2027"}).status, 0);
     EXPECT_EQ(loadPlan()->project().tasks().back()->name(), "Abstimmung Vermieter");
+
+    // Without --calendar the one stored by `config calendar` is taken.
+    ASSERT_EQ(zelvant({"config", "calendar", calendar().string()}).status, 0);
+    const Result run = zelvant({"link-tasks", "--project", plan().string(), "--tasks", "3", "--quiet"});
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(read(calendar()).find("SUMMARY:Bedarf erheben"), std::string::npos);
 }
 
 TEST_F(CliTest, UnlinkClearsBothSides)
@@ -314,26 +305,6 @@ TEST_F(CliTest, RecreationFollowsTheFlagOrTheStoredSetting)
     ASSERT_EQ(onFiles("sync", {"--no-recreate-deleted"}).status, 0);
     EXPECT_EQ(read(calendar()).find("SUMMARY:IT abbauen"), std::string::npos);
     EXPECT_EQ(loadPlan()->project().taskById(8).getField(kText29), "");
-}
-
-TEST_F(CliTest, DefaultCalendarComesFromTheSettings)
-{
-    EXPECT_EQ(zelvant({"sync", "--project", plan().string()}).status, 2); // none set yet
-    ASSERT_EQ(zelvant({"config", "calendar", calendar().string()}).status, 0);
-    const Result run = zelvant({"link-tasks", "--project", plan().string(), "--tasks", "3", "--quiet"});
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_NE(read(calendar()).find("SUMMARY:Bedarf erheben"), std::string::npos);
-}
-
-TEST_F(CliTest, QuickSynchronisationWindowRunsAndClosesByItself)
-{
-    ASSERT_EQ(onFiles("link-tasks", {"--tasks", "10"}).status, 0);
-    editCalendar("move(event('Umzugstag'), D(2027,2,4,8,0), D(2027,2,4,12,0))\n");
-
-    const Result run = zelvant({"quicksync", "--project", plan().string(), "--calendar", calendar().string()});
-
-    EXPECT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(loadPlan()->project().taskById(10).finish(), makeDateTime(2027, 2, 4, 12, 0));
 }
 
 TEST_F(CliTest, FailuresAreListedAndGiveStatusOne)
@@ -526,6 +497,12 @@ TEST_F(CliTest, UndoTakesBackTheLastRunAndOnlyOnce)
     EXPECT_NE(again.err.find("keinen Lauf"), std::string::npos) << again.err;
     EXPECT_EQ(read(plan()), planBefore);
     EXPECT_EQ(read(calendar()), calendarBefore);
+
+    // The journal lives beside the settings file, whichever that is.
+    ASSERT_EQ(onFiles("link-tasks", {"--tasks", "7"}).status, 0);
+    EXPECT_TRUE(fs::exists(dir / "journal" / "last-run.txt"));
+    ::setenv("ZELVANT_REGISTRY_FILE", (dir / "anderswo" / "registry.txt").c_str(), 1);
+    EXPECT_EQ(zelvant({"undo"}).status, 2) << "another user's settings, another journal";
 }
 
 // The user moves an appointment, the sync carries it into the plan; the undo takes back the
@@ -578,15 +555,6 @@ TEST_F(CliTest, UndoRefusesWhenAFileChangedAfterTheRun)
     EXPECT_EQ(undo.status, 0) << undo.err;
     EXPECT_EQ(read(plan()), planBefore);
     EXPECT_EQ(read(calendar()), calendarBefore);
-}
-
-// The journal lives beside the settings file, whichever that is.
-TEST_F(CliTest, TheJournalIsKeptBesideTheSettings)
-{
-    ASSERT_EQ(onFiles("link-tasks", {"--tasks", "7"}).status, 0);
-    EXPECT_TRUE(fs::exists(dir / "journal" / "last-run.txt"));
-    ::setenv("ZELVANT_REGISTRY_FILE", (dir / "anderswo" / "registry.txt").c_str(), 1);
-    EXPECT_EQ(zelvant({"undo"}).status, 2) << "another user's settings, another journal";
 }
 
 } // namespace

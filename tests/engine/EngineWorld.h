@@ -8,6 +8,8 @@
 #include "hosts/project/MemoryProjectApplication.h"
 #include "tests/engine/Fakes.h"
 
+#include <algorithm>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -95,6 +97,38 @@ public:
     static std::string linkOf(Task& task) { return task.getField(kText29); }
     // The appointment's link value ("" without the property).
     static std::string linkOf(AppointmentItem& item) { return readLinkValue(item, kLinkProperty); }
+
+    // What breaks the link rule: a linked task's value must claim exactly the appointments that
+    // carry its key, with part indexes 0..n-1, and no linked appointment may carry a key that no
+    // task has. Tasks sharing a key wait for the user and are not judged.
+    std::vector<std::string> linkRuleBreaches()
+    {
+        std::map<std::string, std::vector<int>> indexes;
+        for (const auto& item : calendar.appointments())
+            if (const std::string value = linkOf(*item); !value.empty())
+                indexes[std::string(link::key(value))].push_back(link::partCount(value).value_or(-1));
+        std::map<std::string, int> owners;
+        for (Task* task : project.tasks())
+            if (const std::string value = linkOf(*task); !value.empty())
+                ++owners[std::string(link::key(value))];
+        std::vector<std::string> breaches;
+        for (Task* task : project.tasks()) {
+            const std::string value = linkOf(*task);
+            const std::string key(link::key(value));
+            if (value.empty() || owners[key] > 1)
+                continue;
+            std::vector<int> found = indexes[key], expected;
+            std::sort(found.begin(), found.end());
+            for (int i = 0; i <= link::partCount(value).value_or(-1); ++i)
+                expected.push_back(i);
+            if (found != expected)
+                breaches.push_back(task->name() + ": " + value);
+        }
+        for (const auto& entry : indexes)
+            if (!owners.count(entry.first))
+                breaches.push_back("Termine ohne Vorgang: " + entry.first);
+        return breaches;
+    }
 };
 
 } // namespace zelvant

@@ -2,26 +2,15 @@
 
 // Small stand-ins for the surroundings of the engine and the windows, shared by their tests.
 
-#include "engine/LinkKeys.h"
 #include "engine/Progress.h"
+#include "tests/support/FixedClock.h"
 
 #include <string>
 #include <vector>
 
 namespace zelvant {
 
-// A clock that always shows the moment it was given.
-class FixedClock : public Clock {
-public:
-    explicit FixedClock(DateTime now) : now_(now) {}
-    // The fixed moment.
-    DateTime now() const override { return now_; }
-    // Moves the clock.
-    void set(DateTime now) { now_ = now; }
-
-private:
-    DateTime now_;
-};
+using testing::FixedClock;
 
 // Keeps every progress report in order.
 class RecordingProgress : public ProgressSink {

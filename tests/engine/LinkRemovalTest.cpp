@@ -1,189 +1,170 @@
+// Removing links: a ticked row empties the link of the task's part count + 1 appointments that
+// carry its key, in folder order, then the task's; nothing is deleted, and a row whose
+// appointment could not be cleared keeps the task linked for another try.
+
 #include "engine/LinkRemoval.h"
 
 #include "tests/engine/EngineWorld.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <set>
+
 namespace zelvant {
 namespace {
 
 using Change = RunReport::Change;
+using Names = std::set<std::string>;
 
-class LinkRemovalTest : public ::testing::Test {
-protected:
-    // Links `task` to `count` new appointments (one a day) under `key`; the task's field
-    // carries the part count `count - 1`.
-    std::vector<std::shared_ptr<MemoryAppointment>> link(MemoryTask& task, const std::string& key, int count)
-    {
-        std::vector<std::shared_ptr<MemoryAppointment>> items;
-        for (int i = 0; i < count; ++i) {
-            const DateTime start = makeDateTime(2024, 3, 4, 8) + std::chrono::days{i};
-            const DateTime end = start + Minutes{240};
-            const std::string subject = link::subjectFor(task.name(), i + 1, count);
-            items.push_back(
-                w.addAppointment(subject, start, end, link::build(i, key, start, end, task.name())));
-        }
-        const DateTime day = makeDateTime(2024, 3, 4, 8);
-        task.setField(kText29, link::build(count - 1, key, day, day + Minutes{240}, task.name()));
-        return items;
-    }
+const std::string kKeyA = "111111111202403010930";
+const std::string kKeyB = "222222222202403010930";
 
-    MemoryTask& task(const std::string& name)
-    {
-        return w.addTask(name, makeDateTime(2024, 3, 4, 8), makeDateTime(2024, 3, 4, 12));
-    }
-
-    LinkRow rowOf(Task& t, bool ticked = true) { return {t.id(), EngineWorld::linkOf(t), ticked}; }
-
-    void run(const std::vector<LinkRow>& rows) { RemoveLinks(w.inputs, rows, w.context); }
-
+struct Scene {
     EngineWorld w;
-    const std::string keyA = "111111111202403010930";
-    const std::string keyB = "222222222202403010930";
+    std::vector<LinkRow> rows;
+
+    // A task linked to `count` appointments, one a day, named "name (k)"; its row is ticked.
+    MemoryTask& linked(const std::string& name, const std::string& key, int count, bool ticked = true)
+    {
+        const DateTime day = makeDateTime(2024, 3, 4, 8);
+        MemoryTask& task = w.addTask(name, day, day + Minutes{240});
+        for (int i = 0; i < count; ++i) {
+            const DateTime start = day + std::chrono::days{i};
+            w.addAppointment(name + " (" + std::to_string(i + 1) + ")", start, start + Minutes{240},
+                             link::build(i, key, start, start + Minutes{240}, name));
+        }
+        task.setField(kText29, link::build(count - 1, key, day, day + Minutes{240}, name));
+        rows.push_back({task.id(), EngineWorld::linkOf(task), ticked});
+        return task;
+    }
+
+    std::shared_ptr<MemoryAppointment> item(const std::string& subject)
+    {
+        for (const auto& candidate : w.calendar.appointments())
+            if (candidate->subject() == subject)
+                return candidate;
+        return nullptr;
+    }
+
+    Names linkedAppointments()
+    {
+        Names names;
+        for (const auto& item : w.calendar.appointments())
+            if (!EngineWorld::linkOf(*item).empty())
+                names.insert(item->subject());
+        return names;
+    }
+
+    Names linkedTasks()
+    {
+        Names names;
+        for (Task* task : w.project.tasks())
+            if (!EngineWorld::linkOf(*task).empty())
+                names.insert(task->name());
+        return names;
+    }
 };
 
-TEST_F(LinkRemovalTest, TickedRowEmptiesEveryAppointmentAndThenTheTask)
-{
-    MemoryTask& a = task("Bau");
-    auto items = link(a, keyA, 3);
-    run({rowOf(a)});
+struct Case {
+    const char* what;
+    std::function<void(Scene&)> setUp;
+    Names appointmentsLeft; // appointments that still carry a link afterwards
+    Names tasksLeft;        // tasks that still carry a link afterwards
+    int unlinked = 0;       // appointments whose link the run emptied
+    int failures = 0;
+};
 
-    for (const auto& item : items) {
-        ASSERT_NE(item->userProperties().find(kLinkProperty), nullptr); // the property stays, empty
-        EXPECT_EQ(EngineWorld::linkOf(*item), "");
+const Case kCases[] = {
+    {"a ticked split task", [](Scene& s) { s.linked("Bau", kKeyA, 3); }, {}, {}, 3},
+    {"an unticked row stays as it is",
+     [](Scene& s) {
+         s.linked("Bleibt", kKeyA, 1, false);
+         s.linked("Geht", kKeyB, 1);
+     },
+     {"Bleibt (1)"}, {"Bleibt"}, 1},
+    {"part count + 1 appointments in folder order, not one more",
+     [](Scene& s) {
+         s.linked("Teile", kKeyA, 2);
+         s.w.addAppointment("Extra", makeDateTime(2024, 3, 9, 8), makeDateTime(2024, 3, 9, 9),
+                            EngineWorld::linkOf(*s.item("Teile (2)")));
+     },
+     {"Extra"}, {}, 2},
+    {"the part count is the task's as it is now, not the row's",
+     [](Scene& s) {
+         s.linked("Gewachsen", kKeyA, 3);
+         s.rows.back().linkValue.replace(0, 3, "000");
+     },
+     {}, {}, 3},
+    {"a task whose appointment was deleted is still unlinked",
+     [](Scene& s) {
+         s.linked("Verwaist", kKeyA, 1);
+         s.item("Verwaist (1)")->remove();
+     },
+     {}, {}, 0},
+    {"an appointment with another key is left alone",
+     [](Scene& s) {
+         s.linked("Umgeschrieben", kKeyA, 2);
+         std::string other = EngineWorld::linkOf(*s.item("Umgeschrieben (2)"));
+         other.replace(3, 9, "999999999");
+         s.item("Umgeschrieben (2)")->userProperties().find(kLinkProperty)->setValue(other);
+     },
+     {"Umgeschrieben (2)"}, {}, 1},
+    {"an appointment that cannot be cleared keeps the task linked",
+     [](Scene& s) {
+         s.linked("Gesperrt", kKeyA, 2);
+         s.item("Gesperrt (2)")->faults().failOn("SetValue");
+     },
+     {"Gesperrt (2)"}, {"Gesperrt"}, 1, 2}, // the appointment, then the task that keeps its link
+    {"a value without a key matches no appointment",
+     [](Scene& s) {
+         MemoryTask& task = s.w.addTask("Unsinn", makeDateTime(2024, 3, 4, 8), makeDateTime(2024, 3, 4, 9));
+         task.setField(kText29, "x");
+         s.w.addAppointment("Kurz", makeDateTime(2024, 3, 4, 8), makeDateTime(2024, 3, 4, 9), "ab");
+         s.rows.push_back({task.id(), "x", true});
+     },
+     {"Kurz"}, {}, 0},
+};
+
+TEST(LinkRemoval, EachRowEmptiesItsLinksOnBothSidesAndASecondRunNothing)
+{
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.what);
+        Scene s;
+        c.setUp(s);
+        const std::size_t appointments = s.w.calendar.appointments().size();
+        RemoveLinks(s.w.inputs, s.rows, s.w.context);
+        for (const auto& item : s.w.calendar.appointments())
+            item->faults().clearFailures();
+
+        EXPECT_EQ(s.linkedAppointments(), c.appointmentsLeft);
+        EXPECT_EQ(s.linkedTasks(), c.tasksLeft);
+        EXPECT_EQ(s.w.calendar.appointments().size(), appointments); // nothing is deleted
+        EXPECT_EQ(s.w.report.count(Change::AppointmentUnlinked), c.unlinked);
+        EXPECT_EQ(int(s.w.report.failures().size()), c.failures);
+
+        // Once more: a failed row is finished now, a finished one changes nothing.
+        s.w.report = {};
+        RemoveLinks(s.w.inputs, s.rows, s.w.context);
+        EXPECT_FALSE(s.w.report.hasFailures());
+        Names unticked;
+        for (const LinkRow& row : s.rows)
+            if (!row.ticked)
+                unticked.insert(s.w.project.taskById(row.taskId).name());
+        EXPECT_EQ(s.linkedTasks(), unticked);
     }
-    EXPECT_EQ(EngineWorld::linkOf(a), "");
-    EXPECT_EQ(w.calendar.items().size(), 3u); // nothing is deleted
-    EXPECT_EQ(w.report.count(Change::AppointmentUnlinked), 3);
-    EXPECT_EQ(w.report.count(Change::TaskUnlinked), 1);
-    EXPECT_FALSE(w.report.hasFailures());
 }
 
-TEST_F(LinkRemovalTest, UntickedRowOnlyAdvancesTheProgress)
+TEST(LinkRemoval, ProgressCountsEveryRow)
 {
-    MemoryTask& kept = task("Bleibt");
-    auto keptItems = link(kept, keyA, 1);
-    MemoryTask& gone = task("Geht");
-    auto goneItems = link(gone, keyB, 1);
-    const std::string keptValue = EngineWorld::linkOf(kept);
-    run({rowOf(kept, false), rowOf(gone)});
-
-    EXPECT_EQ(EngineWorld::linkOf(kept), keptValue);
-    EXPECT_EQ(EngineWorld::linkOf(*keptItems[0]), keptValue);
-    EXPECT_EQ(EngineWorld::linkOf(gone), "");
-    EXPECT_EQ(EngineWorld::linkOf(*goneItems[0]), "");
-    ASSERT_EQ(w.progress.steps.size(), 2u); // no closing message
-    EXPECT_DOUBLE_EQ(w.progress.steps[0].percent, 50.0);
-    EXPECT_EQ(w.progress.steps[0].text, "Verkn\u00FCpfung 1 von 2 wird entfernt...");
-    EXPECT_DOUBLE_EQ(w.progress.steps[1].percent, 95.0);
-    EXPECT_EQ(w.progress.steps[1].text, "Verkn\u00FCpfung 2 von 2 wird entfernt...");
-}
-
-TEST_F(LinkRemovalTest, ClearsPartCountPlusOneAppointmentsInFolderOrder)
-{
-    for (const int parts : {1, 2}) {
-        SCOPED_TRACE(parts);
-        MemoryTask& a = task("Teile");
-        auto items = link(a, parts == 1 ? keyA : keyB, parts);
-        // One more appointment under the same key, later in the folder.
-        auto extra = w.addAppointment("Teile", makeDateTime(2024, 3, 9, 8), makeDateTime(2024, 3, 9, 9),
-                                      EngineWorld::linkOf(*items.back()));
-        run({rowOf(a)});
-
-        for (const auto& item : items)
-            EXPECT_EQ(EngineWorld::linkOf(*item), "");
-        EXPECT_NE(EngineWorld::linkOf(*extra), "");
-        EXPECT_EQ(EngineWorld::linkOf(a), "");
-    }
-}
-
-TEST_F(LinkRemovalTest, PartCountComesFromTheTaskAsItIsNow)
-{
-    MemoryTask& a = task("Gewachsen");
-    auto items = link(a, keyA, 3);
-    // The page was filled when the task had one appointment; by now it has three.
-    LinkRow row = rowOf(a);
-    row.linkValue.replace(0, 3, "000");
-    run({row});
-
-    for (const auto& item : items)
-        EXPECT_EQ(EngineWorld::linkOf(*item), "");
-}
-
-TEST_F(LinkRemovalTest, TaskWhoseAppointmentWasDeletedIsStillUnlinked)
-{
-    MemoryTask& a = task("Verwaist");
-    auto items = link(a, keyA, 1);
-    items[0]->remove();
-    run({rowOf(a)});
-
-    EXPECT_EQ(EngineWorld::linkOf(a), "");
-    EXPECT_FALSE(w.report.hasFailures());
-}
-
-TEST_F(LinkRemovalTest, AppointmentWithAChangedKeyIsLeftAlone)
-{
-    MemoryTask& a = task("Umgeschrieben");
-    auto items = link(a, keyA, 2);
-    std::string changed = EngineWorld::linkOf(*items[1]);
-    changed.replace(3, 9, "999999999");
-    items[1]->userProperties().find(kLinkProperty)->setValue(changed);
-    run({rowOf(a)});
-
-    EXPECT_EQ(EngineWorld::linkOf(*items[0]), "");
-    EXPECT_EQ(EngineWorld::linkOf(*items[1]), changed);
-    EXPECT_EQ(EngineWorld::linkOf(a), "");
-}
-
-TEST_F(LinkRemovalTest, RunningTwiceChangesNothingTheSecondTime)
-{
-    MemoryTask& a = task("Zweimal");
-    auto items = link(a, keyA, 2);
-    MemoryTask& b = task("Andere");
-    auto others = link(b, keyB, 1);
-    const std::vector<LinkRow> rows{rowOf(a)};
-    run(rows);
-    const RunReport first = w.report;
-
-    w.report = RunReport{};
-    run(rows);
-
-    EXPECT_EQ(w.report.count(Change::AppointmentUnlinked), 0);
-    EXPECT_FALSE(w.report.hasFailures());
-    EXPECT_EQ(EngineWorld::linkOf(a), "");
-    EXPECT_NE(EngineWorld::linkOf(*others[0]), ""); // another task's link is never touched
-    EXPECT_EQ(first.count(Change::AppointmentUnlinked), 2);
-}
-
-TEST_F(LinkRemovalTest, AppointmentThatCannotBeClearedKeepsTheTaskLinkedForAnotherTry)
-{
-    MemoryTask& a = task("Gesperrt");
-    auto items = link(a, keyA, 2);
-    items[1]->faults().failOn("SetValue");
-    const std::string value = EngineWorld::linkOf(a);
-    run({rowOf(a)});
-
-    EXPECT_EQ(EngineWorld::linkOf(*items[0]), "");
-    EXPECT_NE(EngineWorld::linkOf(*items[1]), "");
-    EXPECT_EQ(EngineWorld::linkOf(a), value);
-    ASSERT_TRUE(w.report.hasFailures());
-    EXPECT_EQ(w.report.failures().back().subject, describeTask(a.id(), "Gesperrt"));
-
-    items[1]->faults().clearFailures();
-    run({rowOf(a)});
-    EXPECT_EQ(EngineWorld::linkOf(*items[1]), "");
-    EXPECT_EQ(EngineWorld::linkOf(a), "");
-}
-
-TEST_F(LinkRemovalTest, ValueWithoutAKeyMatchesNoAppointment)
-{
-    MemoryTask& a = task("Unsinn");
-    a.setField(kText29, "x");
-    auto item = w.addAppointment("Kurz", makeDateTime(2024, 3, 4, 8), makeDateTime(2024, 3, 4, 9), "ab");
-    run({rowOf(a)});
-
-    EXPECT_EQ(EngineWorld::linkOf(*item), "ab");
-    EXPECT_EQ(EngineWorld::linkOf(a), "");
+    Scene s;
+    s.linked("Bleibt", kKeyA, 1, false);
+    s.linked("Geht", kKeyB, 1);
+    RemoveLinks(s.w.inputs, s.rows, s.w.context);
+    ASSERT_EQ(s.w.progress.steps.size(), 2u); // no closing message
+    EXPECT_DOUBLE_EQ(s.w.progress.steps[0].percent, 50.0);
+    EXPECT_DOUBLE_EQ(s.w.progress.steps[1].percent, 95.0);
+    EXPECT_EQ(s.w.progress.steps[1].text, "Verkn\u00FCpfung 2 von 2 wird entfernt...");
 }
 
 } // namespace

@@ -7,8 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <random>
 
 namespace zelvant {
 namespace {
@@ -70,35 +68,6 @@ TEST(LinkedAppointments, AnEntryKeepsItsKeyAfterAWriteAndLeavesWhenDeleted)
     EXPECT_EQ(linked.withKey(a), (std::vector<std::size_t>{before[0], before[1]}));
     EXPECT_EQ(linked.value(before[0]), "");
     EXPECT_EQ(linked.value(before[1]), valueWith(a, 5));
-}
-
-// Many keys in random folder order: every key finds exactly its own appointments, in the order
-// the folder holds them.
-TEST(LinkedAppointments, EveryKeyFindsExactlyItsOwnInFolderOrder)
-{
-    for (unsigned seed = 1; seed <= 20; ++seed) {
-        SCOPED_TRACE("seed " + std::to_string(seed));
-        EngineWorld w;
-        std::mt19937 random(seed);
-        std::map<std::string, std::vector<std::string>> expected; // key -> subjects in folder order
-        const int count = 1 + int(random() % 300);
-        for (int i = 0; i < count; ++i) {
-            // Few distinct keys, so that most are shared; they differ only in their last digits.
-            const auto last = random() % 30;
-            const std::string key =
-                "1234567892024030110" + std::to_string(last / 10) + std::to_string(last % 10);
-            const std::string subject = "t" + std::to_string(i);
-            w.addAppointment(subject, at(4, 8), at(4, 9), valueWith(key, int(random() % 5)));
-            expected[key].push_back(subject);
-        }
-        LinkedAppointments linked(w.calendar, kLinkProperty, w.report);
-        for (const auto& [key, subjects] : expected) {
-            std::vector<std::string> found;
-            for (std::size_t entry : linked.withKey(key))
-                found.push_back(linked.item(entry).subject());
-            EXPECT_EQ(found, subjects) << key;
-        }
-    }
 }
 
 } // namespace

@@ -32,10 +32,10 @@ protected:
         return result;
     }
 
-    std::optional<std::vector<std::string>> unlinked(int mode, bool includeSummary,
+    std::optional<std::vector<std::string>> unlinked(TaskChoice choice, bool includeSummary,
                                                      const std::string& resource = "")
     {
-        const auto tasks = GetUnlinkedTasks(w.host, w.project, mode, includeSummary, kLinkField, resource);
+        const auto tasks = GetUnlinkedTasks(w.host, w.project, {choice, resource, includeSummary}, kLinkField);
         if (!tasks)
             return std::nullopt;
         return names(*tasks);
@@ -155,8 +155,8 @@ TEST_F(QueriesTest, AllModeSkipsLinkedTasksAndSummariesUnlessIncluded)
     task("Verkn\u00FCpft", 2).setField(kText29, "irgendwas");
     w.project.addBlankRow();
     task("Abschluss");
-    EXPECT_EQ(unlinked(kAllTasks, false), (Strings{"Entwurf", "Abschluss"}));
-    EXPECT_EQ(unlinked(kAllTasks, true), (Strings{"Phase", "Entwurf", "Abschluss"}));
+    EXPECT_EQ(unlinked(TaskChoice::All, false), (Strings{"Entwurf", "Abschluss"}));
+    EXPECT_EQ(unlinked(TaskChoice::All, true), (Strings{"Phase", "Entwurf", "Abschluss"}));
 }
 
 TEST_F(QueriesTest, ResourceModeMatchesWholeNamesWithTheirCase)
@@ -165,8 +165,8 @@ TEST_F(QueriesTest, ResourceModeMatchesWholeNamesWithTheirCase)
     task("A", 2, "Maierhofer;Schulz");
     task("B", 2, "Schulz; Maier");
     task("C", 2, "maier");
-    EXPECT_EQ(unlinked(kTasksOfResource, false, "Maier"), Strings{"B"});
-    EXPECT_EQ(unlinked(kTasksOfResource, true, "Maier"), (Strings{"Gruppe", "B"}));
+    EXPECT_EQ(unlinked(TaskChoice::OfResource, false, "Maier"), Strings{"B"});
+    EXPECT_EQ(unlinked(TaskChoice::OfResource, true, "Maier"), (Strings{"Gruppe", "B"}));
 }
 
 TEST_F(QueriesTest, SelectionModeReadsTheSelectionOrGivesNothing)
@@ -175,20 +175,19 @@ TEST_F(QueriesTest, SelectionModeReadsTheSelectionOrGivesNothing)
     task("Eins", 2);
     task("Zwei", 2);
     w.host.select({3, 1});
-    EXPECT_EQ(unlinked(kSelectedTasks, false), Strings{"Zwei"});
-    EXPECT_EQ(unlinked(kSelectedTasks, true), (Strings{"Zwei", "Phase"}));
+    EXPECT_EQ(unlinked(TaskChoice::Selected, false), Strings{"Zwei"});
+    EXPECT_EQ(unlinked(TaskChoice::Selected, true), (Strings{"Zwei", "Phase"}));
 
     w.host.faults().failOn("ActiveSelection");
-    EXPECT_EQ(unlinked(kSelectedTasks, true), std::nullopt);
-    EXPECT_EQ(unlinked(kAllTasks, true)->size(), 3u); // only the selection needs the host's answer
+    EXPECT_EQ(unlinked(TaskChoice::Selected, true), std::nullopt);
+    EXPECT_EQ(unlinked(TaskChoice::All, true)->size(), 3u); // only the selection needs the host's answer
 }
 
-TEST_F(QueriesTest, UnknownModeGivesAnEmptyListAndUnreadableTasksAreNotOffered)
+TEST_F(QueriesTest, UnreadableTasksAreNotOffered)
 {
     task("Lesbar");
     task("Unlesbar").faults().failOn("GetField");
-    EXPECT_EQ(unlinked(3, true), Strings{});
-    EXPECT_EQ(unlinked(kAllTasks, true), Strings{"Lesbar"});
+    EXPECT_EQ(unlinked(TaskChoice::All, true), Strings{"Lesbar"});
 }
 
 TEST_F(QueriesTest, LinkedTasksAreThoseWithAnyTextInPlanOrder)

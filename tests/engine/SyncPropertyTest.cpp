@@ -37,7 +37,7 @@ public:
             if (i % 3 == 1)
                 task.addSplitPart(workday(2 * i + 2), workday(2 * i + 2, 12));
         }
-        LinkTasksToAppointments(w.inputs, w.project.tasks(), BusyStatus::Tentative, false, keys_, w.context);
+        LinkTasksToAppointments(w.inputs, w.project.tasks(), BusyStatus::Tentative, keys_, w.context);
     }
 
     int pick(int n) { return std::uniform_int_distribution<int>(0, n - 1)(random_); }

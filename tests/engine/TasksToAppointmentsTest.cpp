@@ -1,239 +1,162 @@
+// Linking tasks to new appointments: one appointment per split part, all or nothing per task.
+
 #include "engine/TasksToAppointments.h"
 
-#include "hostapi/HostError.h"
 #include "tests/engine/EngineWorld.h"
 
 #include <gtest/gtest.h>
+
+#include <functional>
 
 namespace zelvant {
 namespace {
 
 using Change = RunReport::Change;
 
-class TasksToAppointmentsTest : public ::testing::Test {
-protected:
-    void run(const std::vector<Task*>& chosen, BusyStatus busy = BusyStatus::Busy)
-    {
-        LinkTasksToAppointments(w.inputs, chosen, busy, false, keys, w.context);
-    }
+DateTime at(unsigned day, unsigned hour, unsigned minute = 0, unsigned second = 0)
+{
+    return makeDateTime(2024, 3, day, hour, minute, second);
+}
 
-    std::vector<AppointmentPtr> items() { return w.calendar.items(); }
-
-    EngineWorld w;
-    LinkKeyGenerator keys{w.clock, 11};
+struct Made {
+    std::string subject;
+    DateTime start, end;
+    std::string value; // from the part index on, without the key: index + stored dates + name
 };
 
-// Counts code points, so a cut through the middle of an umlaut would show.
-std::size_t codePoints(const std::string& text)
+struct Case {
+    const char* what;
+    std::function<void(EngineWorld&)> plan; // adds the tasks (all are chosen) and any failure
+    std::vector<Made> made;                 // the appointments left in the calendar, in order
+    int linked = 0;
+    int failures = 0;
+};
+
+std::string value(const char* index, const char* dates, const std::string& name)
 {
-    std::size_t n = 0;
-    for (unsigned char c : text)
-        n += (c & 0xC0) != 0x80 ? 1 : 0;
-    return n;
+    return std::string(index) + dates + name;
 }
 
-TEST_F(TasksToAppointmentsTest, AppointmentTakesTheBusyStatusOfTheListIndexAndBusyOutsideIt)
-{
-    const std::vector<std::pair<int, BusyStatus>> cases{{0, BusyStatus::Free},
-                                                        {1, BusyStatus::Tentative},
-                                                        {3, BusyStatus::OutOfOffice},
-                                                        {4, BusyStatus::Busy}};
-    for (auto [index, expected] : cases) {
-        MemoryTask& task = w.addTask("T", makeDateTime(2024, 3, 4, 8), makeDateTime(2024, 3, 4, 12));
-        run({&task}, busyStatusFromIndex(index));
-        EXPECT_EQ(items().back()->busyStatus(), expected) << index;
-    }
-    EXPECT_EQ(busyStatusFromIndex(-1), BusyStatus::Busy);
-}
-
-TEST_F(TasksToAppointmentsTest, UnsplitTaskGetsOneAppointmentWithThePlainNameAndIndexZero)
-{
-    MemoryTask& task = w.addTask("Entwurf", makeDateTime(2024, 3, 4, 8), makeDateTime(2024, 3, 4, 17));
-    run({&task});
-
-    ASSERT_EQ(items().size(), 1u);
-    AppointmentItem& item = *items()[0];
-    EXPECT_EQ(item.subject(), "Entwurf");
-    EXPECT_EQ(item.start(), makeDateTime(2024, 3, 4, 8));
-    EXPECT_EQ(item.end(), makeDateTime(2024, 3, 4, 17));
-    const std::string value = EngineWorld::linkOf(item);
-    EXPECT_EQ(value.substr(0, 3), "000");
-    EXPECT_EQ(value.substr(24), "202403040800202403041700Entwurf");
-    // The key ends with the moment it was made.
-    EXPECT_EQ(value.substr(12, 12), "202403010930");
-    EXPECT_EQ(EngineWorld::linkOf(task), value);
-    EXPECT_EQ(w.report.count(Change::AppointmentCreated), 1);
-    EXPECT_EQ(w.report.count(Change::TaskLinked), 1);
-    EXPECT_FALSE(w.report.hasFailures());
-}
-
-TEST_F(TasksToAppointmentsTest, SplitTaskGetsNumberedSubjectsSharingOneKey)
-{
-    MemoryTask& task = w.addSplitTask("Bau", {{makeDateTime(2024, 3, 4, 8), makeDateTime(2024, 3, 4, 12)},
-                                              {makeDateTime(2024, 3, 6, 8), makeDateTime(2024, 3, 6, 17)},
-                                              {makeDateTime(2024, 3, 8, 13), makeDateTime(2024, 3, 8, 15)}});
-    run({&task});
-
-    ASSERT_EQ(items().size(), 3u);
-    const std::string key{link::key(EngineWorld::linkOf(*items()[0]))};
-    for (int i = 0; i < 3; ++i) {
-        AppointmentItem& item = *items()[std::size_t(i)];
-        const std::string value = EngineWorld::linkOf(item);
-        EXPECT_EQ(item.subject(), "Bau (" + std::to_string(i + 1) + ")");
-        EXPECT_EQ(value.substr(0, 3), "00" + std::to_string(i));
-        EXPECT_EQ(link::key(value), key);
-        EXPECT_EQ(link::storedName(value), "Bau");
-    }
-    EXPECT_EQ(items()[1]->start(), makeDateTime(2024, 3, 6, 8));
-    // The task's field ends with the value of its last appointment.
-    EXPECT_EQ(EngineWorld::linkOf(task), EngineWorld::linkOf(*items()[2]));
-    EXPECT_EQ(EngineWorld::linkOf(task).substr(0, 3), "002");
-}
-
-TEST_F(TasksToAppointmentsTest, MilestoneAtMidnightMinusOneLastsIntoTheNextDay)
-{
-    MemoryTask& task = w.addMilestone("Abnahme", makeDateTime(2024, 3, 4, 23, 59));
-    run({&task});
-
-    ASSERT_EQ(items().size(), 1u);
-    EXPECT_EQ(items()[0]->subject(), "Abnahme");
-    EXPECT_EQ(items()[0]->start(), makeDateTime(2024, 3, 4, 23, 59));
-    EXPECT_EQ(items()[0]->end(), makeDateTime(2024, 3, 5, 0, 0));
-    EXPECT_EQ(EngineWorld::linkOf(task).substr(0, 3), "000");
-    EXPECT_EQ(EngineWorld::linkOf(task).substr(24, 24), "202403042359202403050000");
-}
-
-TEST_F(TasksToAppointmentsTest, SecondsStayOnTheAppointmentButNotInTheValue)
-{
-    MemoryTask& task =
-        w.addTask("Takt", makeDateTime(2024, 3, 4, 8, 0, 30), makeDateTime(2024, 3, 4, 9, 15, 45));
-    run({&task});
-
-    ASSERT_EQ(items().size(), 1u);
-    EXPECT_EQ(items()[0]->start(), makeDateTime(2024, 3, 4, 8, 0, 30));
-    EXPECT_EQ(EngineWorld::linkOf(task).substr(24, 24), "202403040800202403040915");
-}
-
-TEST_F(TasksToAppointmentsTest, LongNameWithUmlautsIsCutToTwoHundredCharactersInThePlan)
-{
+const std::string k250 = [] {
     std::string name;
     for (int i = 0; i < 125; ++i)
         name += "\u00C4x"; // 250 characters, 375 bytes
-    MemoryTask& task = w.addTask(name, makeDateTime(2024, 3, 4, 8), makeDateTime(2024, 3, 4, 12));
-    run({&task});
+    return name;
+}();
+const std::string k200 = k250.substr(0, 300); // 200 characters
 
-    const std::string cut = task.name();
-    EXPECT_EQ(codePoints(cut), 200u);
-    EXPECT_EQ(cut, name.substr(0, 300));
-    ASSERT_EQ(items().size(), 1u);
-    EXPECT_EQ(items()[0]->subject(), cut);
-    EXPECT_EQ(link::storedName(EngineWorld::linkOf(task)), cut);
-    EXPECT_EQ(w.report.count(Change::TaskRenamed), 1);
-}
+const Case kCases[] = {
+    {"unsplit task", [](EngineWorld& w) { w.addTask("Entwurf", at(4, 8), at(4, 17)); },
+     {{"Entwurf", at(4, 8), at(4, 17), value("000", "202403040800202403041700", "Entwurf")}}, 1},
+    {"split task: numbered subjects, one key",
+     [](EngineWorld& w) {
+         w.addSplitTask("Bau", {{at(4, 8), at(4, 12)}, {at(6, 8), at(6, 17)}, {at(8, 13), at(8, 15)}});
+     },
+     {{"Bau (1)", at(4, 8), at(4, 12), value("000", "202403040800202403041200", "Bau")},
+      {"Bau (2)", at(6, 8), at(6, 17), value("001", "202403060800202403061700", "Bau")},
+      {"Bau (3)", at(8, 13), at(8, 15), value("002", "202403081300202403081500", "Bau")}},
+     1},
+    {"milestone at 23:59 lasts a minute into the next day",
+     [](EngineWorld& w) { w.addMilestone("Abnahme", at(4, 23, 59)); },
+     {{"Abnahme", at(4, 23, 59), at(5, 0), value("000", "202403042359202403050000", "Abnahme")}}, 1},
+    {"seconds stay on the appointment, not in the value",
+     [](EngineWorld& w) { w.addTask("Takt", at(4, 8, 0, 30), at(4, 9, 15, 45)); },
+     {{"Takt", at(4, 8, 0, 30), at(4, 9, 15, 45), value("000", "202403040800202403040915", "Takt")}}, 1},
+    {"a long name is cut to 200 characters, not bytes", [](EngineWorld& w) { w.addTask(k250, at(4, 8), at(4, 12)); },
+     {{k200, at(4, 8), at(4, 12), value("000", "202403040800202403041200", k200)}}, 1},
+    {"a linked task is left as it is",
+     [](EngineWorld& w) { w.addTask("Alt", at(4, 8), at(4, 12)).setField(kText29, "kein gueltiger Wert"); }, {}, 0},
+    {"a failed save leaves the task unlinked and the run goes on",
+     [](EngineWorld& w) {
+         w.addTask("Entwurf", at(4, 8), at(4, 12));
+         w.addTask("Review", at(5, 8), at(5, 12));
+         w.calendarApp.failOnNewItem(1, "Save");
+     },
+     {{"Review", at(5, 8), at(5, 12), value("000", "202403050800202403051200", "Review")}}, 1, 1},
+    {"an earlier part that fails takes the whole task back",
+     [](EngineWorld& w) {
+         w.addSplitTask("Bau", {{at(4, 8), at(4, 12)}, {at(6, 8), at(6, 12)}, {at(8, 8), at(8, 12)}});
+         w.calendarApp.failOnNewItem(1, "Save");
+     },
+     {}, 0, 1},
+    {"a middle part that fails takes the whole task back",
+     [](EngineWorld& w) {
+         w.addSplitTask("Bau", {{at(4, 8), at(4, 12)}, {at(6, 8), at(6, 12)}, {at(8, 8), at(8, 12)}});
+         w.calendarApp.failOnNewItem(2, "Save");
+     },
+     {}, 0, 1},
+    {"a task that cannot take the link leaves no appointment",
+     [](EngineWorld& w) { w.addTask("Entwurf", at(4, 8), at(4, 12)).faults().failOn("SetField"); }, {}, 0, 1},
+};
 
-TEST_F(TasksToAppointmentsTest, LinkedTaskIsSkippedButCountedInTheProgress)
+TEST(TasksToAppointments, EachTaskGetsOneAppointmentPerPartOrNone)
 {
-    MemoryTask& linked = w.addTask("Alt", makeDateTime(2024, 3, 4, 8), makeDateTime(2024, 3, 4, 12));
-    linked.setField(kText29, "kein gueltiger Wert");
-    MemoryTask& fresh = w.addTask("Neu", makeDateTime(2024, 3, 5, 8), makeDateTime(2024, 3, 5, 12));
-    run({&linked, &fresh});
+    for (const Case& c : kCases) {
+        SCOPED_TRACE(c.what);
+        EngineWorld w;
+        LinkKeyGenerator keys{w.clock, 11};
+        c.plan(w);
+        LinkTasksToAppointments(w.inputs, w.project.tasks(), BusyStatus::Busy, keys, w.context);
 
-    ASSERT_EQ(items().size(), 1u);
-    EXPECT_EQ(items()[0]->subject(), "Neu");
-    EXPECT_EQ(EngineWorld::linkOf(linked), "kein gueltiger Wert");
-    ASSERT_EQ(w.progress.steps.size(), 3u);
-    EXPECT_DOUBLE_EQ(w.progress.steps[0].percent, 50.0);
-    EXPECT_EQ(w.progress.steps[0].text, "Task 1 von 2 wird verkn\u00FCpft...");
-    EXPECT_DOUBLE_EQ(w.progress.steps[1].percent, 95.0);
-    EXPECT_EQ(w.progress.steps[1].text, "Task 2 von 2 wird verkn\u00FCpft...");
-    EXPECT_DOUBLE_EQ(w.progress.steps[2].percent, 98.0);
-    EXPECT_EQ(w.progress.steps[2].text, "Vorgang wird abgeschlossen...");
-}
-
-TEST_F(TasksToAppointmentsTest, FailedSaveLeavesTheTaskUnlinkedAndTheReportNamesIt)
-{
-    MemoryTask& task = w.addTask("Entwurf", makeDateTime(2024, 3, 4, 8), makeDateTime(2024, 3, 4, 12));
-    MemoryTask& other = w.addTask("Review", makeDateTime(2024, 3, 5, 8), makeDateTime(2024, 3, 5, 12));
-    w.calendarApp.failOnNewItem(1, "Save");
-    run({&task, &other});
-
-    EXPECT_EQ(EngineWorld::linkOf(task), "");
-    ASSERT_EQ(items().size(), 1u); // the run went on with the next task
-    EXPECT_EQ(items()[0]->subject(), "Review");
-    ASSERT_EQ(w.report.failures().size(), 1u);
-    EXPECT_EQ(w.report.failures()[0].subject, describeTask(1, "Entwurf"));
-    EXPECT_EQ(w.report.count(Change::TaskLinked), 1);
-}
-
-TEST_F(TasksToAppointmentsTest, FailedPartLeavesTheTaskUnlinkedAndNoPartBehind)
-{
-    // Linked to parts 1 and 3 only, the next synchronisation would read part 2 as deleted in the
-    // calendar and take it out of the plan: a task is linked whole or not at all.
-    MemoryTask& task = w.addSplitTask("Bau", {{makeDateTime(2024, 3, 4, 8), makeDateTime(2024, 3, 4, 12)},
-                                              {makeDateTime(2024, 3, 6, 8), makeDateTime(2024, 3, 6, 12)},
-                                              {makeDateTime(2024, 3, 8, 8), makeDateTime(2024, 3, 8, 12)}});
-    MemoryTask& next = w.addTask("Dach", makeDateTime(2024, 3, 11, 8), makeDateTime(2024, 3, 11, 12));
-    w.calendarApp.failOnNewItem(2, "Save");
-    run({&task, &next});
-
-    EXPECT_EQ(task.getField(kText29), "");
-    ASSERT_EQ(items().size(), 1u); // only the next task's appointment
-    EXPECT_EQ(items()[0]->subject(), "Dach");
-    EXPECT_EQ(task.splitPartCount(), 3);
-    EXPECT_TRUE(w.report.hasFailures());
-    EXPECT_EQ(w.report.count(Change::TaskLinked), 1);
-}
-
-TEST_F(TasksToAppointmentsTest, TaskThatCannotTakeTheLinkLeavesNoAppointmentBehind)
-{
-    MemoryTask& task = w.addTask("Entwurf", makeDateTime(2024, 3, 4, 8), makeDateTime(2024, 3, 4, 12));
-    task.faults().failOn("SetField");
-    run({&task});
-
-    EXPECT_TRUE(items().empty());
-    EXPECT_EQ(w.calendar.deletedEntryIds().size(), 1u);
-    EXPECT_TRUE(w.report.hasFailures());
-    EXPECT_EQ(w.report.count(Change::TaskLinked), 0);
-}
-
-TEST_F(TasksToAppointmentsTest, DetailedAppointmentsAreRefusedBeforeAnythingHappens)
-{
-    MemoryTask& task = w.addTask("Entwurf", makeDateTime(2024, 3, 4, 8), makeDateTime(2024, 3, 4, 12));
-    try {
-        LinkTasksToAppointments(w.inputs, {&task}, BusyStatus::Busy, true, keys, w.context);
-        FAIL() << "detailed appointments were accepted";
-    } catch (const std::invalid_argument& error) {
-        EXPECT_STREQ(error.what(), "Detaillierte Termine werden nicht unterst\u00FCtzt.");
+        const auto items = w.calendar.appointments();
+        ASSERT_EQ(items.size(), c.made.size());
+        for (std::size_t i = 0; i < items.size(); ++i) {
+            const std::string stored = EngineWorld::linkOf(*items[i]);
+            EXPECT_EQ(items[i]->subject(), c.made[i].subject);
+            EXPECT_EQ(items[i]->start(), c.made[i].start);
+            EXPECT_EQ(items[i]->end(), c.made[i].end);
+            EXPECT_EQ(stored.substr(0, 3) + stored.substr(24), c.made[i].value);
+            EXPECT_EQ(stored.substr(12, 12), "202403010930"); // the key ends with the moment it was made
+        }
+        for (Task* task : w.project.tasks())
+            static_cast<MemoryTask*>(task)->faults().clearFailures();
+        if (!items.empty()) { // the task's field ends with the value of its last appointment
+            EXPECT_EQ(EngineWorld::linkOf(*w.project.tasks().back()), EngineWorld::linkOf(*items.back()));
+        }
+        EXPECT_EQ(w.linkRuleBreaches(), std::vector<std::string>{});
+        EXPECT_EQ(w.report.count(Change::TaskLinked), c.linked);
+        EXPECT_EQ(int(w.report.failures().size()), c.failures);
     }
-    EXPECT_TRUE(items().empty());
-    EXPECT_TRUE(w.progress.steps.empty());
-    EXPECT_EQ(EngineWorld::linkOf(task), "");
 }
 
-TEST_F(TasksToAppointmentsTest, GeneratorSeededToRepeatStillGivesKeysNotInUse)
+TEST(TasksToAppointments, ProgressAndBusyStatus)
 {
-    // A generator with the same seed draws the same keys as the one that made the old links.
+    EngineWorld w;
+    LinkKeyGenerator keys{w.clock, 11};
+    MemoryTask& linked = w.addTask("Alt", at(4, 8), at(4, 12));
+    linked.setField(kText29, "000x");
+    w.addTask("Neu", at(5, 8), at(5, 12));
+    LinkTasksToAppointments(w.inputs, w.project.tasks(), busyStatusFromIndex(1), keys, w.context);
+    EXPECT_EQ(w.calendar.appointments().at(0)->busyStatus(), BusyStatus::Tentative);
+    ASSERT_EQ(w.progress.steps.size(), 3u); // the linked task is counted too
+    EXPECT_DOUBLE_EQ(w.progress.steps[0].percent, 50.0);
+    EXPECT_EQ(w.progress.texts(), (std::vector<std::string>{"Task 1 von 2 wird verkn\u00FCpft...",
+                                                            "Task 2 von 2 wird verkn\u00FCpft...",
+                                                            "Vorgang wird abgeschlossen..."}));
+    const std::pair<int, BusyStatus> statuses[] = {
+        {0, BusyStatus::Free}, {3, BusyStatus::OutOfOffice}, {4, BusyStatus::Busy}, {-1, BusyStatus::Busy}};
+    for (auto [index, expected] : statuses)
+        EXPECT_EQ(busyStatusFromIndex(index), expected) << index;
+}
+
+// A generator seeded as the one that made the old links draws the same keys: it must step past them.
+TEST(TasksToAppointments, NewKeysAreNeverOnesInUse)
+{
+    EngineWorld w;
     LinkKeyGenerator earlier{w.clock, 11};
-    const std::string planKey = earlier.next();
-    const std::string calendarKey = earlier.next();
-    const DateTime day = makeDateTime(2024, 3, 4, 8);
-    MemoryTask& old = w.addTask("Alt", day, day + Minutes{60});
-    old.setField(kText29, link::build(0, planKey, day, day + Minutes{60}, "Alt"));
-    w.addAppointment("Fremd", day, day + Minutes{30},
-                     link::build(0, calendarKey, day, day + Minutes{30}, "Fremd"));
-
-    MemoryTask& a = w.addTask("A", day, day + Minutes{60});
-    MemoryTask& b = w.addTask("B", day, day + Minutes{60});
-    run({&a, &b});
-
-    const std::string keyA{link::key(EngineWorld::linkOf(a))};
-    const std::string keyB{link::key(EngineWorld::linkOf(b))};
+    const std::string planKey = earlier.next(), calendarKey = earlier.next();
+    w.addTask("Alt", at(4, 8), at(4, 9)).setField(kText29, link::build(0, planKey, at(4, 8), at(4, 9), "Alt"));
+    w.addAppointment("Fremd", at(4, 8), at(4, 9), link::build(0, calendarKey, at(4, 8), at(4, 9), "Fremd"));
+    MemoryTask& a = w.addTask("A", at(4, 8), at(4, 9));
+    MemoryTask& b = w.addTask("B", at(4, 8), at(4, 9));
+    LinkKeyGenerator keys{w.clock, 11};
+    LinkTasksToAppointments(w.inputs, {&a, &b}, BusyStatus::Busy, keys, w.context);
+    const std::string keyA{link::key(EngineWorld::linkOf(a))}, keyB{link::key(EngineWorld::linkOf(b))};
     EXPECT_EQ(keyA.size(), 21u);
-    EXPECT_NE(keyA, planKey);
-    EXPECT_NE(keyA, calendarKey);
+    for (const std::string& used : {planKey, calendarKey, keyB})
+        EXPECT_NE(keyA, used);
     EXPECT_NE(keyB, planKey);
     EXPECT_NE(keyB, calendarKey);
-    EXPECT_NE(keyA, keyB);
 }
 
 } // namespace

@@ -3,28 +3,24 @@
 // A plan, a calendar, a registry and the other surroundings of the wizard and the quick
 // synchronisation in memory, shared by the logic tests and the window tests.
 
-#include "engine/LinkModel.h"
 #include "forms/WizardLogic.h"
 #include "hosts/calendar/MemoryCalendarLauncher.h"
-#include "hosts/project/MemoryProjectApplication.h"
 #include "hosts/registry/MemoryRegistry.h"
 #include "services/Registry.h"
-#include "tests/engine/Fakes.h"
+#include "tests/engine/EngineWorld.h"
 #include "tests/services/RecordingMessages.h"
 
-#include <memory>
-#include <string>
-#include <utility>
-#include <vector>
+#include <gtest/gtest.h>
+
+#include <map>
+#include <set>
 
 namespace zelvant::testing {
 
 class FormsWorld {
 public:
-    FormsWorld() : host(std::make_unique<MemoryProject>("Plan", makeDateTime(2024, 3, 4, 8))) {}
-
     FixedClock clock{makeDateTime(2024, 3, 1, 9, 30)};
-    MemoryProjectApplication host;
+    MemoryProjectApplication host{std::make_unique<MemoryProject>("Plan", makeDateTime(2024, 3, 4, 8))};
     MemoryProject& project = *host.project();
     MemoryCalendarLauncher launcher;
     MemoryCalendar& calendar = launcher.calendar();
@@ -32,15 +28,13 @@ public:
     MemoryRegistry registry;
     RegistrySettingsStore settings{registry};
 
-    // What the wizard is given.
     WizardEnvironment environment() { return {host, launcher, messages, settings, clock, 7}; }
 
-    // A wizard setting as stored text; "" when it is missing.
+    // A wizard setting as stored text ("" when missing), and storing one.
     std::string setting(const std::string& name)
     {
         return RegGetString(registry, kHkeyCurrentUser, kSettingsKey, name);
     }
-    // Stores a wizard setting as text.
     void store(const std::string& name, std::string text)
     {
         RegSetString(registry, kHkeyCurrentUser, kSettingsKey, name, text);
@@ -55,11 +49,12 @@ public:
         return task;
     }
 
-    // A task linked to one appointment of the calendar; `key` tells the links apart.
-    MemoryTask& addLinkedTask(const std::string& name, const std::string& key)
+    // A task linked to one appointment of the calendar; `n` tells the link keys apart.
+    MemoryTask& addLinkedTask(const std::string& name, int n)
     {
         MemoryTask& task = addTask(name);
-        const std::string value = link::build(0, key, task.start(), task.finish(), name);
+        const std::string value = link::build(0, "12345678920240301100" + std::to_string(n % 10),
+                                              task.start(), task.finish(), name);
         task.setField(kText29, value);
         calendar.addItem({.start = task.start(),
                           .end = task.finish(),
@@ -68,7 +63,6 @@ public:
         return task;
     }
 
-    // An unlinked appointment.
     std::shared_ptr<MemoryAppointment> addAppointment(const std::string& subject, DateTime start,
                                                       DateTime end, std::vector<std::string> categories = {})
     {
@@ -76,14 +70,39 @@ public:
             {.start = start, .end = end, .subject = subject, .categories = std::move(categories)});
     }
 
-    // The link value a task holds now.
-    static std::string linkOf(Task& task) { return task.getField(kText29); }
+    // The names of the linked tasks, and the link rule over plan and calendar: a linked task's value and
+    // its appointments' values share the key, their part indexes run 0..n-1 where the task says n-1,
+    // and no appointment's key belongs to no task.
+    std::set<std::string> linkedTaskNames()
+    {
+        std::map<std::string, std::vector<int>> parts;
+        for (const auto& item : calendar.items())
+            if (const std::string value = EngineWorld::linkOf(*item); !value.empty())
+                parts[std::string(link::key(value))].push_back(link::partCount(value).value_or(-1));
+        std::set<std::string> names;
+        for (Task* task : project.tasks()) {
+            const std::string value = EngineWorld::linkOf(*task);
+            if (value.empty())
+                continue;
+            names.insert(task->name());
+            std::vector<int> found = parts[std::string(link::key(value))], expected;
+            parts.erase(std::string(link::key(value)));
+            std::sort(found.begin(), found.end());
+            for (int i = 0; i <= link::partCount(value).value_or(-1); ++i)
+                expected.push_back(i);
+            EXPECT_EQ(found, expected) << task->name() << ": " << value;
+        }
+        EXPECT_TRUE(parts.empty()) << "appointments whose key no task holds";
+        return names;
+    }
 };
 
-// A link key of 21 characters, told apart by its last digit.
-inline std::string keyNo(int n)
-{
-    return "12345678920240301100" + std::to_string(n % 10);
-}
-
 } // namespace zelvant::testing
+
+namespace zelvant {
+// Pages print by the names they have always had.
+inline void PrintTo(WizardPage page, std::ostream* out)
+{
+    *out << WizardLogic::view(page).name;
+}
+} // namespace zelvant

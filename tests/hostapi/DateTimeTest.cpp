@@ -38,5 +38,55 @@ TEST(DateTime, TruncatesToTheMinute)
     EXPECT_EQ(truncateToMinute(makeDateTime(2024, 1, 1, 23, 59, 59)), makeDateTime(2024, 1, 1, 23, 59));
 }
 
+TEST(DateTime, IsoPeriodsKeepCalendarDaysApartFromExactTime)
+{
+    using std::chrono::seconds;
+    constexpr seconds kYear{366 * 86400};
+    struct Case {
+        std::string text;
+        std::optional<IsoPeriod> period;
+        PeriodFault fault = PeriodFault::Unreadable;
+    };
+    const auto p = [](double days, double secs, bool negative = false, bool fractional = false) {
+        return std::optional<IsoPeriod>(IsoPeriod{negative, fractional, days, secs});
+    };
+    const Case cases[] = {
+        {"P1D", p(1, 0)},
+        {"P2W", p(14, 0)},
+        {"PT1H30M", p(0, 5400)},
+        {"P1DT12H", p(1, 43200)},
+        {"+P1D", p(1, 0)},
+        {"-PT8H", p(0, 28800, true)},
+        {"PT-8H0M0S", p(0, 28800, true)},
+        {"-PT-8H", p(0, 28800)},
+        {"PT8H0M0.5S", p(0, 28800.5, false, true)},
+        {"P1DT", p(1, 0)},
+        {"P366D", p(366, 0)},
+        {"P", std::nullopt},
+        {"PT", std::nullopt},
+        {"80H", std::nullopt},
+        {"P1H", std::nullopt},  // hours belong after the T
+        {"PT1D", std::nullopt}, // days before it
+        {"PT1e3S", std::nullopt},
+        {"PT1H ", std::nullopt},
+        {"P367D", std::nullopt, PeriodFault::OutOfRange},
+        {"P1DT" + std::to_string(365 * 24 + 1) + "H", std::nullopt, PeriodFault::OutOfRange},
+        {"PT" + std::string(400, '9') + "S", std::nullopt, PeriodFault::OutOfRange},
+    };
+    for (const Case& c : cases) {
+        PeriodFault fault = c.fault == PeriodFault::Unreadable ? PeriodFault::OutOfRange : PeriodFault::Unreadable;
+        const auto period = parseIsoPeriod(c.text, kYear, &fault);
+        ASSERT_EQ(period.has_value(), c.period.has_value()) << c.text;
+        if (period) {
+            EXPECT_EQ(period->negative, c.period->negative) << c.text;
+            EXPECT_EQ(period->fractional, c.period->fractional) << c.text;
+            EXPECT_DOUBLE_EQ(period->days, c.period->days) << c.text;
+            EXPECT_DOUBLE_EQ(period->seconds, c.period->seconds) << c.text;
+        } else {
+            EXPECT_EQ(fault, c.fault) << c.text;
+        }
+    }
+}
+
 } // namespace
 } // namespace zelvant

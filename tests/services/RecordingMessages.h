@@ -15,21 +15,12 @@ public:
         std::string text;
         std::string title;
     };
-
-    void warning(const std::string& text, const std::string& title) override
-    {
-        messages.push_back({"warning", text, title});
-    }
-    void information(const std::string& text, const std::string& title) override
-    {
-        messages.push_back({"information", text, title});
-    }
+    void warning(const std::string& text, const std::string& title) override { add("warning", text, title); }
+    void information(const std::string& text, const std::string& title) override { add("information", text, title); }
     bool askYesNo(const std::string& text, const std::string& title) override
     {
-        messages.push_back({"question", text, title});
-        return answer;
+        return add("question", text, title), answer;
     }
-
     // Every message as "title: text", in the order shown.
     std::vector<std::string> shown() const
     {
@@ -38,9 +29,14 @@ public:
             result.push_back(message.title + ": " + message.text);
         return result;
     }
-
     std::vector<Message> messages;
     bool answer = true;
+
+private:
+    void add(const char* kind, const std::string& text, const std::string& title)
+    {
+        messages.push_back({kind, text, title});
+    }
 };
 
 } // namespace zelvant

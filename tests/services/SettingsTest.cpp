@@ -8,302 +8,196 @@
 namespace zelvant {
 namespace {
 
+const DateTime kToday = makeDateTime(2024, 5, 17, 14, 35, 12);
+
+// Options a wizard might hold before the store is read: nothing at its default.
+WizardOptions startState()
+{
+    return {1, 1, 2, "Start-Ressource", CheckState::Checked, CheckState::Greyed, CheckState::Checked, 1,
+            "Start-Kategorie", makeDateTime(2001, 1, 1), makeDateTime(2001, 1, 2)};
+}
+
 class SettingsTest : public ::testing::Test {
 protected:
-    void put(const std::string& name, std::string text)
+    void put(const std::string& name, const RegValue& value)
     {
-        ASSERT_TRUE(RegSetString(registry_, kHkeyCurrentUser, kSettingsKey, name, text));
+        registry.createKey(kHkeyCurrentUser, kSettingsKey)->set(name, value);
     }
-
     std::string stored(const std::string& name)
     {
-        return RegGetString(registry_, kHkeyCurrentUser, kSettingsKey, name);
+        return RegGetString(registry, kHkeyCurrentUser, kSettingsKey, name);
     }
-
-    // Options a wizard might hold before the store is read: nothing at its default.
-    static WizardOptions startState()
+    WizardOptions loaded(bool failed = false)
     {
-        WizardOptions options;
-        options.syncType = 1;
-        options.linkType = 1;
-        options.taskType = 2;
-        options.resourceName = "Start-Ressource";
-        options.taskSummary = CheckState::Checked;
-        options.taskDetailed = CheckState::Greyed;
-        options.createDeletedApps = CheckState::Checked;
-        options.appointmentType = 1;
-        options.category = "Start-Kategorie";
-        options.dateFrom = makeDateTime(2001, 1, 1);
-        options.dateTo = makeDateTime(2001, 1, 2);
+        WizardOptions options = startState();
+        EXPECT_EQ(LoadSettings(registry, options, kToday), failed);
         return options;
     }
 
-    const DateTime today_ = makeDateTime(2024, 5, 17, 14, 35, 12);
-    MemoryRegistry registry_;
+    MemoryRegistry registry;
 };
 
-TEST_F(SettingsTest, FirstRunGivesTheDefaultsAndLeavesTheTexts)
+TEST_F(SettingsTest, FirstRunGivesTheDefaultsKeepsTheTextsAndWritesNothing)
 {
-    WizardOptions options = startState();
-    EXPECT_FALSE(LoadSettings(registry_, options, today_));
-
-    EXPECT_EQ(options.syncType, 0);
-    EXPECT_EQ(options.linkType, 0);
-    EXPECT_EQ(options.taskType, 0);
-    EXPECT_EQ(options.appointmentType, 0);
-    EXPECT_EQ(options.taskSummary, CheckState::Unchecked);
-    EXPECT_EQ(options.taskDetailed, CheckState::Unchecked);
-    EXPECT_EQ(options.createDeletedApps, CheckState::Unchecked);
-    EXPECT_EQ(options.resourceName, "Start-Ressource");
-    EXPECT_EQ(options.category, "Start-Kategorie");
-    EXPECT_EQ(options.dateFrom, makeDateTime(2024, 5, 17)); // the day, not the moment
-    EXPECT_EQ(options.dateTo, makeDateTime(2024, 5, 17));
-    EXPECT_EQ(registry_.writeCount(), 0);
+    const DateTime today = makeDateTime(2024, 5, 17); // the day, not the moment
+    EXPECT_EQ(loaded(), (WizardOptions{0, 0, 0, "Start-Ressource", CheckState::Unchecked, CheckState::Unchecked,
+                                       CheckState::Unchecked, 0, "Start-Kategorie", today, today}));
+    EXPECT_EQ(registry.writeCount(), 0);
 }
 
-TEST_F(SettingsTest, EverythingComesBackAfterAFinishWithResourceAndPeriod)
+// Whatever the wizard held at its finish comes back at the next start: the texts only with the
+// choice they belong to (else the stored blank), the period only when it was the choice (else
+// today). Saving the same again writes the same text.
+TEST_F(SettingsTest, WhatIsSavedComesBack)
 {
-    WizardOptions saved;
-    saved.syncType = 2;
-    saved.linkType = 1;
-    saved.taskType = 1;
-    saved.resourceName = "M\u00FCller";
-    saved.taskSummary = CheckState::Greyed;
-    saved.taskDetailed = CheckState::Checked;
-    saved.createDeletedApps = CheckState::Unchecked; // against the start state's Checked
-    saved.appointmentType = 2;
-    saved.dateFrom = makeDateTime(2024, 3, 5);
-    saved.dateTo = makeDateTime(2049, 12, 31);
-    EXPECT_FALSE(SaveSettings(registry_, saved));
-
-    WizardOptions loaded = startState();
-    EXPECT_FALSE(LoadSettings(registry_, loaded, today_));
-    saved.category = " "; // the empty category of a period choice comes back as the stored blank
-    EXPECT_EQ(loaded, saved);
+    const auto day = [](int y, int m, int d) { return makeDateTime(y, m, d); };
+    const DateTime today = day(2024, 5, 17);
+    const WizardOptions rows[] = {
+        {2, 1, 1, "M\u00FCller", CheckState::Greyed, CheckState::Checked, CheckState::Unchecked, 2, "Projekt",
+         day(2024, 3, 5), day(2049, 12, 31)},
+        {0, 0, 1, "Wojciech \u0141ukaszewicz \u0393\u03B9\u03AC\u03BD\u03BD\u03B7\u03C2 \u65E5\u672C",
+         CheckState::Unchecked, CheckState::Greyed, CheckState::Checked, 1, "Ji\u0159\u00ED \u00C5sa", today, today},
+        {1, 1, 0, "M\u00FCller", CheckState::Checked, CheckState::Unchecked, CheckState::Checked, 0, "Projekt",
+         day(2030, 6, 6), day(2030, 7, 7)},
+        {0, 0, 2, "M\u00FCller", CheckState::Unchecked, CheckState::Unchecked, CheckState::Unchecked, 1, "", today,
+         today},
+    };
+    for (const WizardOptions& saved : rows) {
+        SCOPED_TRACE(saved.resourceName + "/" + saved.category);
+        registry.setText("");
+        EXPECT_FALSE(SaveSettings(registry, saved));
+        const std::string text = registry.text();
+        WizardOptions expected = saved;
+        expected.resourceName = saved.taskType == 1 ? saved.resourceName : " ";
+        expected.category = saved.appointmentType == 1 && !saved.category.empty() ? saved.category : " ";
+        if (saved.appointmentType != 2)
+            expected.dateFrom = expected.dateTo = today;
+        const WizardOptions back = loaded();
+        EXPECT_EQ(back, expected);
+        SaveSettings(registry, back);
+        EXPECT_EQ(registry.text(), text);
+    }
 }
 
 TEST_F(SettingsTest, ValuesAreWrittenInTheirFixedOrderAndEncoding)
 {
-    WizardOptions options;
-    options.syncType = 1;
-    options.taskSummary = CheckState::Checked;
-    options.appointmentType = 2;
-    options.dateFrom = makeDateTime(2024, 3, 5, 9, 30);
-    options.dateTo = makeDateTime(2024, 11, 20);
-    SaveSettings(registry_, options);
-
-    const std::string text = registry_.text();
+    WizardOptions options{1, 0, 0, "", CheckState::Checked, CheckState::Unchecked, CheckState::Unchecked, 2, "",
+                          makeDateTime(2024, 3, 5, 9, 30), makeDateTime(2024, 11, 20)};
+    SaveSettings(registry, options);
     std::size_t last = 0;
-    for (const char* name :
-         {"SyncType", "LinkType", "TaskType", "ResourceName", "TaskSummary", "TaskDetailed",
-          "CreateDeletedApps", "AppointmentType", "Category", "DateFrom", "DateTo"}) {
-        const std::size_t at = text.find(std::string("\"") + name + "\"=");
-        ASSERT_NE(at, std::string::npos) << name;
-        EXPECT_GT(at, last) << name;
+    for (const auto& [name, value] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"SyncType", "1"}, {"LinkType", "0"}, {"TaskType", "0"}, {"ResourceName", " "}, {"TaskSummary", "1"},
+             {"TaskDetailed", "0"}, {"CreateDeletedApps", "0"}, {"AppointmentType", "2"}, {"Category", " "},
+             {"DateFrom", "05.03.2024"}, {"DateTo", "20.11.2024"}}) {
+        const std::size_t at = registry.text().find("\"" + std::string(name) + "\"=");
+        EXPECT_TRUE(at != std::string::npos && at > last) << name;
         last = at;
+        EXPECT_EQ(stored(name), value);
+        EXPECT_EQ(registry.openKey(kHkeyCurrentUser, kSettingsKey)->query(name)->type, RegType::Sz) << name;
     }
-    EXPECT_EQ(stored("SyncType"), "1");
-    EXPECT_EQ(stored("TaskSummary"), "1");
-    EXPECT_EQ(stored("TaskDetailed"), "0");
-    EXPECT_EQ(stored("DateFrom"), "05.03.2024");
-    EXPECT_EQ(stored("DateTo"), "20.11.2024");
-}
 
-TEST_F(SettingsTest, TextsAreStoredOnlyWithTheirOption)
-{
-    WizardOptions options;
-    options.resourceName = "M\u00FCller";
-    options.category = "Projekt";
-    options.taskType = 0;
-    options.appointmentType = 1;
-    SaveSettings(registry_, options);
-    EXPECT_EQ(stored("ResourceName"), " ");
-    EXPECT_EQ(stored("Category"), "Projekt");
-
-    options.taskType = 2;
-    options.appointmentType = 0;
-    SaveSettings(registry_, options);
-    EXPECT_EQ(stored("ResourceName"), " ");
-    EXPECT_EQ(stored("Category"), " ");
-
-    // The stored blank counts as a value: it replaces the wizard's text on the next start.
-    WizardOptions loaded = startState();
-    LoadSettings(registry_, loaded, today_);
-    EXPECT_EQ(loaded.resourceName, " ");
-    EXPECT_EQ(loaded.category, " ");
-}
-
-TEST_F(SettingsTest, ThePeriodIsRememberedOnlyWhenItWasTheChoice)
-{
-    WizardOptions options;
-    options.appointmentType = 2;
-    options.dateFrom = makeDateTime(2024, 1, 1);
-    options.dateTo = makeDateTime(2024, 1, 31);
-    SaveSettings(registry_, options);
-
+    // Another choice later keeps the period chosen before; no choice at all writes nothing.
     options.appointmentType = 1;
     options.dateFrom = makeDateTime(2030, 6, 6);
-    options.dateTo = makeDateTime(2030, 7, 7);
-    SaveSettings(registry_, options);
-    EXPECT_EQ(stored("AppointmentType"), "1");
-    EXPECT_EQ(stored("DateFrom"), "01.01.2024");
-    EXPECT_EQ(stored("DateTo"), "31.01.2024");
-
-    MemoryRegistry fresh;
-    options.appointmentType = 0;
-    SaveSettings(fresh, options);
-    EXPECT_EQ(fresh.text().find("Date"), std::string::npos);
-}
-
-TEST_F(SettingsTest, NoSelectedMemberWritesNothingForThatArray)
-{
-    put("SyncType", "2");
-    put("TaskType", "1");
-    put("ResourceName", "Alt");
-    put("AppointmentType", "1");
-    put("Category", "Alt");
-    WizardOptions options;
-    options.syncType = -1;
-    options.taskType = 3;
-    options.appointmentType = -1;
+    options.syncType = options.taskType = -1;
     options.resourceName = "Neu";
+    options.category = "Alt";
+    SaveSettings(registry, options);
+    EXPECT_EQ(stored("DateFrom"), "05.03.2024");
+    EXPECT_EQ(stored("SyncType"), "1");
+    EXPECT_EQ(stored("ResourceName"), " ");
+    options.appointmentType = 3;
     options.category = "Neu";
-    EXPECT_FALSE(SaveSettings(registry_, options));
-    EXPECT_EQ(stored("SyncType"), "2");
-    EXPECT_EQ(stored("TaskType"), "1");
-    EXPECT_EQ(stored("ResourceName"), "Alt");
+    SaveSettings(registry, options);
     EXPECT_EQ(stored("AppointmentType"), "1");
     EXPECT_EQ(stored("Category"), "Alt");
-    EXPECT_EQ(stored("LinkType"), "0");
 }
 
 TEST_F(SettingsTest, StoredValuesThatDoNotFitLeaveTheirFieldAloneAndTheOthersAreRead)
 {
-    put("SyncType", "3");
-    put("LinkType", "-1");
-    put("TaskType", "eins");
-    put("TaskSummary", "5");
-    put("TaskDetailed", " ");
-    put("AppointmentType", "1.5");
-    put("DateFrom", "31.02.2024");
-    put("DateTo", "2024-03-01");
-    put("Category", "Projekt");
+    for (const auto& [name, text] : std::initializer_list<std::pair<const char*, const char*>>{
+             {"SyncType", "3"}, {"LinkType", "-1"}, {"TaskType", "eins"}, {"TaskSummary", "5"},
+             {"TaskDetailed", " "}, {"AppointmentType", "1.5"}, {"DateFrom", "31.02.2024"},
+             {"DateTo", "2024-03-01"}, {"Category", "Projekt"}})
+        put(name, RegValue::sz(text));
     WizardOptions expected = startState();
-    WizardOptions options = expected;
-    EXPECT_TRUE(LoadSettings(registry_, options, today_));
     expected.createDeletedApps = CheckState::Unchecked; // not stored: its default
     expected.category = "Projekt";
-    EXPECT_EQ(options, expected);
+    EXPECT_EQ(loaded(true), expected);
 }
 
-TEST_F(SettingsTest, DatesAreReadInGermanDayMonthOrder)
+TEST_F(SettingsTest, DatesInGermanOrderAndNumbersAsDword)
 {
-    put("DateFrom", "31.12.2049");
-    put("DateTo", "1.2.2024");
-    WizardOptions options;
-    EXPECT_FALSE(LoadSettings(registry_, options, today_));
+    put("DateFrom", RegValue::sz("31.12.2049"));
+    put("DateTo", RegValue::sz("1.2.2024"));
+    put("AppointmentType", RegValue::dword(2));
+    put("TaskSummary", RegValue::dword(1));
+    put("Category", RegValue::binary("Projekt")); // raw bytes read as nothing stored
+    const WizardOptions options = loaded();
     EXPECT_EQ(options.dateFrom, makeDateTime(2049, 12, 31));
     EXPECT_EQ(options.dateTo, makeDateTime(2024, 2, 1));
-}
-
-TEST_F(SettingsTest, OptionsAndNumbersMayBeStoredAsDword)
-{
-    registry_.createKey(kHkeyCurrentUser, kSettingsKey)->set("AppointmentType", RegValue::dword(2));
-    registry_.createKey(kHkeyCurrentUser, kSettingsKey)->set("TaskSummary", RegValue::dword(1));
-    registry_.createKey(kHkeyCurrentUser, kSettingsKey)->set("Category", RegValue::binary("Projekt"));
-    WizardOptions options = startState();
-    EXPECT_FALSE(LoadSettings(registry_, options, today_));
     EXPECT_EQ(options.appointmentType, 2);
     EXPECT_EQ(options.taskSummary, CheckState::Checked);
-    EXPECT_EQ(options.category, "Start-Kategorie"); // raw bytes read as nothing stored
+    EXPECT_EQ(options.category, "Start-Kategorie");
 }
 
 TEST_F(SettingsTest, AnUnreachableStoreGivesDefaultsAndReportsFailedWrites)
 {
-    put("SyncType", "2");
-    registry_.setFailing(true);
-    WizardOptions options = startState();
-    EXPECT_FALSE(LoadSettings(registry_, options, today_));
-    EXPECT_EQ(options.syncType, 0);
-    EXPECT_TRUE(SaveSettings(registry_, options));
+    put("SyncType", RegValue::sz("2"));
+    registry.setFailing(true);
+    EXPECT_EQ(loaded().syncType, 0);
+    EXPECT_TRUE(SaveSettings(registry, startState()));
 }
 
-TEST_F(SettingsTest, DisplayOnConnectIsReadFromTheApplicationSettingsOnly)
+// Only "1" as it is stored (or the DWORD 1) opens the wizard, and only under the application's key.
+TEST_F(SettingsTest, DisplayOnConnect)
 {
-    EXPECT_FALSE(ReadDisplayOnConnect(registry_));
-    put("DisplayOnConnect", "1"); // under the wizard's key: not the application setting
-    EXPECT_FALSE(ReadDisplayOnConnect(registry_));
-}
-
-TEST_F(SettingsTest, DisplayOnConnectIsReadOnlyInItsStoredForm)
-{
-    const struct {
-        RegValue value;
-        bool opens;
-    } rows[] = {
-        {RegValue::sz("1"), true},      {RegValue::sz("0"), false},     {RegValue::dword(1), true},
-        {RegValue::dword(0), false},    {RegValue::sz(" 1 "), true},    {RegValue::sz("ja"), false},
-        {RegValue::sz("Wahr"), false},  {RegValue::sz("true"), false},  {RegValue::sz("-1"), false},
-        {RegValue::dword(0xFFFFFFFF), false}, {RegValue::sz("2"), false}, {RegValue::sz(""), false},
-    };
-    for (const auto& row : rows) {
-        registry_.createKey(kHkeyCurrentUser, kAppSettingsKey)->set("DisplayOnConnect", row.value);
-        EXPECT_EQ(ReadDisplayOnConnect(registry_), row.opens) << row.value.data;
+    put("DisplayOnConnect", RegValue::sz("1"));
+    EXPECT_FALSE(ReadDisplayOnConnect(registry));
+    for (const auto& [value, opens] : std::initializer_list<std::pair<RegValue, bool>>{
+             {RegValue::sz(" 1 "), true}, {RegValue::dword(1), true}, {RegValue::sz("ja"), false},
+             {RegValue::sz("true"), false}, {RegValue::dword(0xFFFFFFFF), false}, {RegValue::sz("2"), false}}) {
+        registry.createKey(kHkeyCurrentUser, kAppSettingsKey)->set("DisplayOnConnect", value);
+        EXPECT_EQ(ReadDisplayOnConnect(registry), opens) << value.data;
     }
 }
 
-TEST_F(SettingsTest, NamesInAnyScriptSurviveTheRoundTrip)
+// The default calendar and the plan's zone are values of their own: the wizard's settings do
+// not touch them, and a path of any length and script comes back whole.
+TEST_F(SettingsTest, RecreateDeletedAppointmentsOnlyWhenTheWizardTickedIt)
 {
-    const std::string names[] = {
-        "Wojciech \u0141ukaszewicz",       // Polish
-        "Ji\u0159\u00ED \u010Cern\u00FD", // Czech
-        "\u0393\u03B9\u03AC\u03BD\u03BD\u03B7\u03C2 \u03A0\u03B1\u03C0\u03B1\u03B4\u03CC\u03C0\u03BF\u03C5\u03BB\u03BF\u03C2", // Greek
-        "\u00C5sa \u00D8stergaard",       // inside Latin-1, as before
-        "\u65E5\u672C \u592A\u90CE",      // outside every European code page
-    };
-    for (const std::string& name : names) {
+    EXPECT_FALSE(RecreateDeletedAppointments(registry)); // nothing stored
+    const std::pair<RegValue, bool> values[] = {{RegValue::sz("1"), true},  {RegValue::dword(1), true},
+                                                {RegValue::sz("0"), false}, {RegValue::sz("2"), false},
+                                                {RegValue::sz(" 1"), false}, {RegValue::sz("ja"), false}};
+    for (const auto& [value, recreate] : values) {
+        put("CreateDeletedApps", value);
+        EXPECT_EQ(RecreateDeletedAppointments(registry), recreate) << value.data;
+    }
+    // What the wizard saves is what the quick synchronisation reads.
+    for (const CheckState state : {CheckState::Unchecked, CheckState::Checked, CheckState::Greyed}) {
         WizardOptions options;
-        options.taskType = 1; // the resource is remembered with its option
-        options.resourceName = name;
-        options.appointmentType = 1;
-        options.category = name + " (Kategorie)";
-        EXPECT_FALSE(SaveSettings(registry_, options)) << name;
-
-        WizardOptions loaded = startState();
-        EXPECT_FALSE(LoadSettings(registry_, loaded, today_)) << name;
-        EXPECT_EQ(loaded.resourceName, name);
-        EXPECT_EQ(loaded.category, name + " (Kategorie)");
+        options.createDeletedApps = state;
+        SaveSettings(registry, options);
+        EXPECT_EQ(RecreateDeletedAppointments(registry), state == CheckState::Checked);
     }
 }
 
-TEST_F(SettingsTest, DefaultCalendarIsAValueOfItsOwn)
+TEST_F(SettingsTest, DefaultCalendarAndPlanTimeZone)
 {
-    EXPECT_TRUE(DefaultCalendarPath(registry_).empty());
-    EXPECT_TRUE(SetDefaultCalendarPath(registry_, "/home/anna/Kalender/b\u00FCro.ics"));
-    EXPECT_EQ(DefaultCalendarPath(registry_), std::filesystem::path("/home/anna/Kalender/b\u00FCro.ics"));
+    EXPECT_TRUE(DefaultCalendarPath(registry).empty());
+    const std::filesystem::path path = "/home/李华/" + std::string(1100, 'k') + "/b\u00FCro.ics";
+    EXPECT_TRUE(SetDefaultCalendarPath(registry, path));
+    SaveSettings(registry, WizardOptions{});
+    EXPECT_EQ(DefaultCalendarPath(registry), path);
+    EXPECT_TRUE(SetDefaultCalendarPath(registry, ""));
+    EXPECT_TRUE(DefaultCalendarPath(registry).empty());
 
-    SaveSettings(registry_, WizardOptions{}); // the wizard's settings do not touch it
-    EXPECT_EQ(DefaultCalendarPath(registry_), std::filesystem::path("/home/anna/Kalender/b\u00FCro.ics"));
-
-    EXPECT_TRUE(SetDefaultCalendarPath(registry_, ""));
-    EXPECT_TRUE(DefaultCalendarPath(registry_).empty());
-}
-
-TEST_F(SettingsTest, DefaultCalendarKeepsAnyPathWhole)
-{
-    // Longer than the 1024 characters the wizard's texts may have.
-    const std::filesystem::path path = "/home/李华/" + std::string(1100, 'k') + "/日历.ics";
-    EXPECT_TRUE(SetDefaultCalendarPath(registry_, path));
-    EXPECT_EQ(DefaultCalendarPath(registry_), path);
-}
-
-TEST_F(SettingsTest, PlanTimeZoneIsChosenOnceAndThenKept)
-{
-    EXPECT_EQ(StoredPlanTimeZone(registry_), "");
-    EXPECT_EQ(PlanTimeZone(registry_, "Europe/Berlin"), "Europe/Berlin"); // the system's, remembered
-    EXPECT_EQ(PlanTimeZone(registry_, "Asia/Tokyo"), "Europe/Berlin");    // the machine moved, the plan did not
-    EXPECT_TRUE(SetPlanTimeZone(registry_, "America/New_York"));
-    EXPECT_EQ(PlanTimeZone(registry_, "Asia/Tokyo"), "America/New_York");
+    EXPECT_EQ(StoredPlanTimeZone(registry), "");
+    EXPECT_EQ(PlanTimeZone(registry, "Europe/Berlin"), "Europe/Berlin"); // the system's, remembered
+    EXPECT_EQ(PlanTimeZone(registry, "Asia/Tokyo"), "Europe/Berlin");    // the machine moved, the plan did not
+    EXPECT_TRUE(SetPlanTimeZone(registry, "America/New_York"));
+    EXPECT_EQ(PlanTimeZone(registry, "Asia/Tokyo"), "America/New_York");
 }
 
 } // namespace

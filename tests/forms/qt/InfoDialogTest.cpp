@@ -15,6 +15,7 @@ namespace zelvant {
 namespace {
 
 using namespace zelvant::testing;
+using Strings = std::vector<std::string>;
 
 // Remembers the addresses it was asked to open, or refuses them all.
 class FakeShell : public Shell {
@@ -25,131 +26,87 @@ public:
             throw HostError("kein Browser");
         opened.push_back(address);
     }
-
-    std::vector<std::string> opened;
+    Strings opened;
     bool refuse = false;
 };
 
 class InfoDialogTest : public ::testing::Test {
 protected:
-    InfoDialogTest() { ensureOffscreenApplication(); }
-
-    std::unique_ptr<InfoDialog> shown()
+    InfoDialogTest()
     {
-        auto dialog = std::make_unique<InfoDialog>(shell);
-        dialog->show();
-        EXPECT_TRUE(QTest::qWaitForWindowExposed(dialog.get()));
-        return dialog;
+        dialog.show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&dialog));
     }
+    QLabel* label(const char* name) { return dialog.findChild<QLabel*>(name); }
 
-    static QLabel* label(InfoDialog& dialog, const char* name) { return dialog.findChild<QLabel*>(name); }
-    static bool underlined(InfoDialog& dialog) { return label(dialog, "lblWeb")->font().underline(); }
-
-    // A point of the window that no control covers.
-    static QPoint emptySpot(InfoDialog& dialog)
-    {
-        for (int y = dialog.height() - 2; y > 0; --y)
-            for (int x = 2; x < dialog.width(); x += 4)
-                if (!dialog.childAt(x, y) && !dialog.childAt(x, y - 1) && !dialog.childAt(x, y + 1))
-                    return {x, y};
-        return {};
-    }
-
+    bool application = (ensureOffscreenApplication(), true); // before the dialog
     FakeShell shell;
+    InfoDialog dialog{shell};
 };
 
-TEST_F(InfoDialogTest, BannerAndLogoAreLoaded)
-{
-    auto dialog = shown();
-    EXPECT_FALSE(label(*dialog, "imgTop")->pixmap().isNull());
-    EXPECT_FALSE(label(*dialog, "imgLogo")->pixmap().isNull());
-    EXPECT_EQ(label(*dialog, "imgLogo")->property("tag").toString().toStdString(), "https://zelvant.example");
-}
-
+// With ZELVANT_SCREENSHOTS set to a folder, saves a picture without and with the underline there.
 TEST_F(InfoDialogTest, UnderlineFollowsTheMouseOntoTheLinkAndOffIt)
 {
-    auto dialog = shown();
-    QLabel* link = label(*dialog, "lblWeb");
-    const QPoint outside = emptySpot(*dialog);
-    ASSERT_NE(outside, QPoint());
-    EXPECT_FALSE(underlined(*dialog));
-
-    QTest::mouseMove(link, link->rect().center());
-    EXPECT_TRUE(underlined(*dialog));
-    QTest::mouseMove(link, link->rect().center() + QPoint(3, 0)); // moving within changes nothing
-    EXPECT_TRUE(underlined(*dialog));
-    QTest::mouseMove(dialog.get(), outside);
-    EXPECT_FALSE(underlined(*dialog));
-    QTest::mouseMove(link, link->rect().center());
-    EXPECT_TRUE(underlined(*dialog));
-    QLabel* intro = label(*dialog, "lblInfo6"); // onto another control: the link was left
-    QTest::mouseMove(intro, intro->rect().center());
-    EXPECT_FALSE(underlined(*dialog));
+    const QString folder = qEnvironmentVariable("ZELVANT_SCREENSHOTS");
+    QPoint outside; // a point of the window that no control covers
+    for (int y = dialog.height() - 2; y > 0 && outside.isNull(); --y)
+        for (int x = 2; x < dialog.width() && outside.isNull(); x += 4)
+            if (!dialog.childAt(x, y) && !dialog.childAt(x, y - 1) && !dialog.childAt(x, y + 1))
+                outside = {x, y};
+    ASSERT_FALSE(outside.isNull());
+    // Moving within the link changes nothing; onto another control, the link was left.
+    const std::vector<std::tuple<QWidget*, QPoint, bool>> moves{
+        {label("lblWeb"), {}, true}, {label("lblWeb"), {3, 0}, true}, {&dialog, outside, false},
+        {label("lblWeb"), {}, true}, {label("lblInfo6"), {}, false},
+    };
+    if (!folder.isEmpty())
+        dialog.grab().save(QDir(folder).filePath("info.png"));
+    for (const auto& [widget, at, underlined] : moves) {
+        QTest::mouseMove(widget, widget == &dialog ? at : widget->rect().center() + at);
+        EXPECT_EQ(label("lblWeb")->font().underline(), underlined);
+        if (!folder.isEmpty() && underlined)
+            dialog.grab().save(QDir(folder).filePath("info-link.png"));
+    }
 }
 
-TEST_F(InfoDialogTest, LinkAndLogoOpenTheirAddresses)
+// Left clicks on the link and the logo open their addresses; a refused address keeps the dialog
+// and brings up no message box; OK closes it.
+TEST_F(InfoDialogTest, LinkAndLogoOpenTheirAddressesAndOkCloses)
 {
-    auto dialog = shown();
-    QTest::mouseClick(label(*dialog, "lblWeb"), Qt::LeftButton);
-    QTest::mouseClick(label(*dialog, "imgLogo"), Qt::LeftButton);
-    QTest::mouseClick(label(*dialog, "lblInfo6"), Qt::LeftButton); // not a link
-    QTest::mouseClick(label(*dialog, "lblWeb"), Qt::RightButton);
-    EXPECT_EQ(shell.opened,
-              (std::vector<std::string>{"https://zelvant.example/produkt", "https://zelvant.example"}));
-}
-
-TEST_F(InfoDialogTest, RefusedLinkOpensNothingAndKeepsTheDialog)
-{
-    shell.refuse = true;
-    auto dialog = shown();
-    QTest::mouseClick(label(*dialog, "lblWeb"), Qt::LeftButton);
-    QTest::mouseClick(label(*dialog, "imgLogo"), Qt::LeftButton);
-    EXPECT_TRUE(shell.opened.empty());
-    EXPECT_TRUE(dialog->isVisible());
-    EXPECT_EQ(QApplication::activeModalWidget(), dialog.get()); // and no message box came up
-}
-
-TEST_F(InfoDialogTest, OkClosesTheDialog)
-{
-    auto dialog = shown();
-    EXPECT_EQ(dialog->windowTitle().toStdString(), "Zelvant Info");
-    EXPECT_TRUE(dialog->findChild<QPushButton*>("cmdOK")->isDefault());
-    QTest::mouseClick(dialog->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
-    EXPECT_FALSE(dialog->isVisible());
-    EXPECT_EQ(dialog->result(), QDialog::Accepted);
+    for (const bool refuse : {false, true}) {
+        shell.refuse = refuse;
+        shell.opened.clear();
+        dialog.show();
+        EXPECT_FALSE(label("imgTop")->pixmap().isNull());
+        QTest::mouseClick(label("lblWeb"), Qt::LeftButton);
+        QTest::mouseClick(label("imgLogo"), Qt::LeftButton);
+        QTest::mouseClick(label("lblInfo6"), Qt::LeftButton); // not a link
+        QTest::mouseClick(label("lblWeb"), Qt::RightButton);
+        EXPECT_EQ(
+            shell.opened,
+            (refuse ? Strings{} : Strings{"https://zelvant.example/produkt", "https://zelvant.example"}));
+        EXPECT_EQ(QApplication::activeModalWidget(), &dialog); // and no message box came up
+        QTest::mouseClick(dialog.findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
+        EXPECT_EQ(dialog.isVisible() ? -1 : dialog.result(), QDialog::Accepted);
+    }
 }
 
 TEST_F(InfoDialogTest, OpensModallyJustBelowAndRightOfItsOwner)
 {
     QWidget owner;
-    owner.resize(740, 512);
-    owner.move(100, 80);
+    owner.setGeometry(100, 80, 740, 512);
     owner.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&owner));
     QPoint placed;
-    bool modal = false;
     QTimer::singleShot(0, [&] {
-        auto* dialog = qobject_cast<InfoDialog*>(QApplication::activeModalWidget());
-        ASSERT_NE(dialog, nullptr);
-        placed = dialog->pos();
-        modal = dialog->isModal();
-        dialog->findChild<QPushButton*>("cmdOK")->click();
+        auto* shown = qobject_cast<InfoDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(shown, nullptr);
+        placed = shown->pos();
+        EXPECT_EQ(shown->windowTitle().toStdString(), "Zelvant Info");
+        shown->findChild<QPushButton*>("cmdOK")->click();
     });
     InfoDialog::showOver(&owner, shell);
     EXPECT_EQ(placed, owner.pos() + QPoint(20, 20));
-    EXPECT_TRUE(modal);
-}
-
-TEST_F(InfoDialogTest, Screenshots)
-{
-    const QString folder = qEnvironmentVariable("ZELVANT_SCREENSHOTS");
-    if (folder.isEmpty())
-        GTEST_SKIP() << "set ZELVANT_SCREENSHOTS to a folder to take screenshots";
-    auto dialog = shown();
-    EXPECT_TRUE(dialog->grab().save(QDir(folder).filePath("info.png")));
-    QLabel* link = label(*dialog, "lblWeb");
-    QTest::mouseMove(link, link->rect().center());
-    EXPECT_TRUE(dialog->grab().save(QDir(folder).filePath("info-link.png")));
 }
 
 } // namespace

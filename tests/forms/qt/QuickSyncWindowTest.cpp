@@ -5,7 +5,6 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
@@ -18,245 +17,146 @@ namespace zelvant {
 namespace {
 
 using namespace zelvant::testing;
-
-// Where screenshots go, when the environment asks for them.
-QString screenshotFolder()
-{
-    return qEnvironmentVariable("ZELVANT_SCREENSHOTS");
-}
+using Strings = std::vector<std::string>;
 
 class QuickSyncWindowTest : public ::testing::Test {
 protected:
     QuickSyncWindowTest() { ensureOffscreenApplication(); }
 
-    // Links one more task, each under a key of its own.
-    void linkTask() { w.addLinkedTask("Entwurf", keyNo(++linked)); }
-
-    // A window whose pauses only let it paint, recording their lengths; `ownMessages` gives it
-    // its real message boxes.
-    std::unique_ptr<QuickSyncWindow> makeWindow(bool ownMessages = false)
+    // Shows a window whose pauses only let it paint, recording their lengths, and runs it to its end.
+    std::unique_ptr<QuickSyncWindow> run(FormsWorld& world,
+                                         const std::function<void(QuickSyncWindow&)>& onPause = {})
     {
-        auto fastWait = [this](int ms) {
-            waits.push_back(ms);
-            if (onWait)
-                onWait(ms);
-            QuickSyncWindow::waitKeepingPainted(0);
-        };
-        auto window = std::make_unique<QuickSyncWindow>(QuickSyncInputs{
-            w.host, w.launcher, [] { return false; }, ownMessages ? nullptr : &w.messages, fastWait});
-        recorder = std::make_unique<PaintRecorder>(bar(*window), label(*window));
+        std::unique_ptr<QuickSyncWindow> window;
+        window = std::make_unique<QuickSyncWindow>(QuickSyncInputs{world.host, world.launcher,
+                                                                   [] { return false; }, &world.messages,
+                                                                   [&](int ms) {
+                                                                       waits.push_back(ms);
+                                                                       if (onPause && ms == 10)
+                                                                           onPause(*window);
+                                                                       QuickSyncWindow::waitKeepingPainted(0);
+                                                                   }});
+        recorder = std::make_unique<PaintRecorder>(window->findChild<QProgressBar*>("barProgress"),
+                                                   window->findChild<QLabel*>("lblProgress"));
+        window->show();
+        EXPECT_TRUE(QTest::qWaitFor([&] { return window->finished(); }, 10000));
+        QApplication::processEvents();
         return window;
     }
 
-    static QProgressBar* bar(QuickSyncWindow& window)
-    {
-        return window.findChild<QProgressBar*>("barProgress");
-    }
-    static QLabel* label(QuickSyncWindow& window) { return window.findChild<QLabel*>("lblProgress"); }
-
-    // Shows the window and lets it run until it has finished (and, normally, closed).
-    static void showAndRun(QuickSyncWindow& window)
-    {
-        window.show();
-        ASSERT_TRUE(QTest::qWaitFor([&] { return window.finished(); }, 10000));
-        QApplication::processEvents();
-    }
-
-    FormsWorld w;
-    MemoryProjectApplication& host = w.host;
-    MemoryCalendarLauncher& launcher = w.launcher;
-    int linked = 0;
     std::vector<int> waits;
-    std::function<void(int)> onWait;
     std::unique_ptr<PaintRecorder> recorder;
 };
 
-TEST_F(QuickSyncWindowTest, NothingLinkedAnimatesTheBarThenClosesItself)
+// What the user sees: the bar's values, the label's first and last texts, the pauses, how it closes.
+TEST_F(QuickSyncWindowTest, RunsShowTheirStepsAndCloseThemselves)
 {
-    host.project()->addTask();
-    auto window = makeWindow();
-    showAndRun(*window);
-
-    std::vector<int> expected{0}; // the empty window is on screen before the run starts
+    std::vector<int> animated{0}; // the empty window is on screen before the run starts
     for (int p = 5; p <= 98; ++p)
-        expected.push_back(p * 10);
-    expected.push_back(1000);
-    EXPECT_EQ(recorder->barValues, expected);
-    EXPECT_EQ(recorder->labelTexts, (std::vector<std::string>{"", "Es gibt nichts zu synchronisieren...",
-                                                              "Synchronisieren beendet."}));
-    EXPECT_EQ(std::count(waits.begin(), waits.end(), 10), 94);
-    EXPECT_EQ(waits.back(), 1000);
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(window->result(), QDialog::Accepted);
-    EXPECT_EQ(launcher.startCount(), 0);
-}
-
-TEST_F(QuickSyncWindowTest, LinkedTasksShowThePassesBetweenTheFixedSteps)
-{
-    linkTask();
-    linkTask();
-    auto window = makeWindow();
-    showAndRun(*window);
-
-    // 5, the synchronisation pass to 50, the verification pass to 95, then 100 for a second.
-    EXPECT_EQ(recorder->barValues, (std::vector<int>{0, 50, 275, 500, 725, 950, 1000}));
-    ASSERT_GE(recorder->labelTexts.size(), 4u);
-    EXPECT_EQ(recorder->labelTexts[1], "Synchronisieren wird vorbereitet...");
-    const auto last = recorder->labelTexts.end();
-    EXPECT_EQ(*(last - 2), "Synchronisieren wird abgeschlossen...");
-    EXPECT_EQ(*(last - 1), "Synchronisieren beendet.");
-    EXPECT_EQ(waits, (std::vector<int>{1000}));
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(window->result(), QDialog::Accepted);
-    EXPECT_TRUE(launcher.application()->isQuit()); // started here, so quit again
-    EXPECT_TRUE(host.hostSwitch());
-}
-
-TEST_F(QuickSyncWindowTest, UnreachableCalendarIsReportedAndTheWindowClosesAtOnce)
-{
-    linkTask();
-    launcher.setStartFails(true);
-    auto window = makeWindow();
-    showAndRun(*window);
-
-    EXPECT_EQ(w.messages.shown(), std::vector<std::string>{"Zelvant: Outlook konnte nicht gefunden werden!"});
-    EXPECT_EQ(recorder->labelTexts, (std::vector<std::string>{"", "Synchronisieren wird vorbereitet..."}));
-    EXPECT_TRUE(waits.empty()); // no closing second
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(window->result(), QDialog::Rejected);
-    EXPECT_EQ(host.hostSwitchCalls(), 0);
-}
-
-TEST_F(QuickSyncWindowTest, FailuresStayOnScreenUntilConfirmed)
-{
-    linkTask();
-    host.faults().failOn("HostSwitch");
-    auto window = makeWindow();
-    auto* list = window->findChild<QListWidget*>("lstFailures");
-    auto* ok = window->findChild<QPushButton*>("cmdOK");
-    EXPECT_FALSE(list->isVisibleTo(window.get()));
-    showAndRun(*window);
-
-    ASSERT_TRUE(window->isVisible());
-    ASSERT_TRUE(list->isVisible());
-    ASSERT_EQ(list->count(), 2); // switching off and on again
-    EXPECT_TRUE(list->item(0)->text().contains("Bildschirmaktualisierung ausschalten fehlgeschlagen"));
-    EXPECT_TRUE(list->item(1)->text().contains("Bildschirmaktualisierung einschalten fehlgeschlagen"));
-    EXPECT_NE(label(*window)->text().toStdString(), "Synchronisieren beendet.");
-    EXPECT_TRUE(label(*window)->text().contains("Fehlern"));
-
-    if (!screenshotFolder().isEmpty())
-        window->grab().save(QDir(screenshotFolder()).filePath("quicksync-failures.png"));
-    ASSERT_TRUE(ok->isVisible());
-    QTest::mouseClick(ok, Qt::LeftButton);
-    EXPECT_FALSE(window->isVisible());
-    EXPECT_EQ(window->result(), QDialog::Rejected);
+        animated.push_back(p * 10);
+    animated.push_back(1000);
+    const Strings ready{"Synchronisieren wird vorbereitet...", "Synchronisieren beendet."};
+    // linked tasks, calendar unreachable, bar ({}: not looked at), labels, pauses, result
+    const std::vector<std::tuple<int, bool, std::vector<int>, Strings, std::size_t, int>> cases{
+        {0, false, animated, {"Es gibt nichts zu synchronisieren...", ready[1]}, 95, QDialog::Accepted},
+        {2, false, {0, 50, 275, 500, 725, 950, 1000}, ready, 1, QDialog::Accepted},
+        {1, true, {}, {ready[0], ready[0]}, 0, QDialog::Rejected},
+    };
+    for (const auto& [linked, unreachable, bar, labels, pauses, result] : cases) {
+        FormsWorld world;
+        world.project.addTask();
+        for (int n = 0; n < linked; ++n)
+            world.addLinkedTask("Entwurf", n);
+        world.launcher.setStartFails(unreachable);
+        waits.clear();
+        auto window = run(world);
+        EXPECT_TRUE(bar.empty() || recorder->barValues == bar) << linked;
+        ASSERT_GE(recorder->labelTexts.size(), 2u);
+        EXPECT_EQ((Strings{recorder->labelTexts[1], recorder->labelTexts.back()}), labels);
+        EXPECT_EQ(waits.size(), pauses);
+        EXPECT_EQ(window->isVisible() ? -1 : window->result(), result);
+        EXPECT_EQ(world.messages.shown().size(), unreachable ? 1u : 0u);
+        EXPECT_EQ(world.launcher.startCount() == 0, linked == 0); // nothing linked: no calendar started
+    }
 }
 
 TEST_F(QuickSyncWindowTest, CannotBeClosedWhileTheRunIsGoing)
 {
-    host.project()->addTask();
-    auto window = makeWindow();
+    FormsWorld world;
+    world.project.addTask();
     std::vector<bool> visibleAfterClosing;
-    onWait = [&](int ms) {
-        if (ms != 10 || !visibleAfterClosing.empty())
+    auto window = run(world, [&](QuickSyncWindow& shown) {
+        if (!visibleAfterClosing.empty())
             return;
-        window->close();
-        QTest::keyClick(window.get(), Qt::Key_Escape);
-        window->reject();
-        visibleAfterClosing.push_back(window->isVisible());
-    };
-    showAndRun(*window);
-
+        if (const QString folder = qEnvironmentVariable("ZELVANT_SCREENSHOTS"); !folder.isEmpty())
+            shown.grab().save(QDir(folder).filePath("quicksync.png"));
+        shown.close();
+        QTest::keyClick(&shown, Qt::Key_Escape);
+        shown.reject();
+        visibleAfterClosing.push_back(shown.isVisible());
+    });
     EXPECT_EQ(visibleAfterClosing, std::vector<bool>{true});
-    EXPECT_EQ(recorder->barValues.back(), 1000); // the run went on to its end
-    EXPECT_EQ(window->result(), QDialog::Accepted);
+    EXPECT_EQ(window->result(), QDialog::Accepted); // the run went on to its end
 }
 
 TEST_F(QuickSyncWindowTest, PauseKeepsTheWindowPainted)
 {
     QWidget shown;
-    auto* probeBar = new QProgressBar(&shown);
-    auto* probeLabel = new QLabel(&shown);
-    probeLabel->move(0, 40);
+    auto* label = new QLabel(&shown);
     shown.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&shown));
-    PaintRecorder paints(probeBar, probeLabel);
+    PaintRecorder paints(new QProgressBar(&shown), label);
     std::size_t paintedAtOnce = 99;
     QTimer::singleShot(0, [&] {
-        probeLabel->setText("Pause");
+        label->setText("Pause");
         paintedAtOnce = paints.labelTexts.size();
     });
     QElapsedTimer clock;
     clock.start();
     QuickSyncWindow::waitKeepingPainted(40);
-
     EXPECT_GE(clock.elapsed(), 38);
-    EXPECT_EQ(paintedAtOnce, 0u);                                    // the text was only set...
-    EXPECT_EQ(paints.labelTexts, std::vector<std::string>{"Pause"}); // ...and painted in the pause
+    EXPECT_EQ(paintedAtOnce, 0u);                   // the text was only set...
+    EXPECT_EQ(paints.labelTexts, Strings{"Pause"}); // ...and painted in the pause
 }
 
-TEST_F(QuickSyncWindowTest, ScreenshotOfTheRunningBar)
+// The command line's entry, with real pauses and message boxes: failures stay listed until OK,
+// a missing calendar is a warning box; both end with exit status 1.
+TEST_F(QuickSyncWindowTest, RunQuickSyncWindowShowsFailuresOrTheMissingCalendarAndEndsWithOne)
 {
-    if (screenshotFolder().isEmpty())
-        GTEST_SKIP() << "set ZELVANT_SCREENSHOTS to a folder to take screenshots";
-    host.project()->addTask();
-    auto window = makeWindow();
-    bool taken = false;
-    onWait = [&](int) {
-        if (bar(*window)->value() == 500)
-            taken = window->grab().save(QDir(screenshotFolder()).filePath("quicksync.png"));
-    };
-    showAndRun(*window);
-    EXPECT_TRUE(taken);
-}
-
-// The command line's entry: real pauses and message boxes, an exit status for the shell.
-class RunQuickSyncWindowTest : public QuickSyncWindowTest {};
-
-TEST_F(RunQuickSyncWindowTest, RunWithFailuresEndsWithOneAfterTheListWasConfirmed)
-{
-    linkTask();
-    host.faults().failOn("HostSwitch");
-    QTimer confirm;
-    int listed = 0;
-    QObject::connect(&confirm, &QTimer::timeout, [&] {
-        auto* window = qobject_cast<QuickSyncWindow*>(QApplication::activeModalWidget());
-        if (!window || !window->finished())
-            return;
-        listed = window->findChild<QListWidget*>("lstFailures")->count();
-        window->findChild<QPushButton*>("cmdOK")->click();
-    });
-    confirm.start(20);
-    QuickSyncResult result;
-    EXPECT_EQ(runQuickSyncWindow(
-                  host, launcher, [] { return false; }, &result),
-              1);
-    EXPECT_EQ(listed, 2);
-    EXPECT_TRUE(result.report.hasFailures());
-}
-
-TEST_F(RunQuickSyncWindowTest, UnreachableCalendarIsAWarningBoxAndEndsWithOne)
-{
-    linkTask();
-    launcher.setStartFails(true);
-    std::string shown;
-    QTimer answer;
-    QObject::connect(&answer, &QTimer::timeout, [&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        if (!box)
-            return;
-        shown = (box->windowTitle() + ": " + box->text()).toStdString();
-        EXPECT_EQ(box->icon(), QMessageBox::Warning);
-        box->button(QMessageBox::Ok)->click();
-    });
-    answer.start(20);
-    QuickSyncResult result;
-    EXPECT_EQ(runQuickSyncWindow(
-                  host, launcher, [] { return false; }, &result),
-              1);
-    EXPECT_EQ(shown, "Zelvant: Outlook konnte nicht gefunden werden!");
-    EXPECT_FALSE(result.calendarReached);
+    FormsWorld w;
+    w.addLinkedTask("Entwurf", 1);
+    for (const bool unreachable : {false, true}) {
+        w.host.faults().clearFailures();
+        if (!unreachable)
+            w.host.faults().failOn("HostSwitch");
+        w.launcher.setStartFails(unreachable);
+        Strings seen;
+        QTimer answer;
+        QObject::connect(&answer, &QTimer::timeout, [&] {
+            QWidget* modal = QApplication::activeModalWidget();
+            if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+                seen = {(box->windowTitle() + ": " + box->text()).toStdString()};
+                box->button(QMessageBox::Ok)->click();
+            } else if (auto* window = qobject_cast<QuickSyncWindow*>(modal); window && window->finished()) {
+                auto* list = window->findChild<QListWidget*>("lstFailures");
+                for (int row = 0; row < list->count(); ++row)
+                    seen.push_back(list->item(row)->text().toStdString());
+                seen.push_back(window->findChild<QLabel*>("lblProgress")->text().toStdString());
+                if (const QString folder = qEnvironmentVariable("ZELVANT_SCREENSHOTS"); !folder.isEmpty())
+                    window->grab().save(QDir(folder).filePath("quicksync-failures.png"));
+                window->findChild<QPushButton*>("cmdOK")->click();
+            }
+        });
+        answer.start(20);
+        QuickSyncResult result;
+        EXPECT_EQ(runQuickSyncWindow(
+                      w.host, w.launcher, [] { return false; }, &result),
+                  1);
+        ASSERT_EQ(seen.size(), unreachable ? 1u : 3u); // switching off and on again failed
+        EXPECT_NE(seen.back().find(unreachable ? "Outlook konnte nicht gefunden werden!" : "Fehlern"),
+                  std::string::npos);
+        EXPECT_EQ(result.calendarReached, !unreachable);
+    }
 }
 
 } // namespace

@@ -55,28 +55,21 @@ inline std::unique_ptr<CalendarFile> loadAt(const std::filesystem::path& path,
 // Sets the process's TZ for the life of the object, as a user's shell would, and puts it back.
 class ScopedTz {
 public:
-    explicit ScopedTz(const std::string& zone)
+    explicit ScopedTz(const std::string& zone) : had_(std::getenv("TZ") != nullptr)
     {
-        if (const char* old = std::getenv("TZ"))
-            saved_ = old;
-        had_ = std::getenv("TZ") != nullptr;
+        saved_ = had_ ? std::getenv("TZ") : "";
         ::setenv("TZ", zone.c_str(), 1);
         ::tzset();
     }
     ~ScopedTz()
     {
-        if (had_)
-            ::setenv("TZ", saved_.c_str(), 1);
-        else
-            ::unsetenv("TZ");
+        had_ ? ::setenv("TZ", saved_.c_str(), 1) : ::unsetenv("TZ");
         ::tzset();
     }
-    ScopedTz(const ScopedTz&) = delete;
-    ScopedTz& operator=(const ScopedTz&) = delete;
 
 private:
+    bool had_;
     std::string saved_;
-    bool had_ = false;
 };
 
 // The lines one text lost and the other gained, in order (a longest common subsequence).

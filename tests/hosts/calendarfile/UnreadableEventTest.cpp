@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-
 namespace zelvant {
 namespace {
 
@@ -44,26 +43,18 @@ struct BadValue {
     std::string problem;
 };
 
+const std::string kAt = "DTSTART:20270118T080000Z";
 const std::vector<BadValue> kBadValues{
-    {{"DURATION:P99999999999999999999D", "DTSTART:20270118T080000Z"},
-     "DURATION ist l\u00E4nger als 100 Jahre"},
-    {{"DURATION:P999999999999999D", "DTSTART:20270118T080000Z"}, "DURATION ist l\u00E4nger als 100 Jahre"},
-    {{"DURATION:P36526D", "DTSTART:20270118T080000Z"}, "DURATION ist l\u00E4nger als 100 Jahre"},
-    {{"DURATION:PT99999999999999H", "DTSTART:20270118T080000Z"}, "DURATION ist l\u00E4nger als 100 Jahre"},
-    {{"DURATION:P6000W", "DTSTART:20270118T080000Z"}, "DURATION ist l\u00E4nger als 100 Jahre"},
-    {{"DURATION:-PT1H", "DTSTART:20270118T080000Z"}, "DURATION ist negativ"},
-    {{"DURATION:P1H", "DTSTART:20270118T080000Z"}, "DURATION ist keine g\u00FCltige Dauer"},
-    {{"DURATION:PT", "DTSTART:20270118T080000Z"}, "DURATION ist keine g\u00FCltige Dauer"},
+    {{"DURATION:P99999999999999999999D", kAt}, "DURATION ist l\u00E4nger als 100 Jahre"},
+    {{"DURATION:P36526D", kAt}, "DURATION ist l\u00E4nger als 100 Jahre"},
+    {{"DURATION:-PT1H", kAt}, "DURATION ist negativ"},
+    {{"DURATION:PT", kAt}, "DURATION ist keine g\u00FCltige Dauer"},
     {{"DTSTART:99991231T000000Z"}, "DTSTART liegt nicht in den Jahren 1600 bis 2200"},
-    {{"DTSTART;VALUE=DATE:15000101"}, "DTSTART liegt nicht in den Jahren 1600 bis 2200"},
-    {{"DTEND:22010101T000000Z", "DTSTART:20270118T080000Z"}, "DTEND liegt nicht in den Jahren"},
+    {{"DTEND:22010101T000000Z", kAt}, "DTEND liegt nicht in den Jahren"},
     {{"DURATION:P36500D", "DTSTART;VALUE=DATE:21500101"}, "Das Ende des Termins liegt nicht in den Jahren"},
-    {{"DTSTART:2027-01-18"}, "DTSTART ist kein g\u00FCltiges Datum"},
     {{"DTSTART:20270230T080000"}, "DTSTART ist kein g\u00FCltiges Datum"},
-    {{"DTSTART:20270118T250000"}, "DTSTART ist kein g\u00FCltiges Datum"},
     {{"DTSTART;TZID=\"Zone:\""}, "DTSTART ist kein g\u00FCltiges Datum"},
-    {{"SEQUENCE:99999999999999999999", "DTSTART:20270118T080000Z"}, "SEQUENCE ist keine g\u00FCltige Zahl"},
-    {{"SEQUENCE:-1", "DTSTART:20270118T080000Z"}, "SEQUENCE ist keine g\u00FCltige Zahl"},
+    {{"SEQUENCE:-1", kAt}, "SEQUENCE ist keine g\u00FCltige Zahl"},
     {{"DTSTART;TZID=Atlantis/Capital:20270118T080000"},
      "Die Zeitzone \u201EAtlantis/Capital\u201C ist weder"},
 };

@@ -10,160 +10,104 @@ namespace {
 
 using namespace std::chrono;
 
-class CalendarReaderTest : public ::testing::Test {
-protected:
-    static constexpr const char* kWorkday =
+std::vector<FileCalendar> read(pugi::xml_document& document, const std::string& calendars)
+{
+    const std::string xml = "<Calendars>" + calendars + "</Calendars>";
+    EXPECT_TRUE(document.load_buffer(xml.data(), xml.size()));
+    return CalendarReader::read(document.child("Calendars"));
+}
+
+std::string exception(const char* from, const char* to, const std::string& rest)
+{
+    return "<Exception><TimePeriod><FromDate>" + std::string(from) + "T00:00:00</FromDate><ToDate>" + to +
+           "T23:59:00</ToDate></TimePeriod>" + rest + "</Exception>";
+}
+
+// Every way a plan states working time, in one set of calendars, and what each day comes to.
+TEST(CalendarReader, CalendarsReadAsThePlanShowsThem)
+{
+    const std::string weekday =
         "<DayWorking>1</DayWorking><WorkingTimes>"
         "<WorkingTime><FromTime>08:00:00</FromTime><ToTime>12:00:00</ToTime></WorkingTime>"
-        "<WorkingTime><FromTime>13:00:00</FromTime><ToTime>17:00:00</ToTime></WorkingTime></WorkingTimes>";
-
-    // A base calendar "Standard" (UID 1), Monday to Friday, with `extra` inside its element and
-    // `extraDays` among its WeekDays.
-    static std::string standard(const std::string& extra = "", const std::string& extraDays = "")
-    {
-        std::string days = "<WeekDay><DayType>1</DayType><DayWorking>0</DayWorking></WeekDay>";
-        for (int day = 2; day <= 6; ++day)
-            days += "<WeekDay><DayType>" + std::to_string(day) + "</DayType>" + kWorkday + "</WeekDay>";
-        days += "<WeekDay><DayType>7</DayType><DayWorking>0</DayWorking></WeekDay>" + extraDays;
-        return "<Calendar><UID>1</UID><Name>Standard</Name><IsBaseCalendar>1</IsBaseCalendar>"
-               "<BaseCalendarUID>0</BaseCalendarUID><WeekDays>" +
-               days + "</WeekDays>" + extra + "</Calendar>";
-    }
-
-    std::vector<FileCalendar> read(const std::string& calendars)
-    {
-        const std::string xml = "<Calendars>" + calendars + "</Calendars>";
-        EXPECT_TRUE(document.load_buffer(xml.data(), xml.size()));
-        return CalendarReader::read(document.child("Calendars"));
-    }
-
-    static const WorkCalendar& named(const std::vector<FileCalendar>& all, const std::string& name)
-    {
-        for (const FileCalendar& calendar : all)
-            if (calendar.name == name)
-                return calendar.calendar;
-        throw std::runtime_error("no calendar " + name);
-    }
-
-    static local_days date(int year, unsigned month, unsigned day)
-    {
-        return local_days{std::chrono::year(year) / month / day};
-    }
-
-    static Minutes workOn(const WorkCalendar& calendar, local_days day)
-    {
-        return calendar.workingTimeBetween(DateTime(day), DateTime(day + days{1}));
-    }
-
+        "<WorkingTime><FromTime>13:00:00</FromTime><ToTime>17:00:00</ToTime></WorkingTime>"
+        "</WorkingTimes>";
+    std::string week = "<WeekDay><DayType>1</DayType><DayWorking>0</DayWorking></WeekDay>";
+    for (int day = 2; day <= 6; ++day)
+        week += "<WeekDay><DayType>" + std::to_string(day) + "</DayType>" + weekday + "</WeekDay>";
+    const std::string mornings = "<DayWorking>1</DayWorking><WorkingTimes><WorkingTime><FromTime>08:00:00"
+                                 "</FromTime><ToTime>12:00:00</ToTime></WorkingTime></WorkingTimes>";
     pugi::xml_document document;
-};
-
-TEST_F(CalendarReaderTest, DerivedCalendarTakesWhatItDoesNotStateFromItsBase)
-{
     const auto calendars = read(
-        standard("<Exceptions><Exception><TimePeriod><FromDate>2024-12-24T00:00:00</FromDate>"
-                 "<ToDate>2024-12-24T23:59:00</ToDate></TimePeriod><Type>1</Type><DayWorking>0</DayWorking>"
-                 "</Exception></Exceptions>") +
-        "<Calendar><UID>5</UID><Name>Anna</Name><IsBaseCalendar>0</IsBaseCalendar>"
-        "<BaseCalendarUID>1</BaseCalendarUID><WeekDays>"
-        "<WeekDay><DayType>6</DayType><DayWorking>0</DayWorking></WeekDay>"
-        "<WeekDay><DayType>2</DayType><DayWorking>1</DayWorking></WeekDay>" // working, hours from the base
-        "<WeekDay><DayType>0</DayType><DayWorking>0</DayWorking><TimePeriod>"
-        "<FromDate>2024-03-12T00:00:00</FromDate><ToDate>2024-03-13T23:59:00</ToDate></TimePeriod></WeekDay>"
-        "</WeekDays></Calendar>");
-
-    ASSERT_EQ(calendars.size(), 2u);
-    EXPECT_TRUE(calendars[0].isBase);
+        document,
+        "<Calendar><UID>1</UID><Name>Standard</Name><IsBaseCalendar>1</IsBaseCalendar><WeekDays>" + week +
+            // Days in the older form: they do not count beside Exceptions.
+            "<WeekDay><DayType>0</DayType><DayWorking>0</DayWorking><TimePeriod><FromDate>2024-12-27T00:00:00"
+            "</FromDate><ToDate>2024-12-27T23:59:00</ToDate></TimePeriod></WeekDay></WeekDays><Exceptions>" +
+            exception("2024-12-24", "2024-12-24", "<Type>1</Type><DayWorking>0</DayWorking>") +
+            exception("2024-12-31", "2024-12-31", "<Type>1</Type>" + mornings) +
+            // The fourth Thursday of November, yearly.
+            exception(
+                "2024-11-01", "2026-11-30",
+                "<Type>3</Type><Month>10</Month><MonthItem>7</MonthItem><MonthPosition>3</MonthPosition>"
+                "<DayWorking>0</DayWorking>") +
+            // Tuesdays and Thursdays for two weeks, mornings only.
+            exception("2024-03-04", "2024-03-15",
+                      "<Type>6</Type><Period>1</Period><DaysOfWeek>20</DaysOfWeek>" + mornings) +
+            // Three days in a row, counted by occurrences.
+            exception("2024-08-05", "2024-08-30",
+                      "<Type>7</Type><Period>1</Period><DayWorking>0</DayWorking><EnteredByOccurrences>1"
+                      "</EnteredByOccurrences><Occurrences>3</Occurrences>") +
+            "</Exceptions><WorkWeeks><WorkWeek><TimePeriod><FromDate>2024-07-01T00:00:00</FromDate><ToDate>"
+            "2024-07-31T23:59:00</ToDate></TimePeriod><Name>Sommer</Name><WeekDays><WeekDay><DayType>6</"
+            "DayType>"
+            "<DayWorking>0</DayWorking></WeekDay></WeekDays></WorkWeek></WorkWeeks></Calendar>"
+            // A resource's calendar: what it does not state comes from its base.
+            "<Calendar><UID>5</UID><Name>Anna</Name><IsBaseCalendar>0</IsBaseCalendar>"
+            "<BaseCalendarUID>1</BaseCalendarUID><WeekDays>"
+            "<WeekDay><DayType>6</DayType><DayWorking>0</DayWorking></WeekDay>"
+            "<WeekDay><DayType>2</DayType><DayWorking>1</DayWorking></WeekDay>"
+            "<WeekDay><DayType>0</DayType><DayWorking>0</DayWorking><TimePeriod><FromDate>2024-03-12T00:00:00"
+            "</FromDate><ToDate>2024-03-13T23:59:00</ToDate></TimePeriod></WeekDay></WeekDays></Calendar>"
+            // Working time up to midnight; the weekdays it leaves out take the plan's default week.
+            "<Calendar><UID>2</UID><Name>Nacht</Name><IsBaseCalendar>1</IsBaseCalendar><WeekDays><WeekDay>"
+            "<DayType>2</DayType><DayWorking>1</DayWorking><WorkingTimes><WorkingTime><FromTime>23:00:00"
+            "</FromTime><ToTime>00:00:00</ToTime></WorkingTime></WorkingTimes></WeekDay></WeekDays></"
+            "Calendar>");
+    ASSERT_EQ(calendars.size(), 3u);
     EXPECT_FALSE(calendars[1].isBase);
-    const WorkCalendar& anna = named(calendars, "Anna");
-    EXPECT_EQ(workOn(anna, date(2024, 3, 4)), Minutes{480}); // Monday, from the base
-    EXPECT_EQ(workOn(anna, date(2024, 3, 8)), Minutes{0});   // her Friday off
-    EXPECT_EQ(workOn(anna, date(2024, 3, 12)), Minutes{0});  // her own days off
-    EXPECT_EQ(workOn(anna, date(2024, 3, 13)), Minutes{0});
-    EXPECT_EQ(workOn(anna, date(2024, 12, 24)), Minutes{0}); // the base's holiday
-    EXPECT_EQ(workOn(named(calendars, "Standard"), date(2024, 3, 8)), Minutes{480});
+    struct Case {
+        std::size_t calendar;
+        local_days day;
+        int minutes;
+    };
+    const Case cases[] = {
+        {0, 2024y / 3 / 8, 480},   {0, 2024y / 12 / 24, 0},  {0, 2024y / 12 / 27, 480},
+        {0, 2024y / 12 / 31, 240}, {0, 2024y / 11 / 28, 0},  {0, 2025y / 11 / 27, 0},
+        {0, 2025y / 11 / 20, 480}, {0, 2024y / 3 / 5, 240},  {0, 2024y / 3 / 14, 240},
+        {0, 2024y / 3 / 6, 480},   {0, 2024y / 3 / 19, 480}, {0, 2024y / 8 / 7, 0},
+        {0, 2024y / 8 / 8, 480},   {0, 2024y / 7 / 5, 0},    {0, 2024y / 7 / 4, 480},
+        {1, 2024y / 3 / 4, 480},   {1, 2024y / 3 / 8, 0},    {1, 2024y / 3 / 13, 0},
+        {1, 2024y / 12 / 24, 0},   {2, 2024y / 3 / 4, 60},   {2, 2024y / 3 / 5, 480},
+        {2, 2024y / 3 / 10, 0},
+    };
+    for (const Case& c : cases) {
+        const WorkCalendar& calendar = calendars[c.calendar].calendar;
+        EXPECT_EQ(calendar.workingTimeBetween(DateTime(c.day), DateTime(c.day + days{1})), Minutes{c.minutes})
+            << calendars[c.calendar].name << " " << c.day;
+    }
+    EXPECT_EQ(calendars[2].calendar.intervalsOn(2024y / 3 / 4),
+              (WorkCalendar::Intervals{{23 * 60, 24 * 60}}));
 }
 
-TEST_F(CalendarReaderTest, WorkingTimeUntilMidnightEndsAtTheEndOfTheDay)
+TEST(CalendarReader, OverlappingWorkingTimesAreReportedAtTheirElement)
 {
-    const auto calendars =
-        read("<Calendar><UID>2</UID><Name>Nacht</Name><IsBaseCalendar>1</IsBaseCalendar><WeekDays>"
-             "<WeekDay><DayType>2</DayType><DayWorking>1</DayWorking><WorkingTimes><WorkingTime>"
-             "<FromTime>23:00:00</FromTime><ToTime>00:00:00</ToTime></WorkingTime></WorkingTimes></WeekDay>"
-             "</WeekDays></Calendar>");
-    const WorkCalendar& night = calendars.at(0).calendar;
-    EXPECT_EQ(night.intervalsOn(date(2024, 3, 4)), (WorkCalendar::Intervals{{23 * 60, 24 * 60}}));
-    // Weekdays a base calendar leaves out take the plan's default week.
-    EXPECT_EQ(workOn(night, date(2024, 3, 5)), Minutes{480});
-    EXPECT_EQ(workOn(night, date(2024, 3, 10)), Minutes{0});
-}
-
-TEST_F(CalendarReaderTest, ExceptionsReplaceTheLegacyDayEntries)
-{
-    // Both forms present, as newer files write them: only the Exception counts.
-    const auto calendars = read(standard(
-        "<Exceptions><Exception><TimePeriod><FromDate>2024-12-31T00:00:00</FromDate>"
-        "<ToDate>2024-12-31T23:59:00</ToDate></TimePeriod><Type>1</Type><DayWorking>1</DayWorking>"
-        "<WorkingTimes><WorkingTime><FromTime>09:00:00</FromTime><ToTime>11:00:00</ToTime></WorkingTime>"
-        "</WorkingTimes></Exception></Exceptions>",
-        "<WeekDay><DayType>0</DayType><DayWorking>0</DayWorking><TimePeriod><FromDate>2024-12-24T00:00:00"
-        "</FromDate><ToDate>2024-12-24T23:59:00</ToDate></TimePeriod></WeekDay>"));
-    const WorkCalendar& calendar = calendars.at(0).calendar;
-    EXPECT_EQ(workOn(calendar, date(2024, 12, 24)), Minutes{480});
-    EXPECT_EQ(workOn(calendar, date(2024, 12, 31)), Minutes{120});
-}
-
-TEST_F(CalendarReaderTest, RecurringExceptionsFallOnTheirDates)
-{
-    const auto calendars = read(standard(
-        "<Exceptions>"
-        // The fourth Thursday of November, yearly.
-        "<Exception><TimePeriod><FromDate>2024-11-01T00:00:00</FromDate><ToDate>2026-11-30T23:59:00</ToDate>"
-        "</TimePeriod><Type>3</Type><Month>10</Month><MonthItem>7</MonthItem><MonthPosition>3</MonthPosition>"
-        "<DayWorking>0</DayWorking></Exception>"
-        // Tuesdays and Thursdays for two weeks, mornings only.
-        "<Exception><TimePeriod><FromDate>2024-03-04T00:00:00</FromDate><ToDate>2024-03-15T23:59:00</ToDate>"
-        "</TimePeriod><Type>6</Type><Period>1</Period><DaysOfWeek>20</DaysOfWeek><DayWorking>1</DayWorking>"
-        "<WorkingTimes><WorkingTime><FromTime>08:00:00</FromTime><ToTime>12:00:00</ToTime></WorkingTime>"
-        "</WorkingTimes></Exception>"
-        // Three days in a row, counted by occurrences.
-        "<Exception><EnteredByOccurrences>1</EnteredByOccurrences><Occurrences>3</Occurrences><TimePeriod>"
-        "<FromDate>2024-08-05T00:00:00</FromDate><ToDate>2024-08-30T23:59:00</ToDate></TimePeriod>"
-        "<Type>7</Type><Period>1</Period><DayWorking>0</DayWorking></Exception>"
-        "</Exceptions>"));
-    const WorkCalendar& calendar = calendars.at(0).calendar;
-    EXPECT_EQ(workOn(calendar, date(2024, 11, 28)), Minutes{0});
-    EXPECT_EQ(workOn(calendar, date(2025, 11, 27)), Minutes{0});
-    EXPECT_EQ(workOn(calendar, date(2025, 11, 20)), Minutes{480});
-    EXPECT_EQ(workOn(calendar, date(2024, 3, 5)), Minutes{240});
-    EXPECT_EQ(workOn(calendar, date(2024, 3, 14)), Minutes{240});
-    EXPECT_EQ(workOn(calendar, date(2024, 3, 6)), Minutes{480});
-    EXPECT_EQ(workOn(calendar, date(2024, 3, 19)), Minutes{480}); // after the period
-    EXPECT_EQ(workOn(calendar, date(2024, 8, 7)), Minutes{0});
-    EXPECT_EQ(workOn(calendar, date(2024, 8, 8)), Minutes{480}); // the fourth occurrence is not
-}
-
-TEST_F(CalendarReaderTest, WorkWeeksChangeTheWeekForTheirPeriod)
-{
-    const auto calendars =
-        read(standard("<WorkWeeks><WorkWeek><TimePeriod><FromDate>2024-07-01T00:00:00</FromDate>"
-                      "<ToDate>2024-07-31T23:59:00</ToDate></TimePeriod><Name>Sommer</Name><WeekDays>"
-                      "<WeekDay><DayType>6</DayType><DayWorking>0</DayWorking></WeekDay></WeekDays></"
-                      "WorkWeek></WorkWeeks>"));
-    const WorkCalendar& calendar = calendars.at(0).calendar;
-    EXPECT_EQ(workOn(calendar, date(2024, 7, 5)), Minutes{0});
-    EXPECT_EQ(workOn(calendar, date(2024, 7, 4)), Minutes{480});
-    EXPECT_EQ(workOn(calendar, date(2024, 8, 2)), Minutes{480});
-}
-
-TEST_F(CalendarReaderTest, OverlappingWorkingTimesAreReportedAtTheirElement)
-{
+    pugi::xml_document document;
     try {
-        read("<Calendar><UID>2</UID><Name>Kaputt</Name><IsBaseCalendar>1</IsBaseCalendar><WeekDays>"
-             "<WeekDay><DayType>2</DayType><DayWorking>1</DayWorking><WorkingTimes>"
-             "<WorkingTime><FromTime>08:00:00</FromTime><ToTime>12:00:00</ToTime></WorkingTime>"
-             "<WorkingTime><FromTime>11:00:00</FromTime><ToTime>17:00:00</ToTime></WorkingTime>"
-             "</WorkingTimes></WeekDay></WeekDays></Calendar>");
+        read(document, "<Calendar><UID>2</UID><Name>Kaputt</Name><IsBaseCalendar>1</IsBaseCalendar><WeekDays>"
+                       "<WeekDay><DayType>2</DayType><DayWorking>1</DayWorking><WorkingTimes>"
+                       "<WorkingTime><FromTime>08:00:00</FromTime><ToTime>12:00:00</ToTime></WorkingTime>"
+                       "<WorkingTime><FromTime>11:00:00</FromTime><ToTime>17:00:00</ToTime></WorkingTime>"
+                       "</WorkingTimes></WeekDay></WeekDays></Calendar>");
         FAIL() << "overlapping working times were accepted";
     } catch (const ContentError& error) {
         EXPECT_GT(error.offset(), 0);

@@ -18,25 +18,18 @@ TEST(MspdiValues, DurationsAreReadOrRefusedWithTheReason)
         Fault fault = Fault::Unreadable;
     };
     const Case cases[] = {
-        {"PT80H0M0S", hours{80}},
         {"PT7H30M0S", minutes{450}},
-        {"PT-8H0M0S", hours{-8}},
         {"-PT8H", hours{-8}},
         {"P1DT2H30M", minutes{26 * 60 + 30}},
         {"P2W", days{14}},
         {"PT8H0M0.75S", hours{8}},
         {"PT876000H", hours{876000}}, // a hundred years of 365 days
-        {"80H", std::nullopt},
         {"PT", std::nullopt},
-        {"PT8X", std::nullopt},
         {"P8H", std::nullopt}, // hours belong after the T
         {"PT1e3S", std::nullopt},
-        // Beyond a hundred years either way, and beyond what 64 bits of seconds hold.
         {"PT878500H", std::nullopt, Fault::OutOfRange},
         {"PT-878500H", std::nullopt, Fault::OutOfRange},
-        {"PT33333333333333333330S", std::nullopt, Fault::OutOfRange},
-        {"P99999999999999999999W", std::nullopt, Fault::OutOfRange},
-        {"PT" + std::string(400, '9') + "S", std::nullopt, Fault::OutOfRange},
+        {"PT33333333333333333330S", std::nullopt, Fault::OutOfRange}, // beyond 64 bits of seconds
     };
     for (const Case& c : cases) {
         Fault fault = c.fault == Fault::Unreadable ? Fault::OutOfRange : Fault::Unreadable; // must be set
@@ -56,34 +49,20 @@ TEST(MspdiValues, EveryDurationInRangeReadsBackAsWritten)
         const seconds duration{any(random)};
         EXPECT_EQ(mspdi::parseDuration(mspdi::formatDuration(duration)), duration) << duration.count();
     }
-    EXPECT_EQ(mspdi::formatDuration(hours{80}), "PT80H0M0S");
-    EXPECT_EQ(mspdi::formatDuration(minutes{450}), "PT7H30M0S");
     EXPECT_EQ(mspdi::formatDuration(seconds{-8 * 3600 - 90}), "PT-8H1M30S");
 }
 
-TEST(MspdiValues, DateTimesAreLocalAndMustExist)
+TEST(MspdiValues, DateTimesAreLocalMustExistAndLieInThePlansYears)
 {
-    EXPECT_EQ(mspdi::parseDateTime("2024-03-05T08:30:00"), makeDateTime(2024, 3, 5, 8, 30));
     EXPECT_EQ(mspdi::parseDateTime(" 2024-03-05T08:30\n"), makeDateTime(2024, 3, 5, 8, 30));
     EXPECT_EQ(mspdi::parseDateTime("2024-03-05T08:30:15.5"), makeDateTime(2024, 3, 5, 8, 30, 15));
     EXPECT_FALSE(mspdi::parseDateTime("2023-02-29T08:00:00"));
-    EXPECT_FALSE(mspdi::parseDateTime("2024-03-05"));
     EXPECT_FALSE(mspdi::parseDateTime("2024-03-05T08:00:00Z"));
     EXPECT_EQ(mspdi::formatDateTime(makeDateTime(2024, 3, 5, 17, 0)), "2024-03-05T17:00:00");
     EXPECT_TRUE(mspdi::inPlanYears(makeDateTime(1900, 1, 1, 0)));
     EXPECT_TRUE(mspdi::inPlanYears(makeDateTime(2200, 12, 31, 23, 59)));
     EXPECT_FALSE(mspdi::inPlanYears(makeDateTime(1899, 12, 31, 23, 59)));
     EXPECT_FALSE(mspdi::inPlanYears(makeDateTime(2201, 1, 1, 0)));
-}
-
-TEST(MspdiValues, TimesOfDayAndNumbers)
-{
-    EXPECT_EQ(mspdi::parseTimeOfDay("13:30:00"), 13 * 60 + 30);
-    EXPECT_EQ(mspdi::parseTimeOfDay("00:00:00"), 0);
-    EXPECT_FALSE(mspdi::parseTimeOfDay("8:00:00"));
-    EXPECT_EQ(mspdi::parseInteger("-65535"), -65535);
-    EXPECT_FALSE(mspdi::parseInteger("12a"));
-    EXPECT_EQ(mspdi::parseNumber("0.75"), 0.75);
 }
 
 } // namespace

@@ -1,18 +1,15 @@
 #pragma once
 
-// Test helpers for plan files: the sample files, the leaves of an XML file for comparing two
-// versions element by element, and a line diff for comparing them byte by byte.
+// Test helpers for plan files: the sample files, and a line diff for checking that a save touched
+// only the lines of the elements it had to change.
 
 #include "tests/support/TempDir.h"
 
 #include <pugixml.hpp>
 
-#include <gtest/gtest.h>
 
 #include <algorithm>
 #include <filesystem>
-#include <map>
-#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -48,19 +45,6 @@ inline std::vector<std::string_view> linesOf(std::string_view text)
         start = end;
     }
     return lines;
-}
-
-// Where two texts first differ, with some text around it: for failure messages of large files.
-inline std::string firstDifference(std::string_view a, std::string_view b)
-{
-    std::size_t at = 0;
-    while (at < a.size() && at < b.size() && a[at] == b[at])
-        ++at;
-    if (at == a.size() && at == b.size())
-        return "gleich";
-    const std::size_t from = at > 80 ? at - 80 : 0;
-    return "ab Byte " + std::to_string(at) + ":\n" + std::string(a.substr(from, 200)) + "\n----\n" +
-           std::string(b.substr(from, 200));
 }
 
 // The line (from 0) that `offset` lies on.
@@ -160,62 +144,6 @@ inline bool touchesOnly(const LineDiff& diff, const std::vector<std::pair<int, i
         if (!inside(line, true))
             return false;
     return true;
-}
-
-namespace detail {
-
-inline void collectLeaves(pugi::xml_node node, const std::string& path,
-                          std::map<std::string, std::string>& out)
-{
-    for (pugi::xml_attribute attribute : node.attributes())
-        out[path + "/@" + attribute.name()] = attribute.value();
-    std::map<std::string, int> seen;
-    bool hasElements = false;
-    for (pugi::xml_node child : node.children()) {
-        if (child.type() != pugi::node_element)
-            continue;
-        hasElements = true;
-        const std::string name = child.name();
-        // Rows, assignments, calendars and resources by UID, so that a change stays in its place.
-        const char* uid = child.child_value("UID");
-        const bool byUid =
-            *uid && (name == "Task" || name == "Assignment" || name == "Calendar" || name == "Resource");
-        const std::string label =
-            byUid ? name + "{" + uid + "}" : name + "[" + std::to_string(++seen[name]) + "]";
-        collectLeaves(child, path + "/" + label, out);
-    }
-    if (!hasElements)
-        out[path] = node.child_value();
-}
-
-} // namespace detail
-
-// Every leaf element and attribute of an XML file by its path; whitespace between elements is
-// not part of it.
-inline std::map<std::string, std::string> leavesOf(const fs::path& file)
-{
-    pugi::xml_document document;
-    const pugi::xml_parse_result parsed = document.load_file(file.c_str(), pugi::parse_default);
-    EXPECT_TRUE(parsed) << file << ": " << parsed.description();
-    std::map<std::string, std::string> leaves;
-    detail::collectLeaves(document.document_element(), document.document_element().name(), leaves);
-    return leaves;
-}
-
-// The paths whose value differs between two sets of leaves, or that only one of them has.
-inline std::set<std::string> changedPaths(const std::map<std::string, std::string>& before,
-                                          const std::map<std::string, std::string>& after)
-{
-    std::set<std::string> changed;
-    for (const auto& [path, value] : before) {
-        const auto other = after.find(path);
-        if (other == after.end() || other->second != value)
-            changed.insert(path);
-    }
-    for (const auto& [path, value] : after)
-        if (!before.count(path))
-            changed.insert(path);
-    return changed;
 }
 
 } // namespace zelvant::testing

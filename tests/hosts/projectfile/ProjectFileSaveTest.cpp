@@ -362,6 +362,9 @@ TEST_F(ProjectFileSave, NewTasksTakeTheNextFreeUidAndRow)
     const auto after = leavesOf(path);
     EXPECT_EQ(after.at("Project/Tasks[1]/Task{9}/ID[1]"), "9");
     EXPECT_EQ(after.at("Project/Tasks[1]/Task{9}/Name[1]"), "Abnahme");
+    // The third top-level row: after "Task 1" and "Task 4", whose subtasks do not count.
+    EXPECT_EQ(after.at("Project/Tasks[1]/Task{9}/OutlineNumber[1]"), "3");
+    EXPECT_EQ(after.at("Project/Tasks[1]/Task{9}/WBS[1]"), "3");
     EXPECT_EQ(after.at("Project/Assignments[1]/Assignment{6}/TaskUID[1]"), "9");
     EXPECT_EQ(after.at("Project/Assignments[1]/Assignment{6}/ResourceUID[1]"), "-65535");
     auto reloaded = ProjectFile::load(path);
