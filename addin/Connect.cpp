@@ -80,7 +80,7 @@ void Connect::OnConnection(HostApplication& application, ConnectMode mode, AddIn
             Show();
         else
             addControls(application, mode, addInInst);
-        if (mode == ConnectMode::AfterStartup && ReadDisplayOnConnect(services_.registry))
+        if (mode == ConnectMode::AfterStartup && readDisplayOnConnect(services_.registry))
             Show();
     } catch (const std::exception& error) {
         // Controls made before the failure stay; the user learns of it once.

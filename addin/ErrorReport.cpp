@@ -4,7 +4,7 @@
 
 namespace zelvant {
 
-std::string AddInErrText(std::int32_t number, const std::string& description)
+std::string addInErrText(std::int32_t number, const std::string& description)
 {
     const std::string lineBreak = "\r\n";
     return "Es ist folgender Fehler aufgetreten:      " + lineBreak + lineBreak +
@@ -15,7 +15,7 @@ std::string AddInErrText(std::int32_t number, const std::string& description)
 
 void AddInErr(MessageSink& messages, std::int32_t number, const std::string& description)
 {
-    messages.warning(AddInErrText(number, description), kMessageTitle);
+    messages.warning(addInErrText(number, description), kMessageTitle);
 }
 
 void AddInErr(MessageSink& messages, const std::exception& error)

@@ -12,7 +12,7 @@ namespace zelvant {
 inline constexpr const char* kSupportAddress = "support@zelvant.example";
 
 // The text of the error report: the error's number and description and whom to tell.
-std::string AddInErrText(std::int32_t number, const std::string& description);
+std::string addInErrText(std::int32_t number, const std::string& description);
 
 // Shows the error report as a warning with the application's title. Nothing is sent anywhere.
 void AddInErr(MessageSink& messages, std::int32_t number, const std::string& description);

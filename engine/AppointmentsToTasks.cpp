@@ -118,7 +118,7 @@ private:
 void LinkAppointmentsToTasks(const EngineInputs& inputs, const std::vector<AppointmentPtr>& chosen,
                              LinkKeyGenerator& keys, const RunContext& context)
 {
-    ReserveKeysInUse(inputs, keys);
+    reserveKeysInUse(inputs, keys);
     AppointmentLinker(inputs, keys, context).run(chosen);
 }
 

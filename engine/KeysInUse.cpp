@@ -53,7 +53,7 @@ void reserveCalendarKeys(const EngineInputs& inputs, LinkKeyGenerator& keys)
 
 } // namespace
 
-void ReserveKeysInUse(const EngineInputs& inputs, LinkKeyGenerator& keys)
+void reserveKeysInUse(const EngineInputs& inputs, LinkKeyGenerator& keys)
 {
     reservePlanKeys(inputs, keys);
     reserveCalendarKeys(inputs, keys);

@@ -639,9 +639,9 @@ MassChange massChangeOf(const std::vector<TaskPlan>& plans)
 
 } // namespace
 
-bool IsMassChange(const MassChange& change) { return change.tasks >= 5 && change.tasks * 2 > change.linkedTasks; }
+bool isMassChange(const MassChange& change) { return change.tasks >= 5 && change.tasks * 2 > change.linkedTasks; }
 
-std::string DescribeMassChange(const MassChange& change)
+std::string describeMassChange(const MassChange& change)
 {
     return "Der Lauf w\u00FCrde bei " + std::to_string(change.tasks) + " von " + std::to_string(change.linkedTasks) +
            " verkn\u00FCpften Vorg\u00E4ngen Termine l\u00F6schen oder die Verkn\u00FCpfung entfernen. "
@@ -649,7 +649,7 @@ std::string DescribeMassChange(const MassChange& change)
 }
 
 MassChangeStopped::MassChangeStopped(const MassChange& c)
-    : std::runtime_error("Abgebrochen, nichts wurde geschrieben: " + DescribeMassChange(c)), change(c)
+    : std::runtime_error("Abgebrochen, nichts wurde geschrieben: " + describeMassChange(c)), change(c)
 {
 }
 
@@ -695,7 +695,7 @@ void SyncTasks(const EngineInputs& inputs, const std::vector<Task*>& tasks, cons
         SyncPass pass(inputs, options, context);
         pass.decide(tasks, plans);
         const MassChange change = massChangeOf(plans);
-        if (IsMassChange(change) && options.confirmMassChange && !options.confirmMassChange(change))
+        if (isMassChange(change) && options.confirmMassChange && !options.confirmMassChange(change))
             throw MassChangeStopped(change);
         wroteNothing = writesNothing(plans);
         pass.apply(plans, 5.0, " wird synchronisiert...");

@@ -15,9 +15,9 @@ struct MassChange {
 };
 
 // A run stops before a change this large, unless the caller's question says go ahead.
-bool IsMassChange(const MassChange& change);
+bool isMassChange(const MassChange& change);
 // The German question (and, once refused, the message) that names the numbers.
-std::string DescribeMassChange(const MassChange& change);
+std::string describeMassChange(const MassChange& change);
 
 // Thrown by SyncTasks when the caller refused a mass change: nothing was written.
 class MassChangeStopped : public std::runtime_error {

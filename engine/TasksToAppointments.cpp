@@ -157,7 +157,7 @@ private:
 void LinkTasksToAppointments(const EngineInputs& inputs, const std::vector<Task*>& chosen, BusyStatus busy,
                              LinkKeyGenerator& keys, const RunContext& context)
 {
-    ReserveKeysInUse(inputs, keys);
+    reserveKeysInUse(inputs, keys);
     TaskLinker(inputs, busy, keys, context).run(chosen);
 }
 

@@ -41,7 +41,7 @@ QuickSyncResult DoQuickSync(const QuickSyncServices& s)
         const EngineInputs inputs{connection->application(), *project, connection->folder()};
         SyncOptions options{.recreateDeleted = s.recreateDeleted()};
         options.confirmMassChange = s.confirmMassChange ? s.confirmMassChange : [&s](const MassChange& change) {
-            return s.messages.askYesNo(DescribeMassChange(change) + " Trotzdem fortfahren?", kMessageTitle);
+            return s.messages.askYesNo(describeMassChange(change) + " Trotzdem fortfahren?", kMessageTitle);
         };
         try {
             SyncTasks(inputs, linked, options, RunContext{s.host, s.progress, result.report});

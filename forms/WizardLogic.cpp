@@ -471,7 +471,7 @@ void WizardLogic::goTo(WizardPage target, const char* focus, const std::function
 
 bool WizardLogic::periodAccepted()
 {
-    const std::optional<std::string> problem = CheckPeriod(form_.dtpFrom.value, form_.dtpTo.value);
+    const std::optional<std::string> problem = checkPeriod(form_.dtpFrom.value, form_.dtpTo.value);
     if (problem)
         env_.messages.warning(*problem, kCaption);
     return !problem;
@@ -811,7 +811,7 @@ void WizardLogic::runChosen(CalendarConnection& connection, RunReport& report)
     attempt(report, "Vorgang", "Ausführen", [&] {
         switch (chosenIndex(form_.optSync)) {
         case 0:
-            ReserveKeysInUse(inputs, keys);
+            reserveKeysInUse(inputs, keys);
             if (form_.optLinkType[0].value)
                 LinkTasksToAppointments(inputs, collections_.tasksToLink,
                                         busyStatusFromIndex(form_.cboBusyStatus.listIndex), keys, context);
@@ -826,7 +826,7 @@ void WizardLogic::runChosen(CalendarConnection& connection, RunReport& report)
                                   .confirmMassChange =
                                       [this](const MassChange& change) {
                                           return env_.messages.askYesNo(
-                                              DescribeMassChange(change) + " Trotzdem fortfahren?", kCaption);
+                                              describeMassChange(change) + " Trotzdem fortfahren?", kCaption);
                                       }},
                       context);
             break;

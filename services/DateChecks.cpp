@@ -2,7 +2,7 @@
 
 namespace zelvant {
 
-std::optional<std::string> CheckPeriod(std::optional<DateTime> from, std::optional<DateTime> to)
+std::optional<std::string> checkPeriod(std::optional<DateTime> from, std::optional<DateTime> to)
 {
     if (!from || !to)
         return kInvalidDateText;

@@ -14,6 +14,6 @@ inline constexpr const char* kDateOutOfRangeText =
 
 // Checks a period the user chose for appointments, by day: both dates valid, the end not before
 // the start, both within 01.01.1984 and 31.12.2049. Returns the message to show, or nothing.
-std::optional<std::string> CheckPeriod(std::optional<DateTime> from, std::optional<DateTime> to);
+std::optional<std::string> checkPeriod(std::optional<DateTime> from, std::optional<DateTime> to);
 
 } // namespace zelvant

@@ -6,7 +6,7 @@
 
 namespace zelvant {
 
-std::string WithScheme(const std::string& address)
+std::string withScheme(const std::string& address)
 {
     return lowerAscii(std::string_view(address).substr(0, 4)) == "http" ? address : "http://" + address;
 }
@@ -14,7 +14,7 @@ std::string WithScheme(const std::string& address)
 bool OpenLink(const std::string& address, Shell& shell)
 {
     try {
-        shell.open(WithScheme(address));
+        shell.open(withScheme(address));
         return true;
     } catch (const std::exception&) {
         return false; // the caller tells the user the page could not be opened

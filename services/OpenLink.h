@@ -8,7 +8,7 @@ namespace zelvant {
 
 // The address as it is handed to the shell: "http://" is put in front unless it already starts
 // with "http" in any letter case.
-std::string WithScheme(const std::string& address);
+std::string withScheme(const std::string& address);
 
 // Opens the address in the user's browser; returns false when the shell refused it.
 bool OpenLink(const std::string& address, Shell& shell);

@@ -156,7 +156,7 @@ bool SaveSettings(Registry& registry, const WizardOptions& options)
     return failed;
 }
 
-bool ReadDisplayOnConnect(Registry& registry)
+bool readDisplayOnConnect(Registry& registry)
 {
     // Read as it is stored, "0" or "1" (a DWORD reads as the same digits): a word such as "ja"
     // or "true" is not how the setting is written and leaves the wizard closed.
@@ -165,12 +165,12 @@ bool ReadDisplayOnConnect(Registry& registry)
 
 // The default calendar is a path of the user's file system, not one of the wizard's texts: it is
 // stored as Unicode text directly, so a path with any characters and of any length comes back.
-bool RecreateDeletedAppointments(Registry& registry)
+bool recreateDeletedAppointments(Registry& registry)
 {
     return readSetting(registry, "CreateDeletedApps") == std::to_string(int(CheckState::Checked));
 }
 
-std::filesystem::path DefaultCalendarPath(Registry& registry)
+std::filesystem::path defaultCalendarPath(Registry& registry)
 {
     try {
         const auto key = registry.openKey(kHkeyCurrentUser, kProfileKey);
@@ -183,7 +183,7 @@ std::filesystem::path DefaultCalendarPath(Registry& registry)
     }
 }
 
-std::string StoredPlanTimeZone(Registry& registry)
+std::string storedPlanTimeZone(Registry& registry)
 {
     try {
         const auto key = registry.openKey(kHkeyCurrentUser, kProfileKey);
@@ -196,7 +196,7 @@ std::string StoredPlanTimeZone(Registry& registry)
     }
 }
 
-bool SetPlanTimeZone(Registry& registry, const std::string& zone)
+bool setPlanTimeZone(Registry& registry, const std::string& zone)
 {
     try {
         registry.createKey(kHkeyCurrentUser, kProfileKey)->set(kTimeZoneValue, RegValue::sz(zone));
@@ -206,17 +206,17 @@ bool SetPlanTimeZone(Registry& registry, const std::string& zone)
     }
 }
 
-std::string PlanTimeZone(Registry& registry, const std::string& systemZone)
+std::string planTimeZone(Registry& registry, const std::string& systemZone)
 {
-    std::string zone = StoredPlanTimeZone(registry);
+    std::string zone = storedPlanTimeZone(registry);
     if (!zone.empty())
         return zone;
     // Remembered at once, so that a later run on a machine in another zone reads the plan the same way.
-    SetPlanTimeZone(registry, systemZone);
+    setPlanTimeZone(registry, systemZone);
     return systemZone;
 }
 
-bool SetDefaultCalendarPath(Registry& registry, const std::filesystem::path& file)
+bool setDefaultCalendarPath(Registry& registry, const std::filesystem::path& file)
 {
     try {
         registry.createKey(kHkeyCurrentUser, kProfileKey)->set(kDefaultCalendarValue, RegValue::sz(file.string()));

@@ -63,28 +63,28 @@ bool SaveSettings(Registry& registry, const WizardOptions& options);
 // True when the wizard should open as soon as the add-in is loaded into a running plan
 // application ("DisplayOnConnect", default "0"). Only "1" (text or DWORD) opens it; every other
 // value reads as "0". Only read, never written by the product.
-bool ReadDisplayOnConnect(Registry& registry);
+bool readDisplayOnConnect(Registry& registry);
 
 // Whether appointments deleted in the calendar are made again by a quick synchronisation: the
 // wizard's last choice ("CreateDeletedApps"), true only when it was ticked.
-bool RecreateDeletedAppointments(Registry& registry);
+bool recreateDeletedAppointments(Registry& registry);
 
 // The file of the user's default calendar; empty when none is set or it cannot be read.
-std::filesystem::path DefaultCalendarPath(Registry& registry);
+std::filesystem::path defaultCalendarPath(Registry& registry);
 
 // Makes `file` the user's default calendar; returns false when it could not be stored.
-bool SetDefaultCalendarPath(Registry& registry, const std::filesystem::path& file);
+bool setDefaultCalendarPath(Registry& registry, const std::filesystem::path& file);
 
 // The time zone (an IANA name) whose wall-clock times the plan holds. The plan file has no zone
 // of its own, so the zone is a setting: chosen once, remembered, and the same whatever zone the
 // machine runs in later. Nothing stored yet: `systemZone` is stored (when the store takes it)
 // and returned.
-std::string PlanTimeZone(Registry& registry, const std::string& systemZone);
+std::string planTimeZone(Registry& registry, const std::string& systemZone);
 
 // The stored zone, "" when none is stored.
-std::string StoredPlanTimeZone(Registry& registry);
+std::string storedPlanTimeZone(Registry& registry);
 
 // Stores the zone; returns false when it could not be stored.
-bool SetPlanTimeZone(Registry& registry, const std::string& zone);
+bool setPlanTimeZone(Registry& registry, const std::string& zone);
 
 } // namespace zelvant

@@ -89,7 +89,7 @@ std::pair<DateTime, DateTime> periodOf(const CommandOptions& options)
     if (dateOf(to) < dateOf(from))
         throw UsageError("--to " + *options.to + " liegt vor --from " + *options.from +
                          ". Das Ende des Zeitraums muss am oder nach seinem Anfang liegen (TT.MM.JJJJ).");
-    if (const auto problem = CheckPeriod(from, to))
+    if (const auto problem = checkPeriod(from, to))
         throw UsageError("--from/--to: " + trimBlanks(*problem) + " Bitte Daten in diesem Bereich angeben (TT.MM.JJJJ).");
     return {from, to};
 }
@@ -177,13 +177,13 @@ std::optional<std::filesystem::path> calendarFor(const CommandOptions& options, 
 {
     if (options.calendar)
         return options.calendar;
-    const std::filesystem::path stored = DefaultCalendarPath(registry);
+    const std::filesystem::path stored = defaultCalendarPath(registry);
     if (stored.empty())
         return std::nullopt;
     return stored;
 }
 
-std::string planTimeZone(Registry& registry) { return PlanTimeZone(registry, CalendarFile::systemTimeZone()); }
+std::string planTimeZone(Registry& registry) { return planTimeZone(registry, CalendarFile::systemTimeZone()); }
 
 int guarded(CommandContext& context, const std::function<int()>& body)
 {
@@ -251,7 +251,7 @@ int runSync(const CommandOptions& options, CommandContext& context)
         }
         const EngineInputs inputs{connection->application(), session.project(), connection->folder()};
         SyncOptions sync;
-        sync.recreateDeleted = options.recreateDeleted.value_or(RecreateDeletedAppointments(context.registry));
+        sync.recreateDeleted = options.recreateDeleted.value_or(recreateDeletedAppointments(context.registry));
         sync.confirmMassChange = [&options](const MassChange&) { return options.force; };
         std::optional<MassChange> stoppedBefore;
         try {
@@ -358,7 +358,7 @@ int runConfigCalendar(const std::optional<std::filesystem::path>& file, CommandC
                     << ": Die Datei existiert nicht. Bitte eine vorhandene Kalenderdatei (iCalendar) angeben.\n";
         return kBadInput;
     }
-    if (!SetDefaultCalendarPath(context.registry, absolute)) {
+    if (!setDefaultCalendarPath(context.registry, absolute)) {
         context.err << "zelvant: Der Standardkalender konnte nicht gespeichert werden.\n";
         return kBadInput;
     }
@@ -378,7 +378,7 @@ int runConfigTimeZone(const std::optional<std::string>& zone, CommandContext& co
         context.err << "zelvant: " << error.what() << " Beispiel: zelvant config timezone Europe/Berlin\n";
         return kBadInput;
     }
-    if (!SetPlanTimeZone(context.registry, *zone)) {
+    if (!setPlanTimeZone(context.registry, *zone)) {
         context.err << "zelvant: Die Zeitzone konnte nicht gespeichert werden.\n";
         return kBadInput;
     }
@@ -416,7 +416,7 @@ const std::vector<Setting>& settings()
     static const std::vector<Setting> all{
         {"calendar", "Standardkalender", kProfileKey, kDefaultCalendarValue,
          [](CommandContext& c, O) {
-             const std::filesystem::path calendar = DefaultCalendarPath(c.registry);
+             const std::filesystem::path calendar = defaultCalendarPath(c.registry);
              return calendar.empty() ? std::string("(keiner)") : calendar.string();
          }},
         {"timezone", "Zeitzone", kProfileKey, kTimeZoneValue, [](CommandContext& c, O) { return planTimeZone(c.registry); }},

@@ -47,7 +47,7 @@ int runWizardWindow(const CommandOptions& options, CommandContext& context, int&
 int runQuickSyncWindowCommand(const CommandOptions& options, CommandContext& context, int& argc, char** argv)
 {
     return withWindow(options, context, argc, argv, [&](Session& session) {
-        const bool recreate = options.recreateDeleted.value_or(RecreateDeletedAppointments(context.registry));
+        const bool recreate = options.recreateDeleted.value_or(recreateDeletedAppointments(context.registry));
         return runQuickSyncWindow(session.host(), session.launcher(), [recreate] { return recreate; });
     });
 }

@@ -23,7 +23,7 @@ CalendarDialog::CalendarDialog(Registry& registry, QWidget* parent) : QDialog(pa
     txtCalendar_ = new QLineEdit;
     txtCalendar_->setObjectName("txtCalendar");
     txtCalendar_->setMinimumWidth(360);
-    txtCalendar_->setText(QString::fromStdString(DefaultCalendarPath(registry_).string()));
+    txtCalendar_->setText(QString::fromStdString(defaultCalendarPath(registry_).string()));
     layout->addWidget(txtCalendar_, 1, 0);
     auto* browse = new QPushButton("&Durchsuchen...");
     browse->setObjectName("cmdBrowse");
@@ -67,7 +67,7 @@ void CalendarDialog::accept()
         problem = "Bitte eine Kalenderdatei angeben.";
     else if (!QFileInfo(file).isFile())
         problem = QString("Die Datei \u201E%1\u201C gibt es nicht.").arg(file);
-    else if (!SetDefaultCalendarPath(registry_, std::filesystem::path(file.toStdString())))
+    else if (!setDefaultCalendarPath(registry_, std::filesystem::path(file.toStdString())))
         problem = "Der Standardkalender konnte nicht gespeichert werden.";
     lblProblem_->setText(problem);
     lblProblem_->setVisible(!problem.isEmpty());

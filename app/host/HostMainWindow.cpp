@@ -391,7 +391,7 @@ void HostMainWindow::refreshTable()
             table_->setItem(row, kColumnId, id);
             const auto* memoryTask = dynamic_cast<const MemoryTask*>(task);
             const int level = memoryTask ? memoryTask->outlineLevel() : 1;
-            auto* name = cell(QString(4 * (level - 1), ' ') + qtext(task->name()));
+            auto* name = cell(QString(qsizetype(4) * (level - 1), ' ') + qtext(task->name()));
             if (task->isSummary()) {
                 QFont bold = name->font();
                 bold.setBold(true);

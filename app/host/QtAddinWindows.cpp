@@ -88,9 +88,9 @@ public:
 
     void showModal() override
     {
-        const std::filesystem::path calendar = DefaultCalendarPath(owner_.registry_);
+        const std::filesystem::path calendar = defaultCalendarPath(owner_.registry_);
         const RunScope run(owner_.options_, calendar);
-        CalendarFileLauncher launcher(calendar, PlanTimeZone(owner_.registry_, CalendarFile::systemTimeZone()));
+        CalendarFileLauncher launcher(calendar, planTimeZone(owner_.registry_, CalendarFile::systemTimeZone()));
         AppliedSettings settings(owner_.registry_, options_);
         QtMessageSink boxes;
         const SystemClock clock;
@@ -141,12 +141,12 @@ public:
 
     void showModal() override
     {
-        const std::filesystem::path calendar = DefaultCalendarPath(owner_.registry_);
+        const std::filesystem::path calendar = defaultCalendarPath(owner_.registry_);
         const RunScope run(owner_.options_, calendar);
-        CalendarFileLauncher launcher(calendar, PlanTimeZone(owner_.registry_, CalendarFile::systemTimeZone()));
+        CalendarFileLauncher launcher(calendar, planTimeZone(owner_.registry_, CalendarFile::systemTimeZone()));
         Registry& registry = owner_.registry_;
         QuickSyncInputs inputs{owner_.host_, launcher,
-                               [&registry] { return RecreateDeletedAppointments(registry); },
+                               [&registry] { return recreateDeletedAppointments(registry); },
                                owner_.options_.messages, owner_.options_.wait};
         QuickSyncWindow window(inputs);
         owner_.saveRefusal_.reset();

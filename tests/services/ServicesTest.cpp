@@ -51,7 +51,7 @@ TEST(StrTools, SplitToCollection)
 }
 
 // Checked by day, the message of the first rule broken; the limits themselves are allowed.
-TEST(CheckPeriod, GivesTheMessageOfTheFirstRuleBroken)
+TEST(checkPeriod, GivesTheMessageOfTheFirstRuleBroken)
 {
     const auto none = std::nullopt;
     const auto day = [](int y, int m, int d, int h = 0) { return makeDateTime(y, m, d, h); };
@@ -67,7 +67,7 @@ TEST(CheckPeriod, GivesTheMessageOfTheFirstRuleBroken)
         {day(2024, 7, 1), day(2050, 1, 1), kDateOutOfRangeText},
     };
     for (const auto& row : rows)
-        EXPECT_EQ(CheckPeriod(row.from, row.to), row.message) << row.message.value_or("-");
+        EXPECT_EQ(checkPeriod(row.from, row.to), row.message) << row.message.value_or("-");
     EXPECT_EQ(std::string(kEndBeforeStartText), "Das Enddatum liegt vor dem Anfangsdatum.      ");
 }
 
@@ -90,7 +90,7 @@ TEST(OpenLink, OnlyAddressesWithoutHttpInAnyCaseGetItAndARefusingShellGivesFalse
         EXPECT_TRUE(OpenLink(address, shell));
     EXPECT_EQ(shell.opened, (std::vector<std::string>{"http://www.zelvant.example/hilfe", "HTTP://X.EXAMPLE",
                                                       "https://x.example", "http://mailto:a@x"}));
-    EXPECT_EQ(WithScheme("htt"), "http://htt");
+    EXPECT_EQ(withScheme("htt"), "http://htt");
     shell.fails = true;
     EXPECT_FALSE(OpenLink("x.example", shell));
 }

@@ -153,12 +153,12 @@ TEST_F(SettingsTest, AnUnreachableStoreGivesDefaultsAndReportsFailedWrites)
 TEST_F(SettingsTest, DisplayOnConnect)
 {
     put("DisplayOnConnect", RegValue::sz("1"));
-    EXPECT_FALSE(ReadDisplayOnConnect(registry));
+    EXPECT_FALSE(readDisplayOnConnect(registry));
     for (const auto& [value, opens] : std::initializer_list<std::pair<RegValue, bool>>{
              {RegValue::sz(" 1 "), true}, {RegValue::dword(1), true}, {RegValue::sz("ja"), false},
              {RegValue::sz("true"), false}, {RegValue::dword(0xFFFFFFFF), false}, {RegValue::sz("2"), false}}) {
         registry.createKey(kHkeyCurrentUser, kAppSettingsKey)->set("DisplayOnConnect", value);
-        EXPECT_EQ(ReadDisplayOnConnect(registry), opens) << value.data;
+        EXPECT_EQ(readDisplayOnConnect(registry), opens) << value.data;
     }
 }
 
@@ -166,38 +166,38 @@ TEST_F(SettingsTest, DisplayOnConnect)
 // not touch them, and a path of any length and script comes back whole.
 TEST_F(SettingsTest, RecreateDeletedAppointmentsOnlyWhenTheWizardTickedIt)
 {
-    EXPECT_FALSE(RecreateDeletedAppointments(registry)); // nothing stored
+    EXPECT_FALSE(recreateDeletedAppointments(registry)); // nothing stored
     const std::pair<RegValue, bool> values[] = {{RegValue::sz("1"), true},  {RegValue::dword(1), true},
                                                 {RegValue::sz("0"), false}, {RegValue::sz("2"), false},
                                                 {RegValue::sz(" 1"), false}, {RegValue::sz("ja"), false}};
     for (const auto& [value, recreate] : values) {
         put("CreateDeletedApps", value);
-        EXPECT_EQ(RecreateDeletedAppointments(registry), recreate) << value.data;
+        EXPECT_EQ(recreateDeletedAppointments(registry), recreate) << value.data;
     }
     // What the wizard saves is what the quick synchronisation reads.
     for (const CheckState state : {CheckState::Unchecked, CheckState::Checked, CheckState::Greyed}) {
         WizardOptions options;
         options.createDeletedApps = state;
         SaveSettings(registry, options);
-        EXPECT_EQ(RecreateDeletedAppointments(registry), state == CheckState::Checked);
+        EXPECT_EQ(recreateDeletedAppointments(registry), state == CheckState::Checked);
     }
 }
 
 TEST_F(SettingsTest, DefaultCalendarAndPlanTimeZone)
 {
-    EXPECT_TRUE(DefaultCalendarPath(registry).empty());
+    EXPECT_TRUE(defaultCalendarPath(registry).empty());
     const std::filesystem::path path = "/home/李华/" + std::string(1100, 'k') + "/b\u00FCro.ics";
-    EXPECT_TRUE(SetDefaultCalendarPath(registry, path));
+    EXPECT_TRUE(setDefaultCalendarPath(registry, path));
     SaveSettings(registry, WizardOptions{});
-    EXPECT_EQ(DefaultCalendarPath(registry), path);
-    EXPECT_TRUE(SetDefaultCalendarPath(registry, ""));
-    EXPECT_TRUE(DefaultCalendarPath(registry).empty());
+    EXPECT_EQ(defaultCalendarPath(registry), path);
+    EXPECT_TRUE(setDefaultCalendarPath(registry, ""));
+    EXPECT_TRUE(defaultCalendarPath(registry).empty());
 
-    EXPECT_EQ(StoredPlanTimeZone(registry), "");
-    EXPECT_EQ(PlanTimeZone(registry, "Europe/Berlin"), "Europe/Berlin"); // the system's, remembered
-    EXPECT_EQ(PlanTimeZone(registry, "Asia/Tokyo"), "Europe/Berlin");    // the machine moved, the plan did not
-    EXPECT_TRUE(SetPlanTimeZone(registry, "America/New_York"));
-    EXPECT_EQ(PlanTimeZone(registry, "Asia/Tokyo"), "America/New_York");
+    EXPECT_EQ(storedPlanTimeZone(registry), "");
+    EXPECT_EQ(planTimeZone(registry, "Europe/Berlin"), "Europe/Berlin"); // the system's, remembered
+    EXPECT_EQ(planTimeZone(registry, "Asia/Tokyo"), "Europe/Berlin");    // the machine moved, the plan did not
+    EXPECT_TRUE(setPlanTimeZone(registry, "America/New_York"));
+    EXPECT_EQ(planTimeZone(registry, "Asia/Tokyo"), "America/New_York");
 }
 
 } // namespace

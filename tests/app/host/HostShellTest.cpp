@@ -98,7 +98,7 @@ protected:
         fs::create_directories(dir);
         fs::copy_file(fs::path(ZELVANT_EXAMPLES) / "Umzug.xml", plan());
         fs::copy_file(fs::path(ZELVANT_EXAMPLES) / "Kalender.ics", calendar());
-        EXPECT_TRUE(SetDefaultCalendarPath(registry, calendar()));
+        EXPECT_TRUE(setDefaultCalendarPath(registry, calendar()));
     }
     ~HostShellTest() override
     {
@@ -448,12 +448,12 @@ TEST_F(HostShellTest, CalendarDialogStoresOnlyAnExistingFile)
     dialog.setPath(QString::fromStdString((dir / "fehlt.ics").string()));
     dialog.accept();
     EXPECT_NE(dialog.problem().toStdString().find("gibt es nicht"), std::string::npos);
-    EXPECT_EQ(DefaultCalendarPath(registry), calendar());
+    EXPECT_EQ(defaultCalendarPath(registry), calendar());
     fs::copy_file(calendar(), dir / "Zweiter.ics");
     dialog.setPath(QString::fromStdString((dir / "Zweiter.ics").string()));
     dialog.accept();
     EXPECT_TRUE(dialog.problem().isEmpty());
-    EXPECT_EQ(DefaultCalendarPath(registry), dir / "Zweiter.ics");
+    EXPECT_EQ(defaultCalendarPath(registry), dir / "Zweiter.ics");
 }
 
 // A broken bars file falls back to the host's own bars; menus kept by an older version without
