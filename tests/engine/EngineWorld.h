@@ -100,9 +100,17 @@ public:
 
     // What breaks the link rule: a linked task's value must claim exactly the appointments that
     // carry its key, with part indexes 0..n-1, and no linked appointment may carry a key that no
-    // task has. Tasks sharing a key wait for the user and are not judged.
-    std::vector<std::string> linkRuleBreaches()
+    // task has. Tasks sharing a key wait for the user and are not judged, nor are the tasks a
+    // run's report names as failed: they keep what they claimed before.
+    std::vector<std::string> linkRuleBreaches(const RunReport& failed = {})
     {
+        const auto wasFailed = [&](Task& task) {
+            const std::string who = describeTask(task);
+            for (const auto& failure : failed.failures())
+                if (failure.subject.compare(0, who.size(), who) == 0)
+                    return true;
+            return false;
+        };
         std::map<std::string, std::vector<int>> indexes;
         for (const auto& item : calendar.appointments())
             if (const std::string value = linkOf(*item); !value.empty())
@@ -115,7 +123,7 @@ public:
         for (Task* task : project.tasks()) {
             const std::string value = linkOf(*task);
             const std::string key(link::key(value));
-            if (value.empty() || owners[key] > 1)
+            if (value.empty() || owners[key] > 1 || wasFailed(*task))
                 continue;
             std::vector<int> found = indexes[key], expected;
             std::sort(found.begin(), found.end());

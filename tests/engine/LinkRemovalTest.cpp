@@ -155,17 +155,5 @@ TEST(LinkRemoval, EachRowEmptiesItsLinksOnBothSidesAndASecondRunNothing)
     }
 }
 
-TEST(LinkRemoval, ProgressCountsEveryRow)
-{
-    Scene s;
-    s.linked("Bleibt", kKeyA, 1, false);
-    s.linked("Geht", kKeyB, 1);
-    RemoveLinks(s.w.inputs, s.rows, s.w.context);
-    ASSERT_EQ(s.w.progress.steps.size(), 2u); // no closing message
-    EXPECT_DOUBLE_EQ(s.w.progress.steps[0].percent, 50.0);
-    EXPECT_DOUBLE_EQ(s.w.progress.steps[1].percent, 95.0);
-    EXPECT_EQ(s.w.progress.steps[1].text, "Verkn\u00FCpfung 2 von 2 wird entfernt...");
-}
-
 } // namespace
 } // namespace zelvant

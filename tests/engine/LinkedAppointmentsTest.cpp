@@ -51,24 +51,5 @@ TEST(LinkedAppointments, FindsEachKeysAppointmentsInFolderOrder)
     EXPECT_TRUE(subjects(a.substr(0, 20)).empty()); // keys match whole, not by prefix
 }
 
-TEST(LinkedAppointments, AnEntryKeepsItsKeyAfterAWriteAndLeavesWhenDeleted)
-{
-    EngineWorld w;
-    const std::string a = "111111111202403011000";
-    for (int k = 0; k < 3; ++k)
-        w.addAppointment("a" + std::to_string(k), at(4, 8), at(4, 9), valueWith(a, k));
-    LinkedAppointments linked(w.calendar, kLinkProperty, w.report);
-    const std::vector<std::size_t> before = linked.withKey(a);
-    ASSERT_EQ(before.size(), 3u);
-
-    linked.setValue(before[0], "");              // a link removed during the pass
-    linked.setValue(before[1], valueWith(a, 5)); // a value rewritten
-    linked.markDeleted(before[2]);
-
-    EXPECT_EQ(linked.withKey(a), (std::vector<std::size_t>{before[0], before[1]}));
-    EXPECT_EQ(linked.value(before[0]), "");
-    EXPECT_EQ(linked.value(before[1]), valueWith(a, 5));
-}
-
 } // namespace
 } // namespace zelvant
