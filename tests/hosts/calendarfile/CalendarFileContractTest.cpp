@@ -17,7 +17,8 @@ struct FileBackend {
     static std::unique_ptr<CalendarApplication> make()
     {
         static int count = 0;
-        const auto path = folder().write("contract-" + std::to_string(++count) + ".ics", icstest::calendarWith({}));
+        const auto path =
+            folder().write("contract-" + std::to_string(++count) + ".ics", icstest::calendarWith({}));
         return std::make_unique<CalendarFileApplication>(CalendarFile::load(path, icstest::kZone));
     }
 

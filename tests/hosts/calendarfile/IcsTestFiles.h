@@ -6,10 +6,10 @@
 #include "hosts/calendarfile/CalendarFile.h"
 #include "tests/support/TempDir.h"
 
+#include <gtest/gtest.h>
+
 #include <algorithm>
 #include <chrono>
-#include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -52,27 +52,8 @@ inline std::unique_ptr<CalendarFile> loadAt(const std::filesystem::path& path,
     return file;
 }
 
-// Sets the process's TZ for the life of the object, as a user's shell would, and puts it back.
-class ScopedTz {
-public:
-    explicit ScopedTz(const std::string& zone) : had_(std::getenv("TZ") != nullptr)
-    {
-        saved_ = had_ ? std::getenv("TZ") : "";
-        ::setenv("TZ", zone.c_str(), 1);
-        ::tzset();
-    }
-    ~ScopedTz()
-    {
-        had_ ? ::setenv("TZ", saved_.c_str(), 1) : ::unsetenv("TZ");
-        ::tzset();
-    }
-
-private:
-    bool had_;
-    std::string saved_;
-};
-
-// The lines one text lost and the other gained, in order (a longest common subsequence).
+// The lines one text lost and the other gained, in order: what lies between their common head and
+// tail, less the lines both of them hold there.
 struct LineDiff {
     std::vector<std::string> removed;
     std::vector<std::string> added;
@@ -93,31 +74,22 @@ inline std::vector<std::string> splitLines(const std::string& text)
 inline LineDiff diffLines(const std::string& before, const std::string& after)
 {
     const auto a = splitLines(before), b = splitLines(after);
-    std::size_t head = 0;
+    std::size_t head = 0, tail = 0;
     while (head < a.size() && head < b.size() && a[head] == b[head])
         ++head;
-    std::size_t tail = 0;
     while (tail < a.size() - head && tail < b.size() - head &&
            a[a.size() - 1 - tail] == b[b.size() - 1 - tail])
         ++tail;
-    const std::size_t n = a.size() - head - tail, m = b.size() - head - tail;
-    // common[i][j]: the longest common run of a[head+i..] and b[head+j..]
-    std::vector<std::vector<std::size_t>> common(n + 1, std::vector<std::size_t>(m + 1, 0));
-    for (std::size_t i = n; i-- > 0;)
-        for (std::size_t j = m; j-- > 0;)
-            common[i][j] = a[head + i] == b[head + j] ? common[i + 1][j + 1] + 1
-                                                      : std::max(common[i + 1][j], common[i][j + 1]);
-    LineDiff diff;
-    std::size_t i = 0, j = 0;
-    while (i < n || j < m) {
-        if (i < n && j < m && a[head + i] == b[head + j]) {
-            ++i;
-            ++j;
-        } else if (j == m || (i < n && common[i + 1][j] >= common[i][j + 1])) {
-            diff.removed.push_back(a[head + i++]);
-        } else {
-            diff.added.push_back(b[head + j++]);
+    LineDiff diff{{a.begin() + long(head), a.end() - long(tail)},
+                  {b.begin() + long(head), b.end() - long(tail)}};
+    for (auto line = diff.removed.begin(); line != diff.removed.end();) {
+        const auto same = std::find(diff.added.begin(), diff.added.end(), *line);
+        if (same == diff.added.end()) {
+            ++line;
+            continue;
         }
+        diff.added.erase(same);
+        line = diff.removed.erase(line);
     }
     return diff;
 }
@@ -148,5 +120,41 @@ inline std::string calendarWith(const std::vector<std::string>& lines)
         text += line + "\r\n";
     return text + "END:VCALENDAR\r\n";
 }
+
+// What the tests of a calendar file share: a scratch folder, files made of event lines or copied
+// from the samples, and what a save changed.
+class IcsFileTest : public ::testing::Test {
+protected:
+    TempDir dir;
+
+    std::unique_ptr<CalendarFile> loadText(const std::vector<std::string>& lines,
+                                           const std::string& zone = kZone)
+    {
+        return loadAt(dir.write("test.ics", calendarWith(lines)), zone);
+    }
+    std::unique_ptr<CalendarFile> loadSample(const std::string& name)
+    {
+        return loadAt(dir.copyOf(sample(name)));
+    }
+    static std::shared_ptr<MemoryAppointment> item(CalendarFile& file, std::size_t index)
+    {
+        return file.calendar().appointments().at(index);
+    }
+    static void create(CalendarFile& file, DateTime start, DateTime end)
+    {
+        auto created = file.calendar().createItem();
+        created->setStart(start);
+        created->setEnd(end);
+        created->save();
+    }
+    // What a save writes, as lines changed against the file's current text, leaving out the
+    // version marks every changed event gets (their own test checks them).
+    static LineDiff saveAndDiff(CalendarFile& file)
+    {
+        const std::string before = readText(file.path());
+        EXPECT_TRUE(file.save());
+        return withoutStamps(diffLines(before, readText(file.path())));
+    }
+};
 
 } // namespace zelvant::icstest
