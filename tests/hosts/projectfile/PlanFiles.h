@@ -1,17 +1,16 @@
 #pragma once
 
-// Test helpers for plan files: the sample files, and a line diff for checking that a save touched
-// only the lines of the elements it had to change.
+// Test helpers for plan files: the sample files, and a plan's text with chosen elements taken
+// out, for checking that a save touched nothing else, byte for byte.
 
 #include "tests/support/TempDir.h"
 
 #include <pugixml.hpp>
 
-
 #include <algorithm>
 #include <filesystem>
+#include <functional>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace zelvant::testing {
@@ -35,115 +34,44 @@ inline const std::vector<std::string>& allSamples()
     return names;
 }
 
-// The lines of a text, each with its line end, so that a changed line end is a changed line.
-inline std::vector<std::string_view> linesOf(std::string_view text)
+// The text of a plan file without the elements `pick` chooses among the project's children and
+// theirs; an element that stands on lines of its own goes with those lines. Two versions of a file
+// that differ only inside such elements, or by such elements added or removed, come out the same.
+inline std::string withoutElements(const std::string& text, const std::function<bool(pugi::xml_node)>& pick)
 {
-    std::vector<std::string_view> lines;
-    for (std::size_t start = 0; start < text.size();) {
-        const std::size_t end = std::min(text.find('\n', start), text.size() - 1) + 1;
-        lines.push_back(text.substr(start, end - start));
-        start = end;
-    }
-    return lines;
-}
-
-// The line (from 0) that `offset` lies on.
-inline int lineAt(std::string_view text, std::size_t offset)
-{
-    return int(std::count(text.begin(), text.begin() + std::ptrdiff_t(std::min(offset, text.size())), '\n'));
-}
-
-// Where a shortest line diff from `before` to `after` touches `before`: the lines it removes and
-// the places it inserts at (before that line), each counted from 0.
-struct LineDiff {
-    std::vector<int> removed;
-    std::vector<int> insertedAt;
-    bool empty() const { return removed.empty() && insertedAt.empty(); }
-};
-
-inline LineDiff diffLines(std::string_view before, std::string_view after)
-{
-    const auto a = linesOf(before);
-    const auto b = linesOf(after);
-    const int n = int(a.size());
-    const int m = int(b.size());
-    const int offset = n + m + 1;
-    std::vector<int> v(std::size_t(2 * offset + 1), 0);
-    std::vector<std::vector<int>> trace;
-    for (int d = 0; d <= n + m; ++d) {
-        trace.push_back(v);
-        for (int k = -d; k <= d; k += 2) {
-            int x = (k == -d || (k != d && v[k - 1 + offset] < v[k + 1 + offset])) ? v[k + 1 + offset]
-                                                                                   : v[k - 1 + offset] + 1;
-            int y = x - k;
-            while (x < n && y < m && a[std::size_t(x)] == b[std::size_t(y)])
-                ++x, ++y;
-            v[k + offset] = x;
-            if (x >= n && y >= m)
-                goto found;
-        }
-    }
-found:
-    LineDiff diff;
-    for (int x = n, y = m, d = int(trace.size()) - 1; d > 0; --d) {
-        const std::vector<int>& w = trace[std::size_t(d)];
-        const int k = x - y;
-        const bool down = k == -d || (k != d && w[k - 1 + offset] < w[k + 1 + offset]);
-        const int previousK = down ? k + 1 : k - 1;
-        const int previousX = w[previousK + offset];
-        const int previousY = previousX - previousK;
-        if (down)
-            diff.insertedAt.push_back(previousX);
+    pugi::xml_document document;
+    if (!document.load_buffer(text.data(), text.size()))
+        return "kein XML";
+    std::vector<std::pair<std::size_t, std::size_t>> cuts;
+    auto cut = [&](pugi::xml_node node) {
+        if (node.type() != pugi::node_element || !pick(node))
+            return;
+        std::size_t begin = std::size_t(node.offset_debug() - 1);
+        std::size_t end = text.find('>', begin) + 1;
+        if (text[end - 2] != '/')
+            end =
+                text.find("</" + std::string(node.name()) + ">", begin) + std::string(node.name()).size() + 3;
+        const std::size_t lineStart = text.rfind('\n', begin) + 1;
+        const std::size_t lineEnd = text.find('\n', end);
+        if (text.find_first_not_of(" \t", lineStart) == begin && lineEnd != std::string::npos &&
+            text.find_first_not_of(" \t\r", end) == lineEnd)
+            cuts.emplace_back(lineStart, lineEnd + 1);
         else
-            diff.removed.push_back(previousX);
-        x = previousX;
-        y = previousY;
-    }
-    return diff;
-}
-
-// The first and last line (from 0) of the element that starts at `begin` in `text`.
-inline std::pair<int, int> linesOfElement(std::string_view text, std::size_t begin)
-{
-    int depth = 0;
-    std::size_t pos = begin;
-    do {
-        pos = text.find('<', pos);
-        if (text.substr(pos, 4) == "<!--") {
-            pos = text.find("-->", pos) + 3;
-            continue;
-        }
-        if (text.substr(pos, 9) == "<![CDATA[") {
-            pos = text.find("]]>", pos) + 3;
-            continue;
-        }
-        const std::size_t close = text.find('>', pos);
-        if (text[pos + 1] == '/')
-            --depth;
-        else if (text[close - 1] != '/' && text[pos + 1] != '?')
-            ++depth;
-        pos = close + 1;
-    } while (depth > 0);
-    return {lineAt(text, begin), lineAt(text, pos - 1)};
-}
-
-// True when every line the diff touches lies in one of the ranges of lines (first, last): it
-// removes only lines in them and inserts only after their first line, up to just after their last.
-inline bool touchesOnly(const LineDiff& diff, const std::vector<std::pair<int, int>>& ranges)
-{
-    auto inside = [&ranges](int line, bool insertion) {
-        for (const auto& [first, last] : ranges)
-            if (line >= first + (insertion ? 1 : 0) && line <= last + (insertion ? 1 : 0))
-                return true;
-        return false;
+            cuts.emplace_back(begin, end);
     };
-    for (const int line : diff.removed)
-        if (!inside(line, false))
-            return false;
-    for (const int line : diff.insertedAt)
-        if (!inside(line, true))
-            return false;
-    return true;
+    for (pugi::xml_node list : document.document_element().children()) {
+        cut(list);
+        for (pugi::xml_node item : list.children())
+            cut(item);
+    }
+    std::sort(cuts.begin(), cuts.end());
+    std::string rest;
+    std::size_t at = 0;
+    for (const auto& [begin, end] : cuts) {
+        rest.append(text, at, begin > at ? begin - at : 0);
+        at = std::max(at, end);
+    }
+    return rest.append(text, at);
 }
 
 } // namespace zelvant::testing

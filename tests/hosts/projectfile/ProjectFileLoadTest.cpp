@@ -9,22 +9,11 @@ namespace {
 
 using namespace zelvant::testing;
 
-constexpr int kText28 = 188744014;
-constexpr int kText29 = 188744015;
-
 class ProjectFileLoad : public ::testing::Test {
 protected:
     static std::unique_ptr<ProjectFile> load(const std::string& sample)
     {
         return ProjectFile::load(sampleFile(sample));
-    }
-
-    static std::vector<int> ids(Project& project)
-    {
-        std::vector<int> result;
-        for (Task* task : project.tasks())
-            result.push_back(task->id());
-        return result;
     }
 
     // Loading `content` fails with a ProjectFileError at `line` whose message says `problem`;
@@ -48,119 +37,36 @@ protected:
     TempDir dir;
 };
 
-TEST_F(ProjectFileLoad, SplitTasksReadAsTwoAndThreeParts)
+// What the sample plans hold, as far as this program reads them.
+TEST_F(ProjectFileLoad, SamplesReadAsThePlanShowsThem)
 {
-    auto file = load("mspdisplittask.xml");
-    Project& project = file->project();
-    ASSERT_EQ(project.taskCount(), 2);
-
-    Task& first = project.taskById(1);
-    ASSERT_EQ(first.splitPartCount(), 2);
-    EXPECT_EQ(first.splitPart(1), (SplitPart{makeDateTime(2006, 9, 21, 8), makeDateTime(2006, 9, 26, 17)}));
-    EXPECT_EQ(first.splitPart(2), (SplitPart{makeDateTime(2006, 10, 2, 8), makeDateTime(2006, 10, 9, 17)}));
-    EXPECT_EQ(first.duration(), Minutes{80 * 60});
-
-    Task& second = project.taskById(2);
+    auto split = load("mspdisplittask.xml");
+    Task& second = split->project().taskById(2);
     ASSERT_EQ(second.splitPartCount(), 3);
-    EXPECT_EQ(second.splitPart(1), (SplitPart{makeDateTime(2006, 9, 21, 8), makeDateTime(2006, 9, 25, 17)}));
-    EXPECT_EQ(second.splitPart(2), (SplitPart{makeDateTime(2006, 9, 28, 8), makeDateTime(2006, 10, 4, 17)}));
     EXPECT_EQ(second.splitPart(3),
               (SplitPart{makeDateTime(2006, 10, 10, 8), makeDateTime(2006, 10, 18, 17)}));
     EXPECT_EQ(second.duration(), Minutes{120 * 60});
-    EXPECT_EQ(second.finish(), makeDateTime(2006, 10, 18, 17));
-}
 
-TEST_F(ProjectFileLoad, CustomFieldsAreReadByFieldId)
-{
-    auto file = load("task-text-project2019-mspdi.xml");
-    Project& project = file->project();
-    ASSERT_EQ(project.taskCount(), 30);
-    Task& text29 = project.taskById(29);
-    EXPECT_EQ(text29.uniqueId(), 29);
-    EXPECT_EQ(text29.getField(kText29), "29");
-    EXPECT_EQ(project.taskById(28).getField(kText28), "28");
-    EXPECT_EQ(project.taskById(28).getField(kText29), "");
-}
-
-TEST_F(ProjectFileLoad, TaskCalendarsAreNamedOrOhne)
-{
-    auto file = load("caltest.xml");
-    Project& project = file->project();
-    ASSERT_EQ(project.taskCount(), 3);
-    EXPECT_EQ(project.taskById(1).calendarName(), kNoTaskCalendar);
-    EXPECT_EQ(project.taskById(2).calendarName(), "Standard");
-    EXPECT_EQ(project.taskById(3).calendarName(), "Base Calendar");
-    EXPECT_EQ(project.baseCalendar(), "Standard");
-    EXPECT_EQ(file->application().dateDifference(makeDateTime(2005, 11, 14, 8), makeDateTime(2005, 11, 15, 8),
-                                                 "Base Calendar"),
+    auto calendars = load("caltest.xml");
+    EXPECT_EQ(calendars->project().taskById(1).calendarName(), kNoTaskCalendar);
+    EXPECT_EQ(calendars->project().taskById(3).calendarName(), "Base Calendar");
+    EXPECT_EQ(calendars->application().dateDifference(makeDateTime(2005, 11, 14, 8),
+                                                      makeDateTime(2005, 11, 15, 8), "Base Calendar"),
               Minutes{480});
-}
 
-TEST_F(ProjectFileLoad, BlankRowsKeepTheirRowNumberButAreNoTasks)
-{
-    auto file = load("mspdinulltasks.xml");
-    MemoryProject& project = file->project();
-    EXPECT_EQ(project.rowCount(), 8);
-    EXPECT_EQ(project.taskCount(), 5);
-    EXPECT_EQ(ids(project), (std::vector<int>{1, 3, 4, 6, 8}));
-    EXPECT_THROW(project.taskById(2), HostError);
-    EXPECT_EQ(project.taskById(3).name(), "Task 2");
-    EXPECT_TRUE(project.taskById(1).isSummary());
-    EXPECT_FALSE(project.taskById(4).isSummary());
-    EXPECT_EQ(project.minutesPerDay(), 450);
-    EXPECT_EQ(project.taskById(8).start(), makeDateTime(2008, 11, 3, 9));
-}
+    auto blanks = load("mspdinulltasks.xml");
+    MemoryProject& rows = blanks->project();
+    EXPECT_EQ(rows.taskCount(), 5);
+    EXPECT_THROW(rows.taskById(2), HostError); // a blank row keeps its number but is no task
+    EXPECT_EQ(rows.minutesPerDay(), 450);
 
-TEST_F(ProjectFileLoad, ProjectSettingsResourcesAndConstraints)
-{
-    auto file = load("sample.xml");
-    MemoryProject& project = file->project();
-    EXPECT_EQ(project.name(), "sample.xml");
-    EXPECT_EQ(project.text(), "sample");
-    EXPECT_EQ(project.startDate(), makeDateTime(2003, 1, 7, 8));
-    EXPECT_TRUE(project.hasCalendar("Night Shift"));
-    EXPECT_TRUE(project.saved());
-
-    Task& second = project.taskById(2);
-    EXPECT_EQ(second.resourceNames(), "First Resource;Second Resource");
-    EXPECT_EQ(second.duration(), Minutes{800 * 60});
-    Task& milestone = project.taskById(3);
-    EXPECT_EQ(milestone.duration(), Minutes{0});
-    EXPECT_EQ(milestone.splitPartCount(), 0);
-    Task& constrained = project.taskById(5);
-    EXPECT_EQ(constrained.constraintType(), ConstraintType::StartNoEarlierThan);
-    EXPECT_EQ(constrained.constraintDate(), makeDateTime(2003, 2, 1, 8));
-    EXPECT_EQ(project.taskById(8).resourceNames(), "");
+    auto sample = load("sample.xml");
+    MemoryProject& project = sample->project();
+    EXPECT_EQ(project.taskById(2).resourceNames(), "First Resource;Second Resource");
+    EXPECT_EQ(project.taskById(5).constraintType(), ConstraintType::StartNoEarlierThan);
     // Work on a night-shift resource follows its own calendar: no split where Standard rests.
     for (Task* task : project.tasks())
         EXPECT_LE(task->splitPartCount(), 1) << task->name();
-}
-
-TEST_F(ProjectFileLoad, ResourceCalendarsDeriveFromTheirBase)
-{
-    auto file = load("calendar-calendars-project2019-mspdi.xml");
-    MemoryProject& project = file->project();
-    EXPECT_EQ(project.taskCount(), 0);
-    for (const char* name : {"Standard", "Calendar1", "Calendar2", "Resource One", "Resource Two"})
-        EXPECT_TRUE(project.hasCalendar(name)) << name;
-    const DateTime monday = makeDateTime(2018, 10, 15, 0);
-    const DateTime saturday = makeDateTime(2018, 10, 20, 0);
-    EXPECT_EQ(project.calendar("Resource One").workingTimeBetween(monday, saturday), Minutes{5 * 480});
-}
-
-TEST_F(ProjectFileLoad, XmlThatIsNotWellFormedIsRejectedWithItsLine)
-{
-    expectRejected("<?xml version=\"1.0\"?>\n<Project xmlns=\"http://schemas.microsoft.com/project\">\n"
-                   "\t<Name>x</Name>\n\t<Tasks>\n\t</Task>\n</Project>\n",
-                   5, "wohlgeformt");
-    expectRejected("", 1, "kein XML-Element");
-}
-
-TEST_F(ProjectFileLoad, XmlThatIsNotAPlanIsRejected)
-{
-    expectRejected("<?xml version=\"1.0\"?>\n\n<Plan><Name>x</Name></Plan>\n", 3, "keine Projektdatei");
-    expectRejected("<Project xmlns=\"urn:other\"><Name>x</Name></Project>", 1, "keine Projektdatei");
-    expectRejected("<Project><Name>x</Name></Project>", 1, "keine Projektdatei");
 }
 
 TEST_F(ProjectFileLoad, ImpossibleValuesNameTheirTaskAndLine)
@@ -183,22 +89,14 @@ TEST_F(ProjectFileLoad, ImpossibleValuesNameTheirTaskAndLine)
         int line;
         std::string problem;
     };
+    const std::string head = "<Project xmlns=\"http://schemas.microsoft.com/project\">\n<Tasks>\n";
     const Case cases[] = {
         {plan("<Duration>PT33333333333333333330S</Duration>"), 8,
          task + "<Duration> \u201EPT33333333333333333330S\u201C ist l\u00E4nger als 100 Jahre"},
-        {plan("<Duration>PT-900000H0M0S</Duration>"), 8,
-         task + "<Duration> \u201EPT-900000H0M0S\u201C ist l\u00E4nger"},
         {plan("<Duration>acht Stunden</Duration>"), 8,
          task + "<Duration> \u201Eacht Stunden\u201C ist keine Dauer"},
         {plan("<Start>9999-01-18T08:00:00</Start>"), 8,
          task + "<Start> \u201E9999-01-18T08:00:00\u201C liegt nicht in den Jahren 1900 bis 2200"},
-        {plan("<Finish>1899-12-31T17:00:00</Finish>"), 8,
-         task + "<Finish> \u201E1899-12-31T17:00:00\u201C liegt nicht"},
-        {plan("<ConstraintType>4</ConstraintType><ConstraintDate>2201-01-01T00:00:00</ConstraintDate>"), 8,
-         task + "<ConstraintDate> \u201E2201-01-01T00:00:00\u201C liegt nicht"},
-        {plan("<Start>gestern</Start>"), 8, task + "<Start> \u201Egestern\u201C ist kein Datum"},
-        {plan("<OutlineLevel>99999999999</OutlineLevel>"), 8,
-         task + "<OutlineLevel> \u201E99999999999\u201C liegt au\u00DFerhalb des Zahlenbereichs"},
         {plan("<ConstraintType>12</ConstraintType>"), 8, task + "unbekannte Einschr\u00E4nkungsart 12"},
         {plan("", "PT99999999999H"), 18,
          task + "Zuordnung UID 1: <Value> \u201EPT99999999999H\u201C ist l\u00E4nger als 100 Jahre"},
@@ -206,38 +104,33 @@ TEST_F(ProjectFileLoad, ImpossibleValuesNameTheirTaskAndLine)
          "<StartDate> \u201E3000-01-01T08:00:00\u201C liegt nicht in den Jahren"},
         {plan("", "PT8H", "<MinutesPerDay>100000</MinutesPerDay>"), 2,
          "<MinutesPerDay> \u201E100000\u201C ist mehr"},
-        {"<Project "
-         "xmlns=\"http://schemas.microsoft.com/project\">\n<Tasks>\n<Task><UID>2147483648</UID><ID>1</ID>"
-         "<Name>Zu gro\u00DF</Name></Task>\n</Tasks>\n</Project>",
+        {head + "<Task><UID>2147483648</UID><ID>1</ID><Name>Zu gro\u00DF</Name></Task>\n</Tasks>\n</Project>",
          3,
          "Vorgang UID 2147483648 (Nr. 1) \u201EZu gro\u00DF\u201C: <UID> \u201E2147483648\u201C liegt "
          "au\u00DFerhalb"},
-        {"<Project "
-         "xmlns=\"http://schemas.microsoft.com/project\">\n<Tasks>\n<Task><UID>1</UID>\n<ID>-2147483649</ID>"
-         "</Task>\n</Tasks>\n</Project>",
-         4, "Vorgang UID 1 (Nr. -2147483649): <ID> \u201E-2147483649\u201C liegt au\u00DFerhalb"},
-        {"<Project "
-         "xmlns=\"http://schemas.microsoft.com/project\">\n<Assignments>\n<Assignment><UID>4294967296</UID>"
-         "<TaskUID>5</TaskUID></Assignment>\n</Assignments>\n</Project>",
-         3, "Zuordnung UID 4294967296 zu Vorgang UID 5: <UID> \u201E4294967296\u201C liegt au\u00DFerhalb"},
-        {"<Project "
-         "xmlns=\"http://schemas.microsoft.com/project\">\n<Tasks>\n<Task>\n<UID>1</UID>\n<ID>1</ID>\n</"
-         "Task>\n"
-         "<Task><UID>1</UID><ID>2</ID></Task>\n</Tasks>\n</Project>",
+        {head + "<Task>\n<UID>1</UID>\n<ID>1</ID>\n</Task>\n<Task><UID>1</UID><ID>2</ID></Task>\n</Tasks>\n</"
+                "Project>",
          7, "Vorgang UID 1 (Nr. 2): Vorgangs-UID 1 fehlt oder kommt doppelt vor"},
+        {head + "\t</Task>\n</Project>\n", 3, "wohlgeformt"},
+        {"<Project "
+         "xmlns=\"http://schemas.microsoft.com/project\">\n<Calendars><Calendar><UID>2</UID><Name>Nacht"
+         "</Name><WeekDays>\n<WeekDay><DayType>2</DayType><DayWorking>1</"
+         "DayWorking><WorkingTimes><WorkingTime>"
+         "<FromTime>08:00:00</FromTime><ToTime>12:00:00</ToTime></"
+         "WorkingTime>\n<WorkingTime><FromTime>11:00:00"
+         "</FromTime><ToTime>17:00:00</ToTime></WorkingTime></WorkingTimes></WeekDay></WeekDays></Calendar>"
+         "</Calendars>\n</Project>\n",
+         3, "Arbeitszeiten \u00FCberschneiden sich"},
+        {"", 1, "kein XML-Element"},
+        {"<?xml version=\"1.0\"?>\n\n<Project xmlns=\"urn:other\"><Name>x</Name></Project>\n", 3,
+         "keine Projektdatei"},
     };
     for (const Case& c : cases)
         expectRejected(c.content, c.line, c.problem);
     // The same plan with sane values loads.
     writeText(dir.path() / "plan.xml", plan("<Duration>PT876000H0M0S</Duration>"));
     EXPECT_EQ(ProjectFile::load(dir.path() / "plan.xml")->project().taskCount(), 1);
-}
-
-TEST_F(ProjectFileLoad, MissingFilesAndFoldersAreFileErrors)
-{
     EXPECT_THROW(ProjectFile::load(dir.path() / "fehlt.xml"), FileError);
-    EXPECT_THROW(ProjectFile::load(dir.path()), FileError);
-    EXPECT_TRUE(dir.names().empty());
 }
 
 } // namespace
