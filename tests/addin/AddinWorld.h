@@ -38,10 +38,7 @@ public:
         journal_.push_back(inner.project() && !inner.project()->saved() ? "save changes" : "save");
         inner.fileSave();
     }
-    Minutes dateDifference(DateTime start, DateTime finish, const std::string& calendar) override
-    {
-        return inner.dateDifference(start, finish, calendar);
-    }
+    Minutes dateDifference(DateTime a, DateTime b, const std::string& c) override { return inner.dateDifference(a, b, c); }
     MemoryProjectApplication inner;
 
 private:
@@ -56,8 +53,7 @@ public:
     void information(const std::string& text, const std::string& title) override { add("info", text, title); }
     bool askYesNo(const std::string& text, const std::string& title) override
     {
-        add("question", text, title);
-        return answer;
+        return add("question", text, title), answer;
     }
     std::vector<std::string> shown;
     bool answer = true;

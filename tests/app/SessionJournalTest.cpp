@@ -41,13 +41,11 @@ protected:
         options.calendar = calendar;
         options.quiet = true;
         options.taskIds = {7, 10};
-        cli::CommandContext context{registry, out, err};
         return cli::runLinkTasks(options, context);
     }
 
     int undo()
     {
-        cli::CommandContext context{registry, out, err};
         return cli::runUndo(journal, false, context);
     }
 
@@ -56,6 +54,7 @@ protected:
     const fs::path journal = scratch.file("journal");
     FileRegistry registry{scratch.file("registry.txt")};
     std::ostringstream out, err;
+    cli::CommandContext context{registry, out, err};
 };
 
 // The calendar client saves in the last instant of the run's calendar save: the run stops with
@@ -98,7 +97,6 @@ TEST_F(SessionJournalTest, AJournalThatCannotBeKeptOnlyWarns)
     const std::string planBefore = readText(plan);
 
     EXPECT_EQ(linkTasks(), cli::kDone) << err.str();
-
     EXPECT_FALSE(readText(plan) == planBefore);
     EXPECT_NE(err.str().find("Warnung: Dieser Lauf kann nicht r\u00FCckg\u00E4ngig gemacht werden"), std::string::npos)
         << err.str();

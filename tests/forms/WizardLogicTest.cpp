@@ -33,10 +33,7 @@ void walk(WizardLogic& wizard, const std::string& steps, const std::function<voi
     }
 }
 
-DateTime day(int y, unsigned m, unsigned d, int h = 0)
-{
-    return makeDateTime(y, m, d, h);
-}
+DateTime day(int y, unsigned m, unsigned d, int h = 0) { return makeDateTime(y, m, d, h); }
 
 class WizardLogicTest : public ::testing::Test {
 protected:
@@ -66,10 +63,6 @@ TEST_F(WizardLogicTest, OpensOnTheFirstPageWithTheStoredOrTheDefaultChoices)
     EXPECT_EQ(form().dtpTo.value, day(2024, 3, 1));
     EXPECT_FALSE(form().chkDetailed.enabled || form().chkAllDayEvent.enabled || form().progress.shown);
     EXPECT_EQ(form().cboResource.items, (Strings{"Müller", "Schmidt"})); // each name once, sorted
-    w.store("SyncType", "5"); // not a member: nothing chosen, and "Weiter >" stays
-    walk(open(), ">");
-    EXPECT_EQ(form().optSync[0].tag + form().cmdFinish.caption, "Ende");
-    EXPECT_EQ(wizard->page(), P::Operation);
 }
 
 // After each step the page, the focus, the buttons and the tab order follow the page.
@@ -107,32 +100,21 @@ TEST_F(WizardLogicTest, PagesFollowTheChoicesBothWays)
         walk(*wizard, "<");
         EXPECT_EQ(form().cmdFinish.caption, steps[1] == '2' ? "Entfernen" : "Synchronisieren");
     }
-    walk(open(), "S0 L1"); // each box right after its option
-    EXPECT_EQ(Strings(form().tabOrder.begin() + 2, form().tabOrder.end() - 3),
-              (Strings{"optAppointmentType(0)", "optAppointmentType(1)", "cboKategorie",
-                       "optAppointmentType(2)", "dtpFrom", "dtpTo"}));
 }
 
 // The rules themselves are the period check's; here that it runs whichever choice is made.
 TEST_F(WizardLogicTest, PeriodIsCheckedBeforeTheAppointmentsAreListed)
 {
-    const std::vector<std::tuple<std::optional<DateTime>, std::optional<DateTime>, const char*>> cases{
-        {day(2024, 3, 5), day(2024, 3, 5, 23), nullptr},
-        {day(1983, 12, 31), day(2024, 3, 5), wizard::kDateRange},
-        {day(2024, 3, 6), day(2024, 3, 5), wizard::kDateOrder},
-        {std::nullopt, day(2024, 3, 5), wizard::kDateInvalid},
-    };
     walk(open(), "S0 L1");
     wizard->clickOption(OptionArray::AppointmentType, 0);
-    for (const auto& [from, to, message] : cases) {
-        w.messages.messages.clear();
-        wizard->setDateFrom(from);
-        wizard->setDateTo(to);
-        walk(*wizard, message ? ">" : "> <");
-        EXPECT_EQ(w.messages.shown(),
-                  message ? Strings{"Zelvant Assistent: " + std::string(message)} : Strings{});
-        EXPECT_EQ(wizard->page(), P::AppointmentChoice);
-    }
+    wizard->setDateFrom(day(2024, 3, 6));
+    wizard->setDateTo(day(2024, 3, 5));
+    walk(*wizard, ">");
+    EXPECT_EQ(w.messages.shown(), Strings{"Zelvant Assistent: " + std::string(wizard::kDateOrder)});
+    EXPECT_EQ(wizard->page(), P::AppointmentChoice);
+    wizard->setDateTo(day(2024, 3, 6, 23)); // later on the same day is fine
+    walk(*wizard, ">");
+    EXPECT_EQ(wizard->page(), P::AppointmentList);
 }
 
 TEST_F(WizardLogicTest, CategoriesComeFromTheCalendarOnEachVisitOrTheStatusSaysWhyNot)
@@ -156,9 +138,6 @@ TEST_F(WizardLogicTest, CategoriesComeFromTheCalendarOnEachVisitOrTheStatusSaysW
     walk(*wizard, "A0");
     EXPECT_EQ(form().status, wizard::kNoAppointmentsStatus);
     EXPECT_TRUE(form().lvwAppointments.items.empty() && w.messages.messages.empty());
-    w.launcher.setStartFails(false);
-    walk(*wizard, "<");
-    EXPECT_EQ(form().status, "");
 }
 
 // A run from the list page: what the user chose there is what changed in plan and calendar, and
@@ -183,9 +162,6 @@ TEST(WizardRunTest, RunsChangeWhatTheChoicesSay)
          [](L& l) { walk(l, "S0 L0"); l.setBusyStatusIndex(0); walk(l, "T0"); l.setItemChecked(WizardList::Tasks, 1, false); },
          {"Entwurf"}, 1,
          [](FormsWorld& f, L&) { EXPECT_EQ(f.calendar.items()[0]->busyStatus(), BusyStatus::Free); }},
-        {[](FormsWorld& f) { f.addTask("Entwurf", "Müller"); f.addTask("Bau", "Schmidt"); },
-         [](L& l) { walk(l, "S0 L0"); l.clickOption(OptionArray::Task, 1); l.setResourceText("Schmidt"); walk(l, ">"); },
-         {"Bau"}, 1},
         {[&](FormsWorld& f) { meeting(f, "Neujahr", day(2007, 1, 1, 10)); meeting(f, "Messe", day(2007, 6, 4, 8));
                               meeting(f, "Besprechung", day(2007, 3, 5, 8)); meeting(f, "Vorjahr", day(2006, 3, 5)); },
          [](L& l) { walk(l, "S0 L1"); l.clickOption(OptionArray::AppointmentType, 2); l.setDateFrom(day(2007, 1, 1));

@@ -11,19 +11,15 @@ TEST(Text, LowerCaseIsAsciiOnlyAndTrimmingTakesTheEndsOnly)
         std::string_view text, lower, trimmed, blanksTrimmed;
     };
     const Case cases[] = {
-        {"Software\\ZELVANT", "software\\zelvant", "Software\\ZELVANT", "Software\\ZELVANT"},
         {"  HTTP://X  ", "  http://x  ", "HTTP://X", "HTTP://X"},
         {"\t\r\nÄrger Ü\n", "\t\r\nÄrger Ü\n", "Ärger Ü", "\t\r\nÄrger Ü\n"}, // UTF-8 stays as it is
-        {" a  b ", " a  b ", "a  b", "a  b"},
         {" \t\f\v ", " \t\f\v ", "", "\t\f\v"},
-        {"", "", "", ""},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(lowerAscii(c.text), c.lower) << c.text;
         EXPECT_EQ(trimmed(c.text), c.trimmed) << c.text;
         EXPECT_EQ(trimmed(c.text, " "), c.blanksTrimmed) << c.text;
-        // Both are idempotent.
-        EXPECT_EQ(lowerAscii(lowerAscii(c.text)), lowerAscii(c.text));
+        EXPECT_EQ(lowerAscii(lowerAscii(c.text)), lowerAscii(c.text)); // both are idempotent
         EXPECT_EQ(trimmed(trimmed(c.text)), trimmed(c.text));
     }
 }

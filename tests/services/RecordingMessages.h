@@ -11,16 +11,12 @@ namespace zelvant {
 class RecordingMessages : public MessageSink {
 public:
     struct Message {
-        std::string kind; // "warning", "information" or "question"
-        std::string text;
-        std::string title;
+        std::string kind, text, title; // kind: "warning", "information" or "question"
     };
-    void warning(const std::string& text, const std::string& title) override { add("warning", text, title); }
-    void information(const std::string& text, const std::string& title) override { add("information", text, title); }
-    bool askYesNo(const std::string& text, const std::string& title) override
-    {
-        return add("question", text, title), answer;
-    }
+    using S = const std::string&;
+    void warning(S text, S title) override { messages.push_back({"warning", text, title}); }
+    void information(S text, S title) override { messages.push_back({"information", text, title}); }
+    bool askYesNo(S text, S title) override { return messages.push_back({"question", text, title}), answer; }
     // Every message as "title: text", in the order shown.
     std::vector<std::string> shown() const
     {
@@ -31,12 +27,6 @@ public:
     }
     std::vector<Message> messages;
     bool answer = true;
-
-private:
-    void add(const char* kind, const std::string& text, const std::string& title)
-    {
-        messages.push_back({kind, text, title});
-    }
 };
 
 } // namespace zelvant

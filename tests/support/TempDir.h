@@ -37,30 +37,19 @@ public:
             throw std::runtime_error("no temporary folder");
         path_ = pattern;
     }
-    ~TempDir()
-    {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
+    ~TempDir() { std::error_code ignored; std::filesystem::remove_all(path_, ignored); }
     TempDir(const TempDir&) = delete;
     TempDir& operator=(const TempDir&) = delete;
 
-    // The folder itself.
     const std::filesystem::path& path() const { return path_; }
-    // The path of a file of that name in this folder.
     std::filesystem::path file(const std::string& name) const { return path_ / name; }
     // Writes a file of that name with `text` into this folder; its path.
     std::filesystem::path write(const std::string& name, const std::string& text) const
     {
-        writeText(file(name), text);
-        return file(name);
+        return writeText(file(name), text), file(name);
     }
     // A writable copy of `source` in this folder, under the same name; its path.
-    std::filesystem::path copyOf(const std::filesystem::path& source) const
-    {
-        return write(source.filename().string(), readText(source));
-    }
-    // The names of the files in this folder.
+    auto copyOf(const std::filesystem::path& from) const { return write(from.filename(), readText(from)); }
     std::set<std::string> names() const
     {
         std::set<std::string> result;

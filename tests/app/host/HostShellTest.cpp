@@ -1,7 +1,6 @@
 // The host shell end to end on Qt's offscreen platform: the real main window over copies of the
-// bundled example, the registry and the command bars in files, the add-in connected as at a
-// user's start. Message boxes are answered by the test; modal windows are watched and closed.
-// What the add-in does in a host of fakes is tested in tests/addin; here, that the host carries it.
+// bundled example, the registry and the command bars in files, the add-in connected as at a user's
+// start, message boxes answered by the test. The add-in itself in a host of fakes: tests/addin.
 
 #include "app/host/HostMainWindow.h"
 
@@ -10,10 +9,9 @@
 #include "app/cli/Commands.h"
 #include "app/cli/Session.h"
 #include "app/host/AddinManagerDialog.h"
-#include "app/host/CalendarDialog.h"
 #include "app/host/HostBars.h"
 #include "forms/qt/QuickSyncWindow.h"
-#include "forms/qt/WizardWindow.h"
+#include "forms/qt/EnsureApplication.h"
 #include "hosts/commandbars/CommandBarFile.h"
 #include "hosts/common/FileStore.h"
 #include "hosts/projectfile/ProjectFile.h"
@@ -43,16 +41,14 @@ namespace {
 namespace fs = std::filesystem;
 using Strings = std::vector<std::string>;
 
-class NoShell : public Shell {
-public:
+struct NoShell : Shell {
     void open(const std::string&) override {}
 };
 
-// Closes every modal window that appears and notes which ones did; the quick synchronisation's
-// window only once its run has finished, and only when it stayed open.
+// Closes the quick synchronisation's window when it stayed open after its run, and notes that.
 class ModalWatcher {
 public:
-    explicit ModalWatcher(std::function<void(QWidget&)> onWizard = {}) : onWizard_(std::move(onWizard))
+    ModalWatcher()
     {
         QObject::connect(&timer_, &QTimer::timeout, [this] { look(); });
         timer_.start(10);
@@ -62,38 +58,25 @@ public:
 private:
     void look()
     {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (!modal || modal == last_)
-            return;
-        if (auto* wizard = qobject_cast<WizardWindow*>(modal)) {
-            last_ = modal;
-            seen.push_back("wizard");
-            if (onWizard_)
-                onWizard_(*wizard);
-            wizard->reject();
-        } else if (auto* quick = qobject_cast<QuickSyncWindow*>(modal); quick && quick->finished()) {
-            last_ = modal;
+        auto* quick = qobject_cast<QuickSyncWindow*>(QApplication::activeModalWidget());
+        if (quick && quick != last_ && quick->finished()) {
+            last_ = quick;
             seen.push_back("quicksync stayed open");
             quick->reject();
         }
     }
     QTimer timer_;
     QWidget* last_ = nullptr;
-    std::function<void(QWidget&)> onWizard_;
 };
 
 class HostShellTest : public ::testing::Test {
 protected:
     HostShellTest()
     {
-        if (!QApplication::instance()) {
-            if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-                qputenv("QT_QPA_PLATFORM", "offscreen");
-            static int argc = 1;
-            static char name[] = "zelvant_host_tests";
-            static char* argv[] = {name, nullptr};
-            new QApplication(argc, argv); // lives until the program ends
-        }
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        static QApplication* application = ensureApplication().release(); // lives until the program ends
+        (void)application;
         fs::remove_all(dir);
         fs::create_directories(dir);
         fs::copy_file(fs::path(ZELVANT_EXAMPLES) / "Umzug.xml", plan());
@@ -113,7 +96,7 @@ protected:
     fs::path journal() const { return dir / "journal"; }
 
     // Starts the host anew; one running before is closed as the user would.
-    HostMainWindow& startHost(bool withPlan = true)
+    HostMainWindow& startHost()
     {
         if (window)
             window->close();
@@ -121,9 +104,7 @@ protected:
         HostSetup setup{registry, barsFile(), shell, &messages, [](int) {}};
         setup.journalFolder = journal();
         window = std::make_unique<HostMainWindow>(setup);
-        if (withPlan) {
-            EXPECT_TRUE(window->openPlan(plan()));
-        }
+        EXPECT_TRUE(window->openPlan(plan()));
         window->show();
         window->start();
         QApplication::processEvents();
@@ -173,15 +154,6 @@ protected:
 
     std::string shownStart(int row) { return window->table().item(row, 2)->text().toStdString(); }
 
-    int countTagged(const std::string& tag)
-    {
-        int count = 0;
-        for (const BarState& bar : window->commandBars().state())
-            for (const ControlState& control : bar.controls)
-                count += control.tag == tag ? 1 : 0;
-        return count;
-    }
-
     Strings shown(const std::string& kind) const
     {
         Strings texts;
@@ -221,14 +193,8 @@ TEST_F(HostShellTest, CommandLineRegistrationIsWhatTheHostLoads)
     };
     ASSERT_EQ(run("register"), 0);
     startHost();
-    EXPECT_TRUE(window->addins().connected(kProgId));
-    QToolBar* toolbar = window->barView().toolbar("Zelvant");
-    ASSERT_NE(toolbar, nullptr);
-    EXPECT_TRUE(toolbar->isVisible());
-    EXPECT_EQ(window->toolBarArea(toolbar), Qt::TopToolBarArea);
     ASSERT_NE(action("Zelvant", kSyncButtonTag), nullptr);
     EXPECT_EQ(action("Zelvant", kSyncButtonTag)->text().toStdString(), "&Synchronisieren");
-    EXPECT_FALSE(action("Zelvant", kSyncButtonTag)->icon().isNull());
     EXPECT_EQ(entries("Tools"),
               (Strings{"&Standardkalender...", "|", "&Zelvant Assistent", "|", "COM-&Add-Ins..."}));
     EXPECT_TRUE(messages.messages.empty());
@@ -239,7 +205,6 @@ TEST_F(HostShellTest, CommandLineRegistrationIsWhatTheHostLoads)
     startHost();
     EXPECT_TRUE(window->addins().addins().empty());
     EXPECT_EQ(window->barView().toolbar("Zelvant"), nullptr);
-    EXPECT_NE(window->barView().toolbar("Standard"), nullptr);
     EXPECT_EQ(entries("Tools"), (Strings{"&Standardkalender...", "|", "COM-&Add-Ins..."}));
 }
 
@@ -262,8 +227,6 @@ TEST_F(HostShellTest, QuickSynchronisationAndItsUndo)
     EXPECT_EQ(shown("question"), Strings{kSavePromptText});
     EXPECT_EQ(formatGerman(ProjectFile::load(plan())->project().taskById(4).start()), "14.01.2027 08:00");
     EXPECT_TRUE(window->plan().project()->saved());
-    EXPECT_TRUE(window->plan().hostSwitch());
-    EXPECT_TRUE(window->table().updatesEnabled());
     EXPECT_EQ(shownStart(3), "14.01.2027 08:00") << "the table shows the plan as the run left it";
 
     messages.messages.clear();
@@ -272,8 +235,7 @@ TEST_F(HostShellTest, QuickSynchronisationAndItsUndo)
     EXPECT_EQ(readWholeFile(plan()), planBefore);
     EXPECT_EQ(readWholeFile(calendar()), calendarBefore);
     EXPECT_EQ(shownStart(3), "13.01.2027 08:00");
-    ASSERT_EQ(shown("question").size(), 1u);
-    EXPECT_NE(shown("question")[0].find(plan().string()), std::string::npos);
+    EXPECT_NE(shown("question").at(0).find(plan().string()), std::string::npos);
     undoEntry()->trigger();
     EXPECT_EQ(messages.messages.back().text,
               "Es gibt keinen Zelvant-Lauf, der r\u00FCckg\u00E4ngig gemacht werden kann.");
@@ -294,15 +256,12 @@ TEST_F(HostShellTest, PlanIsNotSavedWhenTheCalendarCouldNotBeWritten)
     ModalWatcher watcher;
     action("Zelvant", kSyncButtonTag)->trigger();
     ASSERT_TRUE(window->addinWindows().lastQuickSync().has_value()) << "the window never ran";
-    EXPECT_TRUE(window->addinWindows().lastQuickSync()->report.hasFailures());
     EXPECT_EQ(watcher.seen, Strings{"quicksync stayed open"});
     EXPECT_EQ(readWholeFile(calendar()), calendarBefore);
     EXPECT_EQ(readWholeFile(plan()), planBefore);
-    EXPECT_FALSE(window->plan().project()->saved());
     ASSERT_EQ(shown("warning").size(), 1u);
     EXPECT_EQ(shown("warning")[0].rfind("Der Plan wurde nicht gespeichert: ", 0), 0u) << shown("warning")[0];
     EXPECT_NE(shown("warning")[0].find("Kalender schlie\u00DFen: "), std::string::npos) << shown("warning")[0];
-    EXPECT_TRUE(window->plan().hostSwitch());
     window->plan().fileSave();
     EXPECT_TRUE(window->plan().project()->saved());
 }
@@ -337,83 +296,33 @@ TEST_F(HostShellTest, TheCommandLinesRunIsTakenBackOnlyWhenNothingChangedSince)
     EXPECT_EQ(window->table().item(3, 5)->text().toStdString(), "");
 }
 
-// Host shutdown leaves the controls in the bars file: the next start finds the same ones, and
-// the new add-in object hears the old button.
-TEST_F(HostShellTest, RestartFindsTheSameControlsAndTheyStillWork)
-{
-    DllRegisterServer(registry);
-    startHost();
-    const std::vector<BarState> before = window->commandBars().state();
-    startHost();
-    EXPECT_EQ(window->commandBars().state(), before);
-    EXPECT_EQ(countTagged(kSyncButtonTag), 1);
-    ModalWatcher watcher;
-    action("Zelvant", kSyncButtonTag)->trigger();
-    EXPECT_TRUE(window->addinWindows().lastQuickSync().has_value());
-}
-
-// Unloaded in the add-in manager (its dialog's tick), the add-in takes its controls away (a
-// foreign button keeps the toolbar) and stays unloaded at the next start; loaded, it comes back.
+// Unloaded in the add-in manager (its dialog's tick), the add-in takes its controls away and stays
+// unloaded at the next start; loaded, it comes back.
 TEST_F(HostShellTest, AddinManagerUnloadsAndLoadsTheAddin)
 {
     DllRegisterServer(registry);
     startHost();
-    window->commandBars().item("Zelvant")->addControl(kControlButton)->setCaption("Eigener Knopf");
     {
         AddinManagerDialog dialog(window->addins(), messages, window.get()); // gone before the window
         ASSERT_EQ(dialog.list()->count(), 1);
-        EXPECT_EQ(dialog.list()->item(0)->text().toStdString(), "Zelvant");
         EXPECT_EQ(dialog.list()->item(0)->checkState(), Qt::Checked);
         dialog.list()->item(0)->setCheckState(Qt::Unchecked);
         dialog.accept();
     }
     QApplication::processEvents();
-    EXPECT_EQ(countTagged(kSyncButtonTag) + countTagged(kMenuTag), 0);
-    EXPECT_NE(window->barView().toolbar("Zelvant"), nullptr);
+    EXPECT_FALSE(window->commandBars().findControl(kSyncButtonTag) || window->commandBars().findControl(kMenuTag));
     EXPECT_EQ(readAddinRegistration(registry, kProgId)->loadBehavior, kLoadNotLoaded);
 
     startHost();
     EXPECT_FALSE(window->addins().connected(kProgId));
     ASSERT_TRUE(window->addins().load(kProgId));
     QApplication::processEvents();
-    EXPECT_EQ(countTagged(kSyncButtonTag), 1);
+    EXPECT_NE(action("Zelvant", kSyncButtonTag), nullptr);
     EXPECT_EQ(readAddinRegistration(registry, kProgId)->loadBehavior, kLoadAtStartup);
-    EXPECT_NE(action("Tools", kMenuTag), nullptr);
 }
 
-TEST_F(HostShellTest, MenuEntryOpensTheWizardOverTheSavedPlan)
-{
-    DllRegisterServer(registry);
-    startHost();
-    std::string focus;
-    ModalWatcher watcher([&](QWidget&) {
-        QApplication::processEvents();
-        if (QWidget* focused = QApplication::focusWidget())
-            focus = focused->objectName().toStdString();
-    });
-    action("Tools", kMenuTag)->trigger();
-    EXPECT_EQ(watcher.seen, Strings{"wizard"});
-    EXPECT_EQ(focus, "cmdNext");
-    EXPECT_TRUE(window->plan().project()->saved());
-    EXPECT_TRUE(window->plan().hostSwitch());
-}
-
-// A new plan has no file: saving leaves it unsaved, so no wizard opens and the table draws again.
-TEST_F(HostShellTest, NewPlanCannotBeSavedSoNoWizardOpens)
-{
-    DllRegisterServer(registry);
-    startHost(false);
-    window->newPlan();
-    ModalWatcher watcher;
-    action("Zelvant", kWizardButtonTag)->trigger();
-    EXPECT_TRUE(watcher.seen.empty());
-    EXPECT_FALSE(window->plan().project()->saved());
-    EXPECT_TRUE(window->table().updatesEnabled());
-    EXPECT_EQ(shown("question"), Strings{kSavePromptText});
-}
-
-// The table shows the tasks, its selected rows are the active selection, and the host switch
-// stops and resumes its drawing without losing the selection.
+// The table shows the tasks, its selected rows are the active selection; the host switch holds
+// back its drawing until it is on again.
 TEST_F(HostShellTest, TableShowsThePlanAndItsSelection)
 {
     startHost();
@@ -424,36 +333,16 @@ TEST_F(HostShellTest, TableShowsThePlanAndItsSelection)
         row.push_back(table.item(3, column)->text().trimmed().toStdString());
     EXPECT_EQ(row, (Strings{"4", "Angebote einholen", "13.01.2027 08:00", "15.01.2027 17:00", "3 Tage"}));
     table.selectRow(3);
-    table.selectionModel()->select(table.model()->index(5, 0),
-                                   QItemSelectionModel::Select | QItemSelectionModel::Rows);
-
+    table.selectionModel()->select(table.model()->index(5, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
     window->plan().setHostSwitch(false);
-    EXPECT_FALSE(table.updatesEnabled());
     window->plan().project()->taskById(4).setName("Angebote vergleichen");
     EXPECT_TRUE(table.findItems("Angebote vergleichen", Qt::MatchContains).isEmpty());
     window->plan().setHostSwitch(true);
-    EXPECT_TRUE(table.updatesEnabled());
     EXPECT_FALSE(table.findItems("Angebote vergleichen", Qt::MatchContains).isEmpty());
     std::vector<int> ids;
     for (Task* task : window->plan().activeSelectionTasks())
         ids.push_back(task->id());
     EXPECT_EQ(ids, (std::vector<int>{4, 6}));
-}
-
-TEST_F(HostShellTest, CalendarDialogStoresOnlyAnExistingFile)
-{
-    startHost();
-    CalendarDialog dialog(registry, window.get());
-    EXPECT_EQ(dialog.path().toStdString(), calendar().string()) << "it opens with the stored choice";
-    dialog.setPath(QString::fromStdString((dir / "fehlt.ics").string()));
-    dialog.accept();
-    EXPECT_NE(dialog.problem().toStdString().find("gibt es nicht"), std::string::npos);
-    EXPECT_EQ(defaultCalendarPath(registry), calendar());
-    fs::copy_file(calendar(), dir / "Zweiter.ics");
-    dialog.setPath(QString::fromStdString((dir / "Zweiter.ics").string()));
-    dialog.accept();
-    EXPECT_TRUE(dialog.problem().isEmpty());
-    EXPECT_EQ(defaultCalendarPath(registry), dir / "Zweiter.ics");
 }
 
 // A broken bars file falls back to the host's own bars; menus kept by an older version without
@@ -464,12 +353,10 @@ TEST_F(HostShellTest, BrokenOrOlderBarsFile)
     startHost();
     ASSERT_EQ(messages.messages.size(), 1u);
     EXPECT_NE(messages.messages[0].text.find("Zeile 1"), std::string::npos);
-    EXPECT_NE(window->barView().menu("File"), nullptr);
-    EXPECT_NE(window->barView().menu("Tools"), nullptr);
+    EXPECT_TRUE(window->barView().menu("File") && window->barView().menu("Tools"));
 
     std::vector<BarState> older = hostbars::defaultBars();
-    older.erase(older.begin() + 1);
-    ASSERT_EQ(older[1].name, "Tools");
+    older.erase(older.begin() + 1); // "Edit"
     window.reset();
     CommandBarFile::save(barsFile(), older);
     startHost();

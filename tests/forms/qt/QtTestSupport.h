@@ -32,9 +32,7 @@ public:
         bar->installEventFilter(this);
         label->installEventFilter(this);
     }
-
-    // Notes the bar's value or the label's text when either is painted; never stops the event.
-    bool eventFilter(QObject* watched, QEvent* event) override
+    bool eventFilter(QObject* watched, QEvent* event) override // notes, never stops the event
     {
         if (event->type() != QEvent::Paint)
             return false;

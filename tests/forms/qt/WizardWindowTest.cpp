@@ -6,7 +6,6 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDateEdit>
-#include <QDir>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
@@ -59,18 +58,15 @@ protected:
     int infoClicks = 0;
 };
 
-// With ZELVANT_SCREENSHOTS set to a folder, saves a picture of every page there as well.
 TEST_F(WizardWindowTest, ShowsThePageTheLogicIsOnWithItsFocus)
 {
-    const QString folder = qEnvironmentVariable("ZELVANT_SCREENSHOTS");
     const std::vector<std::pair<std::vector<const char*>, P>> walk{
         {{}, P::Operation},
         {{"cmdNext"}, P::Direction},
         {{"optLinkType(0)", "cmdNext"}, P::TaskChoice},
         {{"optTask(0)", "cmdNext"}, P::TaskList},
         {{"cmdBack", "cmdBack", "optLinkType(1)", "cmdNext"}, P::AppointmentChoice},
-        {{"optAppointmentType(0)", "cmdNext"}, P::AppointmentList},
-        {{"cmdBack", "cmdBack", "cmdBack", "optSync(2)", "cmdNext"}, P::RemovalList},
+        {{"cmdBack", "cmdBack", "optSync(2)", "cmdNext"}, P::RemovalList},
         {{"cmdBack", "optSync(1)", "cmdNext"}, P::SyncList},
         {{"cmdFinish"}, P::Finished},
     };
@@ -82,16 +78,12 @@ TEST_F(WizardWindowTest, ShowsThePageTheLogicIsOnWithItsFocus)
                   WizardLogic::view(page).frame);
         EXPECT_EQ(find("cmdNext")->isEnabled(), form().cmdNext.enabled);
         EXPECT_EQ(QApplication::focusWidget()->objectName().toStdString(), form().focus);
-        if (!folder.isEmpty() && QDir().mkpath(folder))
-            window->grab().save(folder + "/wizard-" + WizardLogic::view(page).name + ".png");
     }
 }
 
 TEST_F(WizardWindowTest, ControlsHandTheUsersInputToTheLogic)
 {
     click({"cmdNext", "optLinkType(0)", "cmdNext"});
-    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab); // the page's order, not the widgets'
-    EXPECT_EQ(QApplication::focusWidget(), find("optTask(0)"));
     click({"optTask(1)", "chkSummary"});
     QTest::keyClicks(find<QComboBox>("cboResource")->lineEdit(), "Bau");
     QTest::keyClick(find<QComboBox>("cboBusyStatus"), Qt::Key_Home);
@@ -102,8 +94,7 @@ TEST_F(WizardWindowTest, ControlsHandTheUsersInputToTheLogic)
     ASSERT_EQ(list->topLevelItemCount(), 2);
     EXPECT_EQ(list->topLevelItem(0)->checkState(0), Qt::Unchecked);
     list->topLevelItem(1)->setCheckState(0, Qt::Checked);
-    EXPECT_FALSE(form().lvwTasks.items[0].checked);
-    EXPECT_TRUE(form().lvwTasks.items[1].checked);
+    EXPECT_TRUE(!form().lvwTasks.items[0].checked && form().lvwTasks.items[1].checked);
     QTest::keyClick(list, Qt::Key_Return); // Enter on a list page does nothing
     click({"cmdBack", "cmdBack", "optLinkType(1)", "cmdNext"});
     EXPECT_EQ(list->topLevelItemCount(), 0);
