@@ -114,21 +114,5 @@ TEST(Agreement, TaskMovedInThePlanMovesItsAllDayAppointmentByWholeDays)
     EXPECT_EQ(report.count(RunReport::Change::AppointmentMoved), 1);
 }
 
-TEST(Agreement, AnAppointmentThatCannotBeReadLeavesItsTaskAlone)
-{
-    EngineWorld w;
-    MemoryTask& task = w.addTask("Entwurf", at(4, 8), at(4, 17));
-    const std::string value = link::build(0, "123456789202403010930", at(4, 8), at(4, 17), "Entwurf");
-    task.setField(kText29, value);
-    auto item = w.addAppointment("Entwurf", at(4, 8), at(4, 17), value);
-    item->faults().failOn("Start");
-
-    SyncTasks(w.inputs, w.project.tasks(), false, w.context);
-    EXPECT_EQ(EngineWorld::linkOf(task), value); // not unlinked, not rescheduled
-    EXPECT_EQ(task.start(), at(4, 8));
-    EXPECT_TRUE(w.report.hasFailures());
-    EXPECT_TRUE(w.report.changes().empty());
-}
-
 } // namespace
 } // namespace zelvant

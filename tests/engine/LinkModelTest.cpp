@@ -66,12 +66,6 @@ TEST(LinkValue, ShortValuesCompareOnWhatTheyHave)
     EXPECT_FALSE(link::storedEnd("000" + kKey + "202403050800" + "202413051230")); // month 13
 }
 
-TEST(LinkValue, NameMayContainAnything)
-{
-    const std::string name = "Prüfung; Teil 2, \"final\" (A)";
-    EXPECT_EQ(link::storedName(link::build(0, kKey, kStart, kEnd, name)), name);
-}
-
 TEST(Subjects, OnlyTheSuffixWeWriteIsRemoved)
 {
     EXPECT_EQ(link::subjectFor("Bau", 1, 1), "Bau");
@@ -81,29 +75,6 @@ TEST(Subjects, OnlyTheSuffixWeWriteIsRemoved)
         {"Review (A)", "Review (A)"}, {"Bau(1)", "Bau(1)"}, {"(1)", "(1)"}, {"Bau ()", "Bau ()"}};
     for (auto [subject, name] : cases)
         EXPECT_EQ(link::withoutPartSuffix(subject), name) << subject;
-}
-
-TEST(LeftChars, CountsCharactersNotBytes)
-{
-    std::string umlauts;
-    for (int i = 0; i < 250; ++i)
-        umlauts += "ä";
-    const std::string cut = leftChars(umlauts, 200);
-    EXPECT_EQ(cut.size(), 400u);
-    EXPECT_EQ(cut, umlauts.substr(0, 400));
-    EXPECT_EQ(leftChars("a€b", 2), "a€");
-    EXPECT_EQ(leftChars("😀x", 1), "😀");
-    EXPECT_EQ(leftChars("kurz", 200), "kurz");
-}
-
-TEST(LinkKeys, NineDigitsThenDateAndMinute)
-{
-    testing::FixedClock clock(makeDateTime(2024, 3, 1, 10, 15, 42));
-    LinkKeyGenerator keys(clock, 7);
-    const std::string key = keys.next();
-    ASSERT_EQ(key.size(), 21u);
-    EXPECT_EQ(key.substr(9), "202403011015");
-    EXPECT_EQ(key.find_first_not_of("0123456789"), std::string::npos);
 }
 
 TEST(LinkKeys, NeverRepeatAKeyInUseEvenWithinTheSameMinute)
