@@ -2,6 +2,10 @@
 
 BUILD       ?= build
 BUILD_ASAN  ?= build-asan
+BUILD_FUZZ  ?= build-fuzz
+BUILD_LINT  ?= build-lint
+BUILD_COVERAGE ?= build-coverage
+FUZZ_SECONDS ?= 30
 BUILD_TYPE  ?= RelWithDebInfo
 WERROR      ?= OFF
 JOBS        ?= $(shell nproc)
@@ -14,18 +18,38 @@ PACKAGES := cmake ninja-build g++ pkg-config ccache tzdata \
             libgtest-dev libgmock-dev libpugixml-dev libical-dev libcli11-dev \
             qt6-base-dev fonts-dejavu-core python3-icalendar libicu-dev
 
+# Only for the checks of the same name; `make test` does not pull them.
+FUZZ_PACKAGES     := clang libclang-rt-14-dev
+LINT_PACKAGES     := clang-tidy-14
+FORMAT_PACKAGES   := clang-format-14
+COVERAGE_PACKAGES := gcovr python3
+
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps configure build test test-sanitize bench run install clean
+.PHONY: deps deps-fuzz deps-lint deps-format deps-coverage configure build test test-sanitize \
+        fuzz coverage format lint bench run install clean
 
-deps:
-	@missing=""; for p in $(PACKAGES); do \
+# $(call install-missing,PACKAGES): installs those of the Debian packages that are not installed.
+define install-missing
+	@missing=""; for p in $(1); do \
 	    dpkg-query -W -f='$${Status}' $$p 2>/dev/null | grep -q "install ok installed" || missing="$$missing $$p"; \
 	done; \
 	if [ -n "$$missing" ]; then \
 	    echo "Installiere:$$missing"; \
 	    $(SUDO) apt-get update -qq && DEBIAN_FRONTEND=noninteractive $(SUDO) apt-get install -y -qq $$missing; \
 	fi
+endef
+
+deps:
+	$(call install-missing,$(PACKAGES))
+deps-fuzz: deps
+	$(call install-missing,$(FUZZ_PACKAGES))
+deps-lint: deps
+	$(call install-missing,$(LINT_PACKAGES))
+deps-format:
+	$(call install-missing,$(FORMAT_PACKAGES))
+deps-coverage: deps
+	$(call install-missing,$(COVERAGE_PACKAGES))
 
 configure: deps
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DZELVANT_WERROR=$(WERROR) > /dev/null
@@ -42,6 +66,34 @@ test-sanitize: deps
 	cmake --build $(BUILD_ASAN) -j $(JOBS)
 	ASAN_OPTIONS=detect_leaks=1 LSAN_OPTIONS=suppressions=$(CURDIR)/tests/lsan.supp:print_suppressions=0 \
 	UBSAN_OPTIONS=print_stacktrace=1 ctest --test-dir $(BUILD_ASAN) --output-on-failure -j $(JOBS)
+
+# Each reader's libFuzzer harness (fuzz/) for FUZZ_SECONDS, built with clang, ASan and UBSan.
+# Corpora grow in $(BUILD_FUZZ)/corpus; a finding fails and is kept in $(BUILD_FUZZ)/artifacts.
+fuzz: deps-fuzz
+	@CC=clang CXX=clang++ cmake -S . -B $(BUILD_FUZZ) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVANT_FUZZ=ON > /dev/null
+	cmake --build $(BUILD_FUZZ) -j $(JOBS) --target fuzzers
+	@tools/fuzz-run $(BUILD_FUZZ) $(FUZZ_SECONDS)
+
+# The suite with gcov counters, then line and branch coverage per folder (tests/ and bench/ left out).
+coverage: deps-coverage
+	@cmake -S . -B $(BUILD_COVERAGE) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DZELVANT_COVERAGE=ON > /dev/null
+	cmake --build $(BUILD_COVERAGE) -j $(JOBS)
+	@find $(BUILD_COVERAGE) -name '*.gcda' -delete
+	ctest --test-dir $(BUILD_COVERAGE) --output-on-failure -j $(JOBS)
+	@gcovr --root . --object-directory $(BUILD_COVERAGE) --exclude '(.+/)?tests/' --exclude '(.+/)?bench/' \
+	    --exclude '$(BUILD_COVERAGE)/' --exclude-throw-branches --gcov-ignore-parse-errors \
+	    --json-summary $(BUILD_COVERAGE)/coverage.json -j $(JOBS) --print-summary
+	@/usr/bin/python3 tools/coverage-summary.py $(BUILD_COVERAGE)/coverage.json
+
+# clang-format-14 over every .cpp and .h in place; names the files it changed and fails when it
+# changed any, so CI shows the difference and a developer simply runs it again.
+format: deps-format
+	@tools/format
+
+# clang-tidy-14 with .clang-tidy over the program's sources (not tests); every finding fails.
+lint: deps-lint
+	@cmake -S . -B $(BUILD_LINT) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+	@tools/lint $(BUILD_LINT) $(JOBS)
 
 # The main job on the bundled example: link the plan's tasks to the calendar, synchronise,
 # and show where the two files are. A fresh copy each time, under build/.
@@ -76,4 +128,4 @@ install: build
 	$$sudo env DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN)
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ) $(BUILD_LINT) $(BUILD_COVERAGE)

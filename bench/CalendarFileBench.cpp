@@ -38,16 +38,19 @@ std::string event(int i)
     const int day = 1 + i % 28, month = 1 + (i / 28) % 12, hour = 7 + i % 10;
     switch (i % 10) {
     case 0:
-        std::snprintf(times, sizeof times, "DTSTART;VALUE=DATE:2024%02d%02d\r\nDTEND;VALUE=DATE:2024%02d%02d\r\n",
-                      month, day, month, day + 1);
+        std::snprintf(times, sizeof times,
+                      "DTSTART;VALUE=DATE:2024%02d%02d\r\nDTEND;VALUE=DATE:2024%02d%02d\r\n", month, day,
+                      month, day + 1);
         break;
     case 1:
     case 2:
-        std::snprintf(times, sizeof times, "DTSTART:2024%02d%02dT%02d0000Z\r\nDTEND:2024%02d%02dT%02d3000Z\r\n",
-                      month, day, hour, month, day, hour);
+        std::snprintf(times, sizeof times,
+                      "DTSTART:2024%02d%02dT%02d0000Z\r\nDTEND:2024%02d%02dT%02d3000Z\r\n", month, day, hour,
+                      month, day, hour);
         break;
     case 3:
-        std::snprintf(times, sizeof times, "DTSTART:2024%02d%02dT%02d0000\r\nDURATION:PT45M\r\n", month, day, hour);
+        std::snprintf(times, sizeof times, "DTSTART:2024%02d%02dT%02d0000\r\nDURATION:PT45M\r\n", month, day,
+                      hour);
         break;
     default:
         std::snprintf(times, sizeof times,
@@ -58,7 +61,9 @@ std::string event(int i)
     std::string text = "BEGIN:VEVENT\r\nUID:bench-" + std::to_string(i) + "@example.com\r\n";
     text += "DTSTAMP:20240101T000000Z\r\n";
     text += times;
-    text += "SUMMARY:Vorgang " + std::to_string(i) + " \xC3\x84nderung\\, Pr\xC3\xBC" "fung\r\n";
+    text += "SUMMARY:Vorgang " + std::to_string(i) +
+            " \xC3\x84nderung\\, Pr\xC3\xBC"
+            "fung\r\n";
     text += "DESCRIPTION:Besprechung im Raum " + std::to_string(i % 40) + "\\nZweite Zeile\r\n";
     text += "CATEGORIES:Projekt,Team " + std::to_string(i % 7) + "\r\n";
     text += i % 3 == 0 ? "TRANSP:TRANSPARENT\r\nX-MICROSOFT-CDO-BUSYSTATUS:FREE\r\n"
@@ -70,13 +75,15 @@ std::string event(int i)
     return text + "END:VEVENT\r\n";
 }
 
-
 void writeFile(const std::filesystem::path& path, const std::string& text)
 {
     std::ofstream(path, std::ios::binary) << text;
 }
 
-double seconds(std::chrono::steady_clock::duration d) { return std::chrono::duration<double>(d).count(); }
+double seconds(std::chrono::steady_clock::duration d)
+{
+    return std::chrono::duration<double>(d).count();
+}
 
 // Our load, a run's worth of changes (one event in a hundred moved or renamed), and the save.
 double ours(const std::filesystem::path& path)
@@ -108,7 +115,8 @@ Unchanged unchanged(const std::filesystem::path& path)
     const auto loaded = std::chrono::steady_clock::now();
     const bool wrote = file->save();
     const auto saved = std::chrono::steady_clock::now();
-    if (wrote || std::filesystem::exists(path.string() + ".bak") || std::filesystem::last_write_time(path) != stamp)
+    if (wrote || std::filesystem::exists(path.string() + ".bak") ||
+        std::filesystem::last_write_time(path) != stamp)
         std::fprintf(stderr, "calendar: a save without a change wrote the file\n");
     return {seconds(loaded - begin), seconds(saved - loaded)};
 }
@@ -156,7 +164,7 @@ FileBenchResult benchCalendarFile()
         bestFloor = std::min(bestFloor, floor(path, dir / "floor.ics"));
     }
     std::filesystem::remove_all(dir);
-    std::printf("calendar events=%d load=%.3f unchanged_save=%.4f changed_run=%.3f\n", kEvents, bestLoad, bestSave,
-                best);
+    std::printf("calendar events=%d load=%.3f unchanged_save=%.4f changed_run=%.3f\n", kEvents, bestLoad,
+                bestSave, best);
     return {best, bestFloor, double(text.size()) / (1024.0 * 1024.0)};
 }

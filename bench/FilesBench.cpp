@@ -19,8 +19,10 @@ int main()
     const double floor = plan.floorSeconds + calendar.floorSeconds;
     std::printf("files tasks=10000 events=20000 ours=%.3f floor=%.3f ratio=%.2f peak_mb=%.1f\n", ours, floor,
                 ours / floor, peakMb);
-    std::printf("files plan ours=%.3f floor=%.3f; calendar ours=%.3f floor=%.3f; peak %.1fx the %.1f MB of both files\n",
+    std::printf("files plan ours=%.3f floor=%.3f; calendar ours=%.3f floor=%.3f; peak %.1fx the %.1f MB of "
+                "both files\n",
                 plan.oursSeconds, plan.floorSeconds, calendar.oursSeconds, calendar.floorSeconds,
-                peakMb / (plan.fileMegabytes + calendar.fileMegabytes), plan.fileMegabytes + calendar.fileMegabytes);
+                peakMb / (plan.fileMegabytes + calendar.fileMegabytes),
+                plan.fileMegabytes + calendar.fileMegabytes);
     return 0;
 }

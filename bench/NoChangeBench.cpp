@@ -38,7 +38,8 @@ double bestOf(int runs, const std::function<void()>& work)
     for (int i = 0; i < runs; ++i) {
         const auto begin = std::chrono::steady_clock::now();
         work();
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
+        best =
+            std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count());
     }
     return best;
 }
@@ -72,7 +73,10 @@ int syncOnly(const fs::path& dir)
     return 0;
 }
 
-void writeFile(const fs::path& path, const std::string& text) { std::ofstream(path, std::ios::binary) << text; }
+void writeFile(const fs::path& path, const std::string& text)
+{
+    std::ofstream(path, std::ios::binary) << text;
+}
 
 // The files: a plan indented as the plan application writes it and a calendar, linked once.
 void prepare(const fs::path& dir)
@@ -130,8 +134,8 @@ int main(int argc, char** argv)
         fs::remove_all(dir);
     if (!measured)
         return 1;
-    std::printf("nochange tasks=10000 events=20000 seconds=%.3f floor=%.3f ratio=%.2f peak_mb=%.1f\n", seconds, floor,
-                seconds / floor, peakMb);
+    std::printf("nochange tasks=10000 events=20000 seconds=%.3f floor=%.3f ratio=%.2f peak_mb=%.1f\n",
+                seconds, floor, seconds / floor, peakMb);
     std::printf("nochange peak %.1fx the %.1f MB of both files\n", peakMb / megabytes, megabytes);
     return 0;
 }

@@ -195,7 +195,6 @@ void writeAssignment(std::string& out, const Row& row, const WorkCalendar& calen
     out += "</Assignment>";
 }
 
-
 double bestOf(int runs, const std::function<void()>& work)
 {
     double best = 1e9;

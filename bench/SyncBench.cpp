@@ -5,8 +5,8 @@
 #include "hosts/calendar/MemoryCalendarApplication.h"
 #include "hosts/project/MemoryProjectApplication.h"
 
-#include <chrono>
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 
@@ -56,7 +56,8 @@ struct Fixture {
     void addUnlinked(int i)
     {
         const DateTime start = makeDateTime(2024, 1, 1, 9) + std::chrono::days{i % 360};
-        outlook.calendar().addItem({.start = start, .end = start + std::chrono::hours{1}, .subject = "Privat"});
+        outlook.calendar().addItem(
+            {.start = start, .end = start + std::chrono::hours{1}, .subject = "Privat"});
         ++appointments;
     }
 };

@@ -37,6 +37,7 @@ Span wholeDays(const Span& stretch);
 // The times to give an appointment now showing `current` so that it stands for `stretch`:
 // its own times while they say the same; else the stretch, as whole days for an all-day
 // appointment, and at least a minute long for a timed one (a calendar entry needs a length).
-Span appointmentSpanFor(const Span& current, bool allDay, const Span& stretch, const WorkBetween& workBetween);
+Span appointmentSpanFor(const Span& current, bool allDay, const Span& stretch,
+                        const WorkBetween& workBetween);
 
 } // namespace zelvant

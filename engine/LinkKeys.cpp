@@ -11,12 +11,16 @@ DateTime SystemClock::now() const
     std::tm local{};
     localtime_r(&t, &local);
     return makeDateTime(local.tm_year + 1900, unsigned(local.tm_mon + 1), unsigned(local.tm_mday),
-                        unsigned(local.tm_hour), unsigned(local.tm_min), unsigned(std::min(local.tm_sec, 59)));
+                        unsigned(local.tm_hour), unsigned(local.tm_min),
+                        unsigned(std::min(local.tm_sec, 59)));
 }
 
 LinkKeyGenerator::LinkKeyGenerator(const Clock& clock, std::uint64_t seed) : clock_(clock), random_(seed) {}
 
-void LinkKeyGenerator::reserve(std::string_view key) { used_.emplace(key); }
+void LinkKeyGenerator::reserve(std::string_view key)
+{
+    used_.emplace(key);
+}
 
 std::string LinkKeyGenerator::next()
 {

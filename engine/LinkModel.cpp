@@ -45,7 +45,10 @@ std::string_view slice(std::string_view value, std::size_t from, std::size_t cou
 
 } // namespace
 
-std::string_view key(std::string_view value) { return slice(value, 3, 21); }
+std::string_view key(std::string_view value)
+{
+    return slice(value, 3, 21);
+}
 
 std::optional<int> partCount(std::string_view value)
 {
@@ -60,11 +63,20 @@ std::optional<int> partCount(std::string_view value)
     return n;
 }
 
-std::optional<DateTime> storedStart(std::string_view value) { return parseYmdHm(slice(value, 24, 12)); }
+std::optional<DateTime> storedStart(std::string_view value)
+{
+    return parseYmdHm(slice(value, 24, 12));
+}
 
-std::optional<DateTime> storedEnd(std::string_view value) { return parseYmdHm(slice(value, 36, 12)); }
+std::optional<DateTime> storedEnd(std::string_view value)
+{
+    return parseYmdHm(slice(value, 36, 12));
+}
 
-std::string_view storedName(std::string_view value) { return slice(value, 48, std::string_view::npos); }
+std::string_view storedName(std::string_view value)
+{
+    return slice(value, 48, std::string_view::npos);
+}
 
 std::string build(int countOrIndex, std::string_view key, DateTime start, DateTime end, std::string_view name)
 {

@@ -7,14 +7,16 @@
 
 namespace zelvant {
 
-LinkedAppointments::LinkedAppointments(CalendarFolder& folder, const std::string& propertyName, RunReport& report)
+LinkedAppointments::LinkedAppointments(CalendarFolder& folder, const std::string& propertyName,
+                                       RunReport& report)
 {
     std::vector<AppointmentPtr> items;
     attempt(report, "Kalender", "Termine lesen", [&] { items = folder.items(); });
     entries_.reserve(items.size());
     for (AppointmentPtr& item : items) {
         std::string value;
-        if (!attempt(report, "Termin", "Verkn\u00FCpfung lesen", [&] { value = readLinkValue(*item, propertyName); }))
+        if (!attempt(report, "Termin", "Verkn\u00FCpfung lesen",
+                     [&] { value = readLinkValue(*item, propertyName); }))
             continue;
         if (value.empty())
             continue;

@@ -171,8 +171,8 @@ std::vector<std::string> GetCategories(CalendarLauncher& launcher)
     return GetCategories(connection.folder());
 }
 
-std::optional<std::vector<Task*>> GetUnlinkedTasks(ProjectApplication& app, Project& project, const TaskFilter& filter,
-                                                   const std::string& fieldName)
+std::optional<std::vector<Task*>> GetUnlinkedTasks(ProjectApplication& app, Project& project,
+                                                   const TaskFilter& filter, const std::string& fieldName)
 {
     const int fieldId = GetFieldId(fieldName);
     std::vector<Task*> candidates;

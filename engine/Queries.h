@@ -51,8 +51,8 @@ std::vector<std::string> GetCategories(CalendarLauncher& launcher);
 
 // The project's tasks with an empty link field that pass the filter, in plan order. Nothing when
 // the selection cannot be read.
-std::optional<std::vector<Task*>> GetUnlinkedTasks(ProjectApplication& app, Project& project, const TaskFilter& filter,
-                                                   const std::string& fieldName);
+std::optional<std::vector<Task*>> GetUnlinkedTasks(ProjectApplication& app, Project& project,
+                                                   const TaskFilter& filter, const std::string& fieldName);
 
 // The project's tasks whose link field holds any text, in plan order.
 std::vector<Task*> GetLinkedTasks(Project& project, const std::string& fieldName);

@@ -33,6 +33,9 @@ std::string describeTask(int id, const std::string& name)
     return "Vorgang " + std::to_string(id) + " \u201E" + name + "\u201C";
 }
 
-std::string describeAppointment(const std::string& subject) { return "Termin \u201E" + subject + "\u201C"; }
+std::string describeAppointment(const std::string& subject)
+{
+    return "Termin \u201E" + subject + "\u201C";
+}
 
 } // namespace zelvant

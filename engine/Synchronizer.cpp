@@ -42,10 +42,10 @@ struct AppointmentChange {
 struct TaskPlan {
     Task* task = nullptr;
     std::string who;
-    std::string value;   // the task's link value as read; empty: not linked
-    std::string name;    // the task's name after the run
-    std::string oldName; // differs from `name` when the calendar renamed the task
-    std::vector<Found> found; // ascending by start date
+    std::string value;           // the task's link value as read; empty: not linked
+    std::string name;            // the task's name after the run
+    std::string oldName;         // differs from `name` when the calendar renamed the task
+    std::vector<Found> found;    // ascending by start date
     std::vector<Span> stretches; // the task's parts; one stretch from start to finish without parts
     std::string calendar;        // the calendar its working time is counted on
     SyncSituation situation;
@@ -194,7 +194,8 @@ private:
         if (s.unreadable)
             return;
         s.appointments = int(p.found.size());
-        s.tooManyParts = p.found.size() > std::size_t(kMaxParts) || p.stretches.size() > std::size_t(kMaxParts);
+        s.tooManyParts =
+            p.found.size() > std::size_t(kMaxParts) || p.stretches.size() > std::size_t(kMaxParts);
         const auto count = link::partCount(p.value);
         if (!count || *count + 1 != s.appointments)
             s.calendarChanged = true;
@@ -337,7 +338,8 @@ private:
             const std::string subject = link::subjectFor(p.name, k + 1, n);
             const std::string value = link::build(k, link::key(f.value), f.span.start, f.span.end, p.name);
             if (subject != f.subject || value != f.value)
-                p.changes.push_back({AppointmentChange::Kind::Rewrite, std::size_t(k), f.span, subject, value});
+                p.changes.push_back(
+                    {AppointmentChange::Kind::Rewrite, std::size_t(k), f.span, subject, value});
         }
         const Span& last = p.found.back().span;
         p.newValue = link::build(n - 1, p.key(), last.start, last.end, p.name);
@@ -353,11 +355,12 @@ private:
         case SyncAction::Leave:
             // A read failure is in the report already; the other reasons are told here.
             if (!p.situation.unreadable)
-                report_.fail(p.who, "Synchronisieren", std::string(p.rule->situation) +
-                                                           (p.problem.empty() ? "" : ": " + p.problem));
+                report_.fail(p.who, "Synchronisieren",
+                             std::string(p.rule->situation) + (p.problem.empty() ? "" : ": " + p.problem));
             return;
         case SyncAction::Unlink:
-            if (attempt(report_, p.who, "Verkn\u00FCpfung entfernen", [&] { p.task->setField(fieldId_, ""); }))
+            if (attempt(report_, p.who, "Verkn\u00FCpfung entfernen",
+                        [&] { p.task->setField(fieldId_, ""); }))
                 report_.record(Change::TaskUnlinked, p.who, "alle Termine gel\u00F6scht");
             return;
         case SyncAction::CalendarWins:
@@ -440,7 +443,8 @@ private:
     void reportRename(const TaskPlan& p)
     {
         if (p.name != p.oldName)
-            report_.record(Change::TaskRenamed, p.who, "\u201E" + p.oldName + "\u201C \u2192 \u201E" + p.name + "\u201C");
+            report_.record(Change::TaskRenamed, p.who,
+                           "\u201E" + p.oldName + "\u201C \u2192 \u201E" + p.name + "\u201C");
     }
 
     // The task takes its schedule from the appointments: the first one fixes its start and
@@ -578,7 +582,8 @@ private:
     {
         if (p.newValue == p.value)
             return true;
-        if (!attempt(report_, p.who, "Verkn\u00FCpfung schreiben", [&] { p.task->setField(fieldId_, p.newValue); }))
+        if (!attempt(report_, p.who, "Verkn\u00FCpfung schreiben",
+                     [&] { p.task->setField(fieldId_, p.newValue); }))
             return false;
         p.value = p.newValue;
         return true;
@@ -639,11 +644,15 @@ MassChange massChangeOf(const std::vector<TaskPlan>& plans)
 
 } // namespace
 
-bool isMassChange(const MassChange& change) { return change.tasks >= 5 && change.tasks * 2 > change.linkedTasks; }
+bool isMassChange(const MassChange& change)
+{
+    return change.tasks >= 5 && change.tasks * 2 > change.linkedTasks;
+}
 
 std::string describeMassChange(const MassChange& change)
 {
-    return "Der Lauf w\u00FCrde bei " + std::to_string(change.tasks) + " von " + std::to_string(change.linkedTasks) +
+    return "Der Lauf w\u00FCrde bei " + std::to_string(change.tasks) + " von " +
+           std::to_string(change.linkedTasks) +
            " verkn\u00FCpften Vorg\u00E4ngen Termine l\u00F6schen oder die Verkn\u00FCpfung entfernen. "
            "Ist es der richtige Kalender?";
 }

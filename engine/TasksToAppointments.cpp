@@ -3,7 +3,6 @@
 #include "engine/AppointmentSpan.h"
 #include "engine/KeysInUse.h"
 
-
 namespace zelvant {
 
 BusyStatus busyStatusFromIndex(int index)
@@ -83,14 +82,17 @@ private:
         }
         // The task's field ends with the value of its last appointment, whose first three
         // characters are the number of parts minus one.
-        if (!attempt(report_, who, "Verkn\u00FCpfung schreiben", [&] { task.setField(fieldId_, lastValue); })) {
+        if (!attempt(report_, who, "Verkn\u00FCpfung schreiben",
+                     [&] { task.setField(fieldId_, lastValue); })) {
             takeBack(who, made); // without the task's side the appointments would be linked to nothing
             return;
         }
         for (std::size_t i = 0; i < made.size(); ++i)
-            report_.record(Change::AppointmentCreated, describeAppointment(link::subjectFor(name, int(i) + 1, count)),
+            report_.record(Change::AppointmentCreated,
+                           describeAppointment(link::subjectFor(name, int(i) + 1, count)),
                            formatGermanSpan(pieces[i].start, endOf(pieces[i])));
-        report_.record(Change::TaskLinked, who, std::to_string(count) + (count == 1 ? " Termin" : " Termine"));
+        report_.record(Change::TaskLinked, who,
+                       std::to_string(count) + (count == 1 ? " Termin" : " Termine"));
     }
 
     static DateTime endOf(const SplitPart& piece) { return withEntryLength({piece.start, piece.finish}).end; }
@@ -105,7 +107,7 @@ private:
     // The name within the length a link value can carry, written back to the plan when it was longer.
     std::string shortenName(Task& task, const std::string& who, const std::string& name)
     {
-        const std::string shortened = leftChars(name, kMaxNameLength);
+        std::string shortened = leftChars(name, kMaxNameLength);
         if (shortened != name && attempt(report_, who, "Namen k\u00FCrzen", [&] { task.setName(shortened); }))
             report_.record(Change::TaskRenamed, who, "auf 200 Zeichen gek\u00FCrzt");
         return shortened;

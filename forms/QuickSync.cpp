@@ -37,12 +37,15 @@ QuickSyncResult DoQuickSync(const QuickSyncServices& s)
             s.messages.warning(kCalendarNotFound, kMessageTitle);
             return result;
         }
-        attempt(result.report, "Projekt", "Bildschirmaktualisierung ausschalten", [&] { s.host.setHostSwitch(false); });
+        attempt(result.report, "Projekt", "Bildschirmaktualisierung ausschalten",
+                [&] { s.host.setHostSwitch(false); });
         const EngineInputs inputs{connection->application(), *project, connection->folder()};
         SyncOptions options{.recreateDeleted = s.recreateDeleted()};
-        options.confirmMassChange = s.confirmMassChange ? s.confirmMassChange : [&s](const MassChange& change) {
-            return s.messages.askYesNo(describeMassChange(change) + " Trotzdem fortfahren?", kMessageTitle);
-        };
+        options.confirmMassChange =
+            s.confirmMassChange ? s.confirmMassChange : [&s](const MassChange& change) {
+                return s.messages.askYesNo(describeMassChange(change) + " Trotzdem fortfahren?",
+                                           kMessageTitle);
+            };
         try {
             SyncTasks(inputs, linked, options, RunContext{s.host, s.progress, result.report});
         } catch (const MassChangeStopped& stopped) {
@@ -54,7 +57,8 @@ QuickSyncResult DoQuickSync(const QuickSyncServices& s)
     }
     s.progress.showProgress(100, "Synchronisieren beendet.");
     s.wait(1000);
-    attempt(result.report, "Projekt", "Bildschirmaktualisierung einschalten", [&] { s.host.setHostSwitch(true); });
+    attempt(result.report, "Projekt", "Bildschirmaktualisierung einschalten",
+            [&] { s.host.setHostSwitch(true); });
     return result;
 }
 

@@ -608,10 +608,12 @@ void WizardLogic::fillTaskList()
     if (Project* project = activeProject()) {
         const bool summary = form_.chkSummary.value == CheckState::Checked;
         // optTask's members in order: all tasks, those of one resource, the marked ones.
-        static constexpr TaskChoice kTaskChoices[] = {TaskChoice::All, TaskChoice::OfResource, TaskChoice::Selected};
+        static constexpr TaskChoice kTaskChoices[] = {TaskChoice::All, TaskChoice::OfResource,
+                                                      TaskChoice::Selected};
         if (taskType >= 0 && taskType < int(std::size(kTaskChoices))) {
             const TaskChoice choice = kTaskChoices[taskType];
-            const TaskFilter filter{choice, choice == TaskChoice::OfResource ? form_.cboResource.text : "", summary};
+            const TaskFilter filter{choice, choice == TaskChoice::OfResource ? form_.cboResource.text : "",
+                                    summary};
             if (auto found = GetUnlinkedTasks(env_.host, *project, filter, kLinkField))
                 collections_.tasks = std::move(*found);
         }

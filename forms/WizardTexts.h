@@ -164,7 +164,8 @@ inline constexpr std::array<const char*, 3> kPreparing{
     "Entfernen von Verknüpfungen wird vorbereitet...",
 };
 // The page's status when what it offers could not be read.
-inline constexpr const char* kNoPlanStatus = "Es ist kein Projekt geöffnet; es werden keine Vorgänge angeboten.";
+inline constexpr const char* kNoPlanStatus =
+    "Es ist kein Projekt geöffnet; es werden keine Vorgänge angeboten.";
 inline constexpr const char* kNoCategoriesStatus =
     "Der Kalender konnte nicht geöffnet werden; es werden keine Kategorien angeboten.";
 inline constexpr const char* kNoAppointmentsStatus =

@@ -13,9 +13,9 @@ namespace zelvant {
 
 enum class BusyStatus : int { Free = 0, Tentative = 1, Busy = 2, OutOfOffice = 3 };
 
-inline constexpr int kAppointmentItem = 1;   // CreateItem's item type for an appointment
-inline constexpr int kCalendarFolder = 9;    // GetDefaultFolder's number for the calendar
-inline constexpr int kTextProperty = 1;      // user property type "text"
+inline constexpr int kAppointmentItem = 1; // CreateItem's item type for an appointment
+inline constexpr int kCalendarFolder = 9;  // GetDefaultFolder's number for the calendar
+inline constexpr int kTextProperty = 1;    // user property type "text"
 
 class UserProperty {
 public:

@@ -8,8 +8,7 @@ namespace zelvant {
 
 using namespace std::chrono;
 
-DateTime makeDateTime(int year, unsigned month, unsigned day, unsigned hour, unsigned minute,
-                      unsigned second)
+DateTime makeDateTime(int year, unsigned month, unsigned day, unsigned hour, unsigned minute, unsigned second)
 {
     const year_month_day ymd{std::chrono::year{year}, std::chrono::month{month}, std::chrono::day{day}};
     if (!ymd.ok() || hour > 23 || minute > 59 || second > 59)
@@ -17,11 +16,20 @@ DateTime makeDateTime(int year, unsigned month, unsigned day, unsigned hour, uns
     return local_days{ymd} + hours{hour} + minutes{minute} + seconds{second};
 }
 
-DateTime truncateToMinute(DateTime t) { return floor<minutes>(t); }
+DateTime truncateToMinute(DateTime t)
+{
+    return floor<minutes>(t);
+}
 
-local_days dateOf(DateTime t) { return floor<days>(t); }
+local_days dateOf(DateTime t)
+{
+    return floor<days>(t);
+}
 
-seconds timeOfDay(DateTime t) { return t - dateOf(t); }
+seconds timeOfDay(DateTime t)
+{
+    return t - dateOf(t);
+}
 
 namespace {
 
@@ -34,8 +42,12 @@ Fields fieldsOf(DateTime t)
 {
     const year_month_day ymd{dateOf(t)};
     const hh_mm_ss hms{timeOfDay(t)};
-    return {int(ymd.year()), unsigned(ymd.month()), unsigned(ymd.day()), unsigned(hms.hours().count()),
-            unsigned(hms.minutes().count()), unsigned(hms.seconds().count())};
+    return {int(ymd.year()),
+            unsigned(ymd.month()),
+            unsigned(ymd.day()),
+            unsigned(hms.hours().count()),
+            unsigned(hms.minutes().count()),
+            unsigned(hms.seconds().count())};
 }
 
 // Writes `value` as exactly `width` decimal digits, zero-padded. Called for every date of every

@@ -24,11 +24,11 @@ std::chrono::local_days dateOf(DateTime t);
 std::chrono::seconds timeOfDay(DateTime t);
 
 // Fixed-layout texts used in link values and messages, independent of any locale.
-std::string formatYmd(DateTime t);          // "yyyymmdd"
-std::string formatHm(DateTime t);           // "hhnn"
-std::string formatGerman(DateTime t);       // "dd.mm.yyyy hh:nn"
-std::string formatGermanDate(DateTime t);   // "dd.mm.yyyy"
-std::string formatIso(DateTime t);          // "yyyy-mm-ddThh:nn:ss"
+std::string formatYmd(DateTime t);                          // "yyyymmdd"
+std::string formatHm(DateTime t);                           // "hhnn"
+std::string formatGerman(DateTime t);                       // "dd.mm.yyyy hh:nn"
+std::string formatGermanDate(DateTime t);                   // "dd.mm.yyyy"
+std::string formatIso(DateTime t);                          // "yyyy-mm-ddThh:nn:ss"
 std::string formatGermanSpan(DateTime start, DateTime end); // "dd.mm.yyyy hh:nn – dd.mm.yyyy hh:nn"
 
 // Reads "yyyymmdd" + "hhnn" (12 characters); nothing for anything else, including impossible dates.

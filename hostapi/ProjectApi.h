@@ -38,8 +38,8 @@ class Task {
 public:
     virtual ~Task() = default;
 
-    virtual int id() const = 0;        // the row number shown in the plan
-    virtual int uniqueId() const = 0;  // stable across moves and renumbering
+    virtual int id() const = 0;       // the row number shown in the plan
+    virtual int uniqueId() const = 0; // stable across moves and renumbering
 
     virtual std::string name() const = 0;
     virtual void setName(const std::string& name) = 0;

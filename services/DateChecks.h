@@ -7,7 +7,8 @@
 
 namespace zelvant {
 
-inline constexpr const char* kInvalidDateText = "\u00DCberpr\u00FCfen Sie die eingegebenen Datumswerte.      ";
+inline constexpr const char* kInvalidDateText =
+    "\u00DCberpr\u00FCfen Sie die eingegebenen Datumswerte.      ";
 inline constexpr const char* kEndBeforeStartText = "Das Enddatum liegt vor dem Anfangsdatum.      ";
 inline constexpr const char* kDateOutOfRangeText =
     "Es sind nur Datumswerte zwischen 01.01.1984 und 31.12.2049 zul\u00E4ssig.      ";

@@ -107,8 +107,8 @@ bool isValidUtf8(const std::string& text)
             return false;
         const auto second = length > 1 ? static_cast<unsigned char>(text[start + 1]) : 0;
         // Overlong forms, surrogates and code points above U+10FFFF are not UTF-8 either.
-        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) || (lead == 0xF0 && second < 0x90) ||
-            (lead == 0xF4 && second >= 0x90))
+        if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
+            (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90))
             return false;
     }
     return true;

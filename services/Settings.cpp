@@ -219,7 +219,8 @@ std::string planTimeZone(Registry& registry, const std::string& systemZone)
 bool setDefaultCalendarPath(Registry& registry, const std::filesystem::path& file)
 {
     try {
-        registry.createKey(kHkeyCurrentUser, kProfileKey)->set(kDefaultCalendarValue, RegValue::sz(file.string()));
+        registry.createKey(kHkeyCurrentUser, kProfileKey)
+            ->set(kDefaultCalendarValue, RegValue::sz(file.string()));
         return true;
     } catch (const std::exception&) {
         return false; // the caller says so

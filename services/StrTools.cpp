@@ -18,7 +18,10 @@ bool StrToBool(std::string_view text)
     return false;
 }
 
-std::string trimBlanks(std::string_view text) { return std::string(trimmed(text, " ")); }
+std::string trimBlanks(std::string_view text)
+{
+    return std::string(trimmed(text, " "));
+}
 
 std::vector<std::string> SplitToCollection(std::string_view text, std::string_view delimiter)
 {

@@ -17,12 +17,12 @@
 #include "services/StrTools.h"
 
 #include <algorithm>
-#include <optional>
-#include <set>
-#include <tuple>
 #include <iomanip>
+#include <optional>
 #include <ostream>
+#include <set>
 #include <sstream>
+#include <tuple>
 
 namespace zelvant::cli {
 
@@ -43,7 +43,8 @@ template <typename Operation>
 int execute(const CommandOptions& options, CommandContext& context, Operation operation)
 {
     return guarded(context, [&] {
-        Session session(options.project, calendarFor(options, context.registry), planTimeZone(context.registry));
+        Session session(options.project, calendarFor(options, context.registry),
+                        planTimeZone(context.registry));
         RunReport report;
         {
             ConsoleProgress progress(stderr, ConsoleProgress::styleFor(stderr, options.quiet));
@@ -51,7 +52,8 @@ int execute(const CommandOptions& options, CommandContext& context, Operation op
         }
         printWarnings(context.err, session);
         if (options.dryRun) {
-            context.out << "Probelauf: nichts wurde geschrieben. Der Lauf w\u00FCrde Folgendes \u00E4ndern:\n";
+            context.out
+                << "Probelauf: nichts wurde geschrieben. Der Lauf w\u00FCrde Folgendes \u00E4ndern:\n";
             printChanges(context.out, report);
             if (report.changes().empty())
                 context.out << "  (keine \u00C4nderungen)\n";
@@ -78,19 +80,22 @@ DateTime dateOption(const std::string& option, const std::string& text)
 {
     if (const auto date = parseGermanDate(text))
         return *date;
-    throw UsageError(option + ": \u201E" + text + "\u201C ist kein g\u00FCltiges Datum. Bitte als TT.MM.JJJJ angeben, z. B. 19.01.2027.");
+    throw UsageError(option + ": \u201E" + text +
+                     "\u201C ist kein g\u00FCltiges Datum. Bitte als TT.MM.JJJJ angeben, z. B. 19.01.2027.");
 }
 
 // The period of --from and --to; each date is checked on its own first, so that the message
 // names the option that is wrong.
 std::pair<DateTime, DateTime> periodOf(const CommandOptions& options)
 {
-    const DateTime from = dateOption("--from", options.from.value_or("")), to = dateOption("--to", options.to.value_or(""));
+    const DateTime from = dateOption("--from", options.from.value_or("")),
+                   to = dateOption("--to", options.to.value_or(""));
     if (dateOf(to) < dateOf(from))
         throw UsageError("--to " + *options.to + " liegt vor --from " + *options.from +
                          ". Das Ende des Zeitraums muss am oder nach seinem Anfang liegen (TT.MM.JJJJ).");
     if (const auto problem = checkPeriod(from, to))
-        throw UsageError("--from/--to: " + trimBlanks(*problem) + " Bitte Daten in diesem Bereich angeben (TT.MM.JJJJ).");
+        throw UsageError("--from/--to: " + trimBlanks(*problem) +
+                         " Bitte Daten in diesem Bereich angeben (TT.MM.JJJJ).");
     return {from, to};
 }
 
@@ -102,7 +107,8 @@ AppointmentFilter appointmentFilter(const CommandOptions& options, CalendarFolde
     if (options.category) {
         const std::vector<std::string> known = GetCategories(folder);
         if (std::find(known.begin(), known.end(), *options.category) == known.end())
-            throw UsageError("--category: Der Kalender hat keine Kategorie \u201E" + *options.category + "\u201C. " +
+            throw UsageError("--category: Der Kalender hat keine Kategorie \u201E" + *options.category +
+                             "\u201C. " +
                              (known.empty() ? std::string("Er hat gar keine Kategorien.")
                                             : "Kategorien im Kalender: " + joined(known) + "."));
         filter.kind = AppointmentFilter::Category;
@@ -145,7 +151,8 @@ BusyStatus busyStatusFor(const std::string& name)
     for (const auto& [text, status] : names)
         if (name == text)
             return status;
-    throw UsageError("Unbekannter Frei/Gebucht-Status \u201E" + name + "\u201C (frei, mit-vorbehalt, gebucht, abwesend).");
+    throw UsageError("Unbekannter Frei/Gebucht-Status \u201E" + name +
+                     "\u201C (frei, mit-vorbehalt, gebucht, abwesend).");
 }
 
 // The unlinked tasks the options choose: the listed IDs stand for the plan's selection.
@@ -161,7 +168,8 @@ std::vector<Task*> chosenTasks(const CommandOptions& options, Session& session)
         selectTasks(session, options.taskIds);
         filter.choice = TaskChoice::Selected;
     }
-    return GetUnlinkedTasks(session.host(), session.project(), filter, kLinkField).value_or(std::vector<Task*>{});
+    return GetUnlinkedTasks(session.host(), session.project(), filter, kLinkField)
+        .value_or(std::vector<Task*>{});
 }
 
 LinkKeyGenerator& keyGenerator()
@@ -183,7 +191,10 @@ std::optional<std::filesystem::path> calendarFor(const CommandOptions& options, 
     return stored;
 }
 
-std::string planTimeZone(Registry& registry) { return planTimeZone(registry, CalendarFile::systemTimeZone()); }
+std::string planTimeZone(Registry& registry)
+{
+    return planTimeZone(registry, CalendarFile::systemTimeZone());
+}
 
 int guarded(CommandContext& context, const std::function<int()>& body)
 {
@@ -193,7 +204,8 @@ int guarded(CommandContext& context, const std::function<int()>& body)
         context.err << "zelvant: " << conflict.what() << "\n";
         return kConflict;
     } catch (const MassChangeStopped& stopped) {
-        context.err << "zelvant: " << stopped.what() << " Mit --force wird der Lauf trotzdem ausgef\u00FChrt.\n";
+        context.err << "zelvant: " << stopped.what()
+                    << " Mit --force wird der Lauf trotzdem ausgef\u00FChrt.\n";
         return kStoppedBeforeMassChange;
     } catch (const std::exception& error) {
         context.err << "zelvant: " << error.what() << "\n";
@@ -217,7 +229,8 @@ std::vector<int> parseIdList(const std::string& text)
         const auto first = part.find_first_not_of(' ');
         const auto last = part.find_last_not_of(' ');
         const std::string digits = first == std::string::npos ? "" : part.substr(first, last - first + 1);
-        if (digits.empty() || digits.size() > 9 || digits.find_first_not_of("0123456789") != std::string::npos)
+        if (digits.empty() || digits.size() > 9 ||
+            digits.find_first_not_of("0123456789") != std::string::npos)
             throw UsageError("Ung\u00FCltige Vorgangsnummer \u201E" + part + "\u201C in --tasks.");
         ids.push_back(std::stoi(digits));
     }
@@ -251,7 +264,8 @@ int runSync(const CommandOptions& options, CommandContext& context)
         }
         const EngineInputs inputs{connection->application(), session.project(), connection->folder()};
         SyncOptions sync;
-        sync.recreateDeleted = options.recreateDeleted.value_or(recreateDeletedAppointments(context.registry));
+        sync.recreateDeleted =
+            options.recreateDeleted.value_or(recreateDeletedAppointments(context.registry));
         sync.confirmMassChange = [&options](const MassChange&) { return options.force; };
         std::optional<MassChange> stoppedBefore;
         try {
@@ -274,7 +288,8 @@ int runLinkTasks(const CommandOptions& options, CommandContext& context)
         const std::vector<Task*> tasks = chosenTasks(options, session);
         CalendarConnection connection(session.launcher());
         const EngineInputs inputs{connection.application(), session.project(), connection.folder()};
-        LinkTasksToAppointments(inputs, tasks, busy, keyGenerator(), RunContext{session.host(), progress, report});
+        LinkTasksToAppointments(inputs, tasks, busy, keyGenerator(),
+                                RunContext{session.host(), progress, report});
         connection.close();
     });
 }
@@ -285,7 +300,8 @@ int runLinkAppointments(const CommandOptions& options, CommandContext& context)
         // One connection for choosing and linking: the chosen items belong to it.
         CalendarConnection connection(session.launcher());
         const AppointmentFilter filter = appointmentFilter(options, connection.folder());
-        const std::vector<AppointmentPtr> chosen = GetAppointments(connection.folder(), kLinkProperty, filter);
+        const std::vector<AppointmentPtr> chosen =
+            GetAppointments(connection.folder(), kLinkProperty, filter);
         const EngineInputs inputs{connection.application(), session.project(), connection.folder()};
         LinkAppointmentsToTasks(inputs, chosen, keyGenerator(), RunContext{session.host(), progress, report});
         connection.close();
@@ -312,13 +328,14 @@ int runList(const std::string& what, const CommandOptions& options, CommandConte
 {
     std::ostream& out = context.out;
     return guarded(context, [&] {
-        Session session(options.project, calendarFor(options, context.registry), planTimeZone(context.registry));
+        Session session(options.project, calendarFor(options, context.registry),
+                        planTimeZone(context.registry));
         if (what == "tasks" || what == "linked") {
-            const std::vector<Task*> tasks =
-                what == "tasks" ? chosenTasks(options, session) : GetLinkedTasks(session.project(), kLinkField);
+            const std::vector<Task*> tasks = what == "tasks" ? chosenTasks(options, session)
+                                                             : GetLinkedTasks(session.project(), kLinkField);
             for (Task* task : tasks) {
-                out << std::setw(4) << task->id() << "  " << task->name() << "  (" << formatGerman(task->start())
-                    << " \u2013 " << formatGerman(task->finish()) << ")";
+                out << std::setw(4) << task->id() << "  " << task->name() << "  ("
+                    << formatGerman(task->start()) << " \u2013 " << formatGerman(task->finish()) << ")";
                 if (what == "tasks" && !task->resourceNames().empty())
                     out << "  [" << task->resourceNames() << "]";
                 if (what == "linked")
@@ -332,8 +349,8 @@ int runList(const std::string& what, const CommandOptions& options, CommandConte
             for (const std::string& name : GetCategories(connection.folder()))
                 out << name << '\n';
         } else if (what == "appointments") {
-            for (const AppointmentPtr& item : GetAppointments(connection.folder(), kLinkProperty,
-                                                                 appointmentFilter(options, connection.folder()))) {
+            for (const AppointmentPtr& item : GetAppointments(
+                     connection.folder(), kLinkProperty, appointmentFilter(options, connection.folder()))) {
                 out << formatGermanSpan(item->start(), item->end()) << "  " << item->subject();
                 if (!item->categories().empty())
                     out << "  [" << item->categories() << "]";
@@ -341,7 +358,8 @@ int runList(const std::string& what, const CommandOptions& options, CommandConte
             }
             printWarnings(context.err, session);
         } else {
-            throw UsageError("Unbekannte Liste \u201E" + what + "\u201C (tasks, linked, appointments, categories).");
+            throw UsageError("Unbekannte Liste \u201E" + what +
+                             "\u201C (tasks, linked, appointments, categories).");
         }
         return int(kDone);
     });
@@ -354,8 +372,9 @@ int runConfigCalendar(const std::optional<std::filesystem::path>& file, CommandC
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(*file, error);
     if (error || !std::filesystem::is_regular_file(absolute)) {
-        context.err << "zelvant: " << file->string()
-                    << ": Die Datei existiert nicht. Bitte eine vorhandene Kalenderdatei (iCalendar) angeben.\n";
+        context.err
+            << "zelvant: " << file->string()
+            << ": Die Datei existiert nicht. Bitte eine vorhandene Kalenderdatei (iCalendar) angeben.\n";
         return kBadInput;
     }
     if (!setDefaultCalendarPath(context.registry, absolute)) {
@@ -406,9 +425,15 @@ std::string check(CheckState state)
     return state == CheckState::Checked ? "ja" : state == CheckState::Greyed ? "grau" : "nein";
 }
 
-std::string text(const std::string& value) { return value.empty() ? "(leer)" : value; }
+std::string text(const std::string& value)
+{
+    return value.empty() ? "(leer)" : value;
+}
 
-std::string date(DateTime value) { return value == DateTime{} ? "(keins)" : formatGermanDate(value); }
+std::string date(DateTime value)
+{
+    return value == DateTime{} ? "(keins)" : formatGermanDate(value);
+}
 
 const std::vector<Setting>& settings()
 {
@@ -419,13 +444,21 @@ const std::vector<Setting>& settings()
              const std::filesystem::path calendar = defaultCalendarPath(c.registry);
              return calendar.empty() ? std::string("(keiner)") : calendar.string();
          }},
-        {"timezone", "Zeitzone", kProfileKey, kTimeZoneValue, [](CommandContext& c, O) { return planTimeZone(c.registry); }},
+        {"timezone", "Zeitzone", kProfileKey, kTimeZoneValue,
+         [](CommandContext& c, O) { return planTimeZone(c.registry); }},
         {"sync-type", "Assistent, Aufgabe", kSettingsKey, "SyncType",
-         [](CommandContext&, O o) { return choice(o.syncType, {"verkn\u00FCpfen", "synchronisieren", "Verkn\u00FCpfungen entfernen"}); }},
+         [](CommandContext&, O o) {
+             return choice(o.syncType,
+                           {"verkn\u00FCpfen", "synchronisieren", "Verkn\u00FCpfungen entfernen"});
+         }},
         {"link-type", "Assistent, Richtung", kSettingsKey, "LinkType",
-         [](CommandContext&, O o) { return choice(o.linkType, {"Vorg\u00E4nge in Termine", "Termine in Vorg\u00E4nge"}); }},
+         [](CommandContext&, O o) {
+             return choice(o.linkType, {"Vorg\u00E4nge in Termine", "Termine in Vorg\u00E4nge"});
+         }},
         {"task-type", "Assistent, Vorg\u00E4nge", kSettingsKey, "TaskType",
-         [](CommandContext&, O o) { return choice(o.taskType, {"alle", "einer Ressource", "markierte"}); }},
+         [](CommandContext&, O o) {
+             return choice(o.taskType, {"alle", "einer Ressource", "markierte"});
+         }},
         {"resource", "Assistent, Ressource", kSettingsKey, "ResourceName",
          [](CommandContext&, O o) { return text(o.resourceName); }},
         {"summary", "Assistent, Sammelvorg\u00E4nge", kSettingsKey, "TaskSummary",
@@ -435,10 +468,15 @@ const std::vector<Setting>& settings()
         {"recreate-deleted", "Gel\u00F6schte Termine neu anlegen", kSettingsKey, "CreateDeletedApps",
          [](CommandContext&, O o) { return check(o.createDeletedApps); }},
         {"appointment-type", "Assistent, Termine", kSettingsKey, "AppointmentType",
-         [](CommandContext&, O o) { return choice(o.appointmentType, {"alle", "einer Kategorie", "eines Zeitraums"}); }},
-        {"category", "Assistent, Kategorie", kSettingsKey, "Category", [](CommandContext&, O o) { return text(o.category); }},
-        {"from", "Assistent, Zeitraum ab", kSettingsKey, "DateFrom", [](CommandContext&, O o) { return date(o.dateFrom); }},
-        {"to", "Assistent, Zeitraum bis", kSettingsKey, "DateTo", [](CommandContext&, O o) { return date(o.dateTo); }},
+         [](CommandContext&, O o) {
+             return choice(o.appointmentType, {"alle", "einer Kategorie", "eines Zeitraums"});
+         }},
+        {"category", "Assistent, Kategorie", kSettingsKey, "Category",
+         [](CommandContext&, O o) { return text(o.category); }},
+        {"from", "Assistent, Zeitraum ab", kSettingsKey, "DateFrom",
+         [](CommandContext&, O o) { return date(o.dateFrom); }},
+        {"to", "Assistent, Zeitraum bis", kSettingsKey, "DateTo",
+         [](CommandContext&, O o) { return date(o.dateTo); }},
     };
     return all;
 }
@@ -449,7 +487,7 @@ std::string configKeys()
 {
     std::vector<std::string> keys;
     for (const Setting& setting : settings())
-        keys.push_back(setting.key);
+        keys.emplace_back(setting.key);
     return joined(keys);
 }
 
@@ -459,7 +497,8 @@ int runConfigShow(const std::optional<std::string>& key, CommandContext& context
     WizardOptions stored;
     stored.syncType = stored.linkType = stored.taskType = stored.appointmentType = -1;
     LoadSettings(context.registry, stored, DateTime{});
-    const std::string file = context.settingsFile.empty() ? std::string("Einstellungsdatei") : context.settingsFile.string();
+    const std::string file =
+        context.settingsFile.empty() ? std::string("Einstellungsdatei") : context.settingsFile.string();
     bool found = false;
     for (const Setting& setting : settings()) {
         if (key && *key != setting.key)
@@ -467,11 +506,12 @@ int runConfigShow(const std::optional<std::string>& key, CommandContext& context
         found = true;
         context.out << setting.label << ": " << setting.show(context, stored) << '\n';
         if (!key)
-            context.out << "    " << setting.key << ", gespeichert als [HKEY_CURRENT_USER\\" << setting.registryKey
-                        << "] \"" << setting.value << "\"\n";
+            context.out << "    " << setting.key << ", gespeichert als [HKEY_CURRENT_USER\\"
+                        << setting.registryKey << "] \"" << setting.value << "\"\n";
     }
     if (!found) {
-        context.err << "zelvant: Unbekannte Einstellung \u201E" << *key << "\u201C. Einstellungen: " << configKeys() << ".\n";
+        context.err << "zelvant: Unbekannte Einstellung \u201E" << *key
+                    << "\u201C. Einstellungen: " << configKeys() << ".\n";
         return kBadInput;
     }
     if (!key)

@@ -20,7 +20,13 @@ namespace zelvant::cli {
 
 class Session;
 
-enum ExitStatus { kDone = 0, kDoneWithFailures = 1, kBadInput = 2, kConflict = 3, kStoppedBeforeMassChange = 4 };
+enum ExitStatus {
+    kDone = 0,
+    kDoneWithFailures = 1,
+    kBadInput = 2,
+    kConflict = 3,
+    kStoppedBeforeMassChange = 4
+};
 
 // What the command line gave, for every subcommand; each uses the part it needs.
 struct CommandOptions {

@@ -21,16 +21,26 @@ const char* verbOf(RunReport::Change change)
 {
     using C = RunReport::Change;
     switch (change) {
-    case C::AppointmentCreated: return "Termin angelegt";
-    case C::AppointmentMoved: return "Termin verschoben";
-    case C::AppointmentRenamed: return "Termin umbenannt";
-    case C::AppointmentDeleted: return "Termin gel\u00F6scht";
-    case C::AppointmentUnlinked: return "Termin-Verkn\u00FCpfung entfernt";
-    case C::TaskCreated: return "Vorgang angelegt";
-    case C::TaskRescheduled: return "Vorgang neu terminiert";
-    case C::TaskRenamed: return "Vorgang umbenannt";
-    case C::TaskLinked: return "Vorgang verkn\u00FCpft";
-    case C::TaskUnlinked: return "Vorgangs-Verkn\u00FCpfung entfernt";
+    case C::AppointmentCreated:
+        return "Termin angelegt";
+    case C::AppointmentMoved:
+        return "Termin verschoben";
+    case C::AppointmentRenamed:
+        return "Termin umbenannt";
+    case C::AppointmentDeleted:
+        return "Termin gel\u00F6scht";
+    case C::AppointmentUnlinked:
+        return "Termin-Verkn\u00FCpfung entfernt";
+    case C::TaskCreated:
+        return "Vorgang angelegt";
+    case C::TaskRescheduled:
+        return "Vorgang neu terminiert";
+    case C::TaskRenamed:
+        return "Vorgang umbenannt";
+    case C::TaskLinked:
+        return "Vorgang verkn\u00FCpft";
+    case C::TaskUnlinked:
+        return "Vorgangs-Verkn\u00FCpfung entfernt";
     }
     return "";
 }
@@ -113,8 +123,9 @@ void printSummary(std::ostream& out, const RunReport& report)
         else if (entry.change == C::AppointmentRenamed)
             renamed.insert(entry.subject);
     }
-    out << "Termine angelegt: " << report.count(C::AppointmentCreated) << ", Termine verschoben: " << moved.size()
-        << ", Termine umbenannt: " << renamed.size() << ", Termine gel\u00F6scht: " << report.count(C::AppointmentDeleted)
+    out << "Termine angelegt: " << report.count(C::AppointmentCreated)
+        << ", Termine verschoben: " << moved.size() << ", Termine umbenannt: " << renamed.size()
+        << ", Termine gel\u00F6scht: " << report.count(C::AppointmentDeleted)
         << ", Vorg\u00E4nge angelegt: " << report.count(C::TaskCreated)
         << ", Vorg\u00E4nge ge\u00E4ndert: " << changedTasks.size()
         << ", Verkn\u00FCpfungen entfernt: " << report.count(C::TaskUnlinked)

@@ -32,8 +32,14 @@ std::string choicesOf(const CLI::Option& option)
     return choices;
 }
 
-bool takesFile(const CLI::Option& option) { return option.get_type_name().rfind("DATEI", 0) == 0; }
-bool takesValue(const CLI::Option& option) { return option.get_type_size_max() != 0; }
+bool takesFile(const CLI::Option& option)
+{
+    return option.get_type_name().rfind("DATEI", 0) == 0;
+}
+bool takesValue(const CLI::Option& option)
+{
+    return option.get_type_size_max() != 0;
+}
 
 std::string optionLabel(const CLI::Option& option)
 {
@@ -90,8 +96,8 @@ void writeCommand(std::ostream& out, const CLI::App& command, const std::string&
 }
 
 // One case branch per command: the words that may follow it.
-void writeCompletionCases(std::ostream& out, const CLI::App& command, const std::string& path, std::string& known,
-                          std::string& valued, std::string& valueCases)
+void writeCompletionCases(std::ostream& out, const CLI::App& command, const std::string& path,
+                          std::string& known, std::string& valued, std::string& valueCases)
 {
     std::string words, positionalChoices;
     bool positionalFile = false;
@@ -114,14 +120,19 @@ void writeCompletionCases(std::ostream& out, const CLI::App& command, const std:
         for (const std::string& name : option->get_lnames()) {
             valued += "--" + name + " ";
             const std::string choices = choicesOf(*option);
-            valueCases += "        \"" + path + " --" + name + "\") " +
-                          (takesFile(*option) ? std::string("COMPREPLY=($(compgen -f -- \"$cur\")); return ;;\n")
-                           : !choices.empty() ? "COMPREPLY=($(compgen -W \"" + choices + "\" -- \"$cur\")); return ;;\n"
-                                              : std::string("return ;;\n"));
+            valueCases.append("        \"").append(path).append(" --").append(name).append("\") ");
+            if (takesFile(*option))
+                valueCases += "COMPREPLY=($(compgen -f -- \"$cur\")); return ;;\n";
+            else if (!choices.empty())
+                valueCases.append("COMPREPLY=($(compgen -W \"")
+                    .append(choices)
+                    .append("\" -- \"$cur\")); return ;;\n");
+            else
+                valueCases += "return ;;\n";
         }
     }
-    out << "        \"" << path << "\") words=\"" << words << positionalChoices << "\"" << (positionalFile ? "; files=1" : "")
-        << " ;;\n";
+    out << "        \"" << path << "\") words=\"" << words << positionalChoices << "\""
+        << (positionalFile ? "; files=1" : "") << " ;;\n";
     for (const CLI::App* sub : visibleCommands(command))
         writeCompletionCases(out, *sub, path + "/" + sub->get_name(), known, valued, valueCases);
 }
@@ -134,14 +145,18 @@ void writeManPage(std::ostream& out, const CLI::App& app, const std::string& ver
     const std::string summary = description.substr(0, description.find(". ") + 1);
     out << ".\\\" Aus der Befehlstabelle von zelvant erzeugt (zelvant manpage).\n"
         << ".TH ZELVANT 1 \"\" \"zelvant " << version << "\" \"Benutzerbefehle\"\n"
-        << ".SH NAME\nzelvant \\- " << roff(summary) << ".SH \\(:UBERSICHT\n.B zelvant\n.I BEFEHL\n[\\fIOPTIONEN\\fR]\n"
+        << ".SH NAME\nzelvant \\- " << roff(summary)
+        << ".SH \\(:UBERSICHT\n.B zelvant\n.I BEFEHL\n[\\fIOPTIONEN\\fR]\n"
         << ".br\n.B zelvant \\-\\-help\n.br\n.B zelvant \\-\\-version\n"
-        << ".SH BESCHREIBUNG\n" << roff(description) << ".SH BEFEHLE\n";
+        << ".SH BESCHREIBUNG\n"
+        << roff(description) << ".SH BEFEHLE\n";
     for (const CLI::App* command : visibleCommands(app))
         writeCommand(out, *command, "zelvant " + command->get_name());
-    out << ".SH EXIT-STATUS\n.nf\n" << roff(app.get_footer()) << ".fi\n"
+    out << ".SH EXIT-STATUS\n.nf\n"
+        << roff(app.get_footer()) << ".fi\n"
         << ".SH DATEIEN\n.TP\n.I ~/.config/zelvant/registry.txt\n"
-        << "Die Einstellungen (zelvant config) und die Liste der Add-Ins; daneben journal/ f\\(:ur zelvant undo.\n"
+        << "Die Einstellungen (zelvant config) und die Liste der Add-Ins; daneben journal/ f\\(:ur zelvant "
+           "undo.\n"
         << ".SH UMGEBUNG\n.TP\n.B XDG_CONFIG_HOME\nOrdner der Einstellungen statt ~/.config.\n"
         << ".TP\n.B ZELVANT_REGISTRY_FILE\nPfad der Einstellungsdatei.\n"
         << ".SH SIEHE AUCH\n.BR zelvant\\-host (1)\n";
@@ -163,8 +178,10 @@ void writeBashCompletion(std::ostream& out, const CLI::App& app)
         << "        case \"$valued\" in *\" $w \"*) ((i++)); continue ;; esac\n"
         << "        case \"$known\" in *\" $path/$w \"*) path=$path/$w ;; esac\n"
         << "    done\n"
-        << "    case \"$path $prev\" in\n" << valueCases << "    esac\n"
-        << "    case \"$path\" in\n" << cases.str() << "    esac\n"
+        << "    case \"$path $prev\" in\n"
+        << valueCases << "    esac\n"
+        << "    case \"$path\" in\n"
+        << cases.str() << "    esac\n"
         << "    COMPREPLY=($(compgen -W \"$words\" -- \"$cur\"))\n"
         << "    if [[ $files == 1 && $cur != -* ]]; then COMPREPLY+=($(compgen -f -- \"$cur\")); fi\n"
         << "}\n"

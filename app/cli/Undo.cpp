@@ -15,13 +15,15 @@ int runUndo(const std::filesystem::path& journalFolder, bool dryRun, CommandCont
         try {
             const std::vector<UndoJournal::File> files = journal.files();
             if (files.empty()) {
-                context.err << "zelvant: Es gibt keinen Lauf, der r\u00FCckg\u00E4ngig gemacht werden kann.\n";
+                context.err
+                    << "zelvant: Es gibt keinen Lauf, der r\u00FCckg\u00E4ngig gemacht werden kann.\n";
                 return int(kBadInput);
             }
             if (dryRun) {
                 journal.check();
-                context.out << "Probelauf: nichts wurde geschrieben. R\u00FCckg\u00E4ngig machen w\u00FCrde diese "
-                               "Dateien auf ihren Stand vor dem letzten Lauf zur\u00FCcksetzen:\n";
+                context.out
+                    << "Probelauf: nichts wurde geschrieben. R\u00FCckg\u00E4ngig machen w\u00FCrde diese "
+                       "Dateien auf ihren Stand vor dem letzten Lauf zur\u00FCcksetzen:\n";
                 for (const UndoJournal::File& file : files)
                     context.out << "  " << file.path.string() << '\n';
                 return int(kDone);

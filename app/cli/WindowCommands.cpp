@@ -18,11 +18,13 @@ namespace {
 
 // Opens the files, shows a window on them, then writes what the window's run changed.
 template <typename ShowWindow>
-int withWindow(const CommandOptions& options, CommandContext& context, int& argc, char** argv, ShowWindow show)
+int withWindow(const CommandOptions& options, CommandContext& context, int& argc, char** argv,
+               ShowWindow show)
 {
     QApplication application(argc, argv);
     return guarded(context, [&] {
-        Session session(options.project, calendarFor(options, context.registry), planTimeZone(context.registry));
+        Session session(options.project, calendarFor(options, context.registry),
+                        planTimeZone(context.registry));
         const int status = show(session);
         session.save();
         return status;

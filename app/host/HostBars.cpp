@@ -45,7 +45,8 @@ void addMissingBars(CommandBarModel& model)
     bool added = false;
     std::size_t at = 0; // after the last host bar seen
     for (const BarState& bar : defaultBars()) {
-        const auto found = std::find_if(bars.begin(), bars.end(), [&](const BarState& kept) { return kept.name == bar.name; });
+        const auto found = std::find_if(bars.begin(), bars.end(),
+                                        [&](const BarState& kept) { return kept.name == bar.name; });
         if (found != bars.end()) {
             at = std::size_t(found - bars.begin()) + 1;
             continue;

@@ -65,7 +65,8 @@ HostMainWindow::HostMainWindow(HostSetup setup, QWidget* parent)
     : QMainWindow(parent), setup_(std::move(setup)), boxes_(this),
       messages_(setup_.messages ? *setup_.messages : boxes_), application_(bars_, plan_),
       windows_(plan_, setup_.registry, setup_.shell,
-               {setup_.messages, setup_.wait, [this](const std::filesystem::path& calendar) { beginRun(calendar); },
+               {setup_.messages, setup_.wait,
+                [this](const std::filesystem::path& calendar) { beginRun(calendar); },
                 [this] { runWindowClosed_ = true; }})
 {
     const ConnectServices services{setup_.registry, messages_, windows_, clock_};
@@ -288,7 +289,8 @@ void HostMainWindow::beginRun(const std::filesystem::path& calendar)
     const auto plan = plan_.file();
     if (setup_.journalFolder.empty() || !plan)
         return;
-    run_ = std::make_unique<UndoJournal::Run>(setup_.journalFolder, std::vector<std::filesystem::path>{*plan, calendar});
+    run_ = std::make_unique<UndoJournal::Run>(setup_.journalFolder,
+                                              std::vector<std::filesystem::path>{*plan, calendar});
     runWindowClosed_ = false;
 }
 
@@ -298,14 +300,16 @@ void HostMainWindow::endRun()
         return;
     const std::unique_ptr<UndoJournal::Run> run = std::move(run_);
     if (run->problem())
-        messages_.warning("Dieser Lauf kann nicht r\u00FCckg\u00E4ngig gemacht werden.\n" + *run->problem(), kHostTitle);
+        messages_.warning("Dieser Lauf kann nicht r\u00FCckg\u00E4ngig gemacht werden.\n" + *run->problem(),
+                          kHostTitle);
 }
 
 void HostMainWindow::undoLastRun()
 {
     endRun();
     if (setup_.journalFolder.empty()) {
-        messages_.information("Es gibt keinen Zelvant-Lauf, der r\u00FCckg\u00E4ngig gemacht werden kann.", kHostTitle);
+        messages_.information("Es gibt keinen Zelvant-Lauf, der r\u00FCckg\u00E4ngig gemacht werden kann.",
+                              kHostTitle);
         return;
     }
     UndoJournal journal(setup_.journalFolder);
@@ -318,14 +322,16 @@ void HostMainWindow::undoLastRun()
         return;
     }
     if (files.empty()) {
-        messages_.information("Es gibt keinen Zelvant-Lauf, der r\u00FCckg\u00E4ngig gemacht werden kann.", kHostTitle);
+        messages_.information("Es gibt keinen Zelvant-Lauf, der r\u00FCckg\u00E4ngig gemacht werden kann.",
+                              kHostTitle);
         return;
     }
     // The open plan is shown anew when the undo puts its file back.
     const auto open = plan_.file();
     bool reload = false;
-    std::string question = "Den letzten Zelvant-Lauf r\u00FCckg\u00E4ngig machen? Diese Dateien bekommen ihren Stand "
-                           "vor dem Lauf zur\u00FCck:";
+    std::string question =
+        "Den letzten Zelvant-Lauf r\u00FCckg\u00E4ngig machen? Diese Dateien bekommen ihren Stand "
+        "vor dem Lauf zur\u00FCck:";
     for (const UndoJournal::File& file : files) {
         question += "\n" + file.path.string();
         reload = reload || (open && comparable(*open) == comparable(file.path));

@@ -53,7 +53,8 @@ void applyTabOrder(QWidget& window, const std::vector<std::string>& names)
 // Tells the host that a window's run begins, and that its window closed, however it closed.
 class RunScope {
 public:
-    RunScope(const QtAddinWindows::Options& options, const std::filesystem::path& calendar) : options_(options)
+    RunScope(const QtAddinWindows::Options& options, const std::filesystem::path& calendar)
+        : options_(options)
     {
         if (options_.runStarts)
             options_.runStarts(calendar);
@@ -90,7 +91,8 @@ public:
     {
         const std::filesystem::path calendar = defaultCalendarPath(owner_.registry_);
         const RunScope run(owner_.options_, calendar);
-        CalendarFileLauncher launcher(calendar, planTimeZone(owner_.registry_, CalendarFile::systemTimeZone()));
+        CalendarFileLauncher launcher(calendar,
+                                      planTimeZone(owner_.registry_, CalendarFile::systemTimeZone()));
         AppliedSettings settings(owner_.registry_, options_);
         QtMessageSink boxes;
         const SystemClock clock;
@@ -127,8 +129,10 @@ std::optional<std::string> saveRefusalAfter(const QuickSyncResult& result)
             reasons += "\n" + failure.action + ": " + failure.reason;
     if (reasons.empty())
         return std::nullopt;
-    return "Der Plan wurde nicht gespeichert: Der Kalender hat die \u00C4nderungen der Synchronisierung nicht "
-           "\u00FCbernommen, und ein gespeicherter Plan st\u00FCnde nicht mehr im Einklang mit ihm. \u00D6ffnen Sie "
+    return "Der Plan wurde nicht gespeichert: Der Kalender hat die \u00C4nderungen der Synchronisierung "
+           "nicht "
+           "\u00FCbernommen, und ein gespeicherter Plan st\u00FCnde nicht mehr im Einklang mit ihm. "
+           "\u00D6ffnen Sie "
            "den Plan neu und synchronisieren Sie noch einmal, wenn der Kalender wieder erreichbar ist." +
            reasons;
 }
@@ -143,7 +147,8 @@ public:
     {
         const std::filesystem::path calendar = defaultCalendarPath(owner_.registry_);
         const RunScope run(owner_.options_, calendar);
-        CalendarFileLauncher launcher(calendar, planTimeZone(owner_.registry_, CalendarFile::systemTimeZone()));
+        CalendarFileLauncher launcher(calendar,
+                                      planTimeZone(owner_.registry_, CalendarFile::systemTimeZone()));
         Registry& registry = owner_.registry_;
         QuickSyncInputs inputs{owner_.host_, launcher,
                                [&registry] { return recreateDeletedAppointments(registry); },

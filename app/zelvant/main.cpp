@@ -11,6 +11,7 @@
 
 #include <CLI/CLI.hpp>
 
+#include <cstdio>
 #include <cstdlib>
 #include <iostream>
 
@@ -21,11 +22,14 @@ namespace {
 
 void addFileOptions(CLI::App& command, CommandOptions& options, bool canPreview = true)
 {
-    command.add_option("--project", options.project, "Projektplan (Microsoft Project XML)")->required()->type_name("DATEI");
+    command.add_option("--project", options.project, "Projektplan (Microsoft Project XML)")
+        ->required()
+        ->type_name("DATEI");
     command.add_option("--calendar", options.calendar, "Kalender (iCalendar); sonst der Standardkalender")
         ->type_name("DATEI");
     if (canPreview) {
-        command.add_flag("--dry-run", options.dryRun, "Nur anzeigen, was sich \u00E4ndern w\u00FCrde; nichts schreiben");
+        command.add_flag("--dry-run", options.dryRun,
+                         "Nur anzeigen, was sich \u00E4ndern w\u00FCrde; nichts schreiben");
         command.add_flag("--quiet", options.quiet, "Keinen Fortschritt anzeigen");
     }
 }
@@ -46,8 +50,8 @@ void addTaskFilters(CLI::App& command, CommandOptions& options, std::string& ids
 
 void addAppointmentFilters(CLI::App& command, CommandOptions& options)
 {
-    auto* category = command.add_option("--category", options.category, "Nur Termine dieser Kategorie")
-                         ->type_name("NAME");
+    auto* category =
+        command.add_option("--category", options.category, "Nur Termine dieser Kategorie")->type_name("NAME");
     auto* from = command.add_option("--from", options.from, "Zeitraum ab (TT.MM.JJJJ); nur mit --to")
                      ->type_name("TT.MM.JJJJ");
     auto* to = command.add_option("--to", options.to, "Zeitraum bis (TT.MM.JJJJ); nur mit --from")
@@ -81,7 +85,8 @@ std::string optionIn(const std::string& text)
 std::string commandsOf(const CLI::App& app)
 {
     std::string names;
-    for (const CLI::App* command : app.get_subcommands([](const CLI::App* c) { return !c->get_group().empty(); }))
+    for (const CLI::App* command :
+         app.get_subcommands([](const CLI::App* c) { return !c->get_group().empty(); }))
         names += (names.empty() ? "" : ", ") + command->get_name();
     return names;
 }
@@ -111,7 +116,8 @@ std::string germanFailure(const CLI::App* app, const CLI::Error& error)
     if (kind == "RequiredError" && text.rfind("A subcommand", 0) == 0) {
         const std::vector<std::string> rest = app->remaining();
         message = rest.empty() ? "Es fehlt ein Befehl. Befehle: " + commandsOf(*app) + "."
-                               : "Unbekannter Befehl \u201E" + rest.front() + "\u201C. Befehle: " + commandsOf(*app) + ".";
+                               : "Unbekannter Befehl \u201E" + rest.front() +
+                                     "\u201C. Befehle: " + commandsOf(*app) + ".";
     } else if (kind == "RequiredError" && text.find(" is required") != std::string::npos) {
         message = "Pflichtangabe fehlt: " + germanName(text.substr(0, text.find(" is required"))) + ".";
         if (message.find("--project") != std::string::npos)
@@ -119,7 +125,8 @@ std::string germanFailure(const CLI::App* app, const CLI::Error& error)
     } else if (kind == "ExtrasError" || text.find("not expected: ") != std::string::npos) {
         const std::vector<std::string> rest = app->remaining(true);
         const std::string word = rest.empty() ? text.substr(text.find(": ") + 2) : rest.front();
-        message = "Unbekannte Angabe \u201E" + word + "\u201C. Welche Angaben der Befehl kennt, zeigt die Hilfe.";
+        message =
+            "Unbekannte Angabe \u201E" + word + "\u201C. Welche Angaben der Befehl kennt, zeigt die Hilfe.";
     } else if (kind == "ExcludesError") {
         const auto split = text.find(" excludes ");
         message = text.substr(0, split) + " und " + text.substr(split + 10) +
@@ -136,8 +143,10 @@ std::string germanFailure(const CLI::App* app, const CLI::Error& error)
         for (std::size_t at = 0; (at = allowed.find(',', at)) != std::string::npos; at += 2)
             allowed.replace(at, 1, ", ");
         const std::string name = colon < notIn ? text.substr(0, colon) : option;
-        const std::string value = text.substr(colon < notIn ? colon + 2 : 0, notIn - (colon < notIn ? colon + 2 : 0));
-        message = "Ung\u00FCltiger Wert \u201E" + value + "\u201C f\u00FCr " + germanName(name) + ". Erlaubt: " + allowed + ".";
+        const std::string value =
+            text.substr(colon < notIn ? colon + 2 : 0, notIn - (colon < notIn ? colon + 2 : 0));
+        message = "Ung\u00FCltiger Wert \u201E" + value + "\u201C f\u00FCr " + germanName(name) +
+                  ". Erlaubt: " + allowed + ".";
     } else if (kind == "ArgumentMismatch" || kind == "ConversionError" || kind == "ValidationError") {
         message = option.empty() ? "Ein Wert fehlt oder passt nicht."
                                  : "Der Wert von " + option + " fehlt oder passt nicht: " + option +
@@ -161,19 +170,22 @@ bool graphicalSession()
 
 int noGraphicalSession(const std::string& command, const std::string& instead)
 {
-    std::cerr << "zelvant: \u201Ezelvant " << command << "\u201C \u00F6ffnet ein Fenster und braucht eine grafische "
-              << "Sitzung; DISPLAY und WAYLAND_DISPLAY sind nicht gesetzt. Auf der Kommandozeile tut dasselbe: "
-              << instead << ".\n";
+    std::cerr
+        << "zelvant: \u201Ezelvant " << command
+        << "\u201C \u00F6ffnet ein Fenster und braucht eine grafische "
+        << "Sitzung; DISPLAY und WAYLAND_DISPLAY sind nicht gesetzt. Auf der Kommandozeile tut dasselbe: "
+        << instead << ".\n";
     return kBadInput;
 }
 
 } // namespace
 
-int main(int argc, char** argv)
+static int runZelvant(int argc, char** argv)
 {
-    CLI::App app{"Zelvant verkn\u00FCpft Vorg\u00E4nge eines Projektplans mit Terminen eines Kalenders und h\u00E4lt "
-                 "beide aktuell. \u00C4nderungen im Kalender haben beim Synchronisieren Vorrang.",
-                 "zelvant"};
+    CLI::App app{
+        "Zelvant verkn\u00FCpft Vorg\u00E4nge eines Projektplans mit Terminen eines Kalenders und h\u00E4lt "
+        "beide aktuell. \u00C4nderungen im Kalender haben beim Synchronisieren Vorrang.",
+        "zelvant"};
     app.require_subcommand(1);
     app.get_formatter()->label("REQUIRED", "PFLICHT");
     app.get_formatter()->label("OPTIONS", "OPTIONEN");
@@ -186,19 +198,25 @@ int main(int argc, char** argv)
     app.set_help_flag("-h,--help", "Diese Hilfe anzeigen");
     app.set_version_flag("--version", std::string("zelvant ") + ZELVANT_VERSION, "Die Version anzeigen");
     app.failure_message(germanFailure);
-    app.footer("Exit-Status:\n"
-               "  0  erledigt\n"
-               "  1  erledigt, aber einzelne Schritte schlugen fehl (auf der Standardfehlerausgabe)\n"
-               "  2  falscher Aufruf oder fehlerhafte Eingabe; nichts geschrieben\n"
-               "  3  ein anderes Programm hat eine Datei ge\u00E4ndert. Vor dem Speichern: sie bleibt, wie sie\n"
-               "     ist, dieser Lauf steht in DATEI.zelvant-conflict. W\u00E4hrend des Speicherns: die Fassung\n"
-               "     des anderen Programms steht in DATEI.zelvant-other, \u201Ezelvant undo\u201C stellt sie wieder her.\n"
-               "     Bei \u201Ezelvant undo\u201C: eine Datei wurde nach dem letzten Lauf ge\u00E4ndert; nichts geschrieben.\n"
-               "  4  angehalten: der Lauf w\u00FCrde bei mehr als der H\u00E4lfte der verkn\u00FCpften Vorg\u00E4nge (mindestens\n"
-               "     f\u00FCnf) Termine l\u00F6schen oder Verkn\u00FCpfungen entfernen, meist ein falscher Kalender;\n"
-               "     nichts geschrieben. Mit --force wird er trotzdem ausgef\u00FChrt.\n"
-               "Jeder Lauf, der schreibt, bewahrt den vorigen Stand von Plan und Kalender auf; \u201Ezelvant undo\u201C\n"
-               "stellt ihn wieder her.");
+    app.footer(
+        "Exit-Status:\n"
+        "  0  erledigt\n"
+        "  1  erledigt, aber einzelne Schritte schlugen fehl (auf der Standardfehlerausgabe)\n"
+        "  2  falscher Aufruf oder fehlerhafte Eingabe; nichts geschrieben\n"
+        "  3  ein anderes Programm hat eine Datei ge\u00E4ndert. Vor dem Speichern: sie bleibt, wie sie\n"
+        "     ist, dieser Lauf steht in DATEI.zelvant-conflict. W\u00E4hrend des Speicherns: die Fassung\n"
+        "     des anderen Programms steht in DATEI.zelvant-other, \u201Ezelvant undo\u201C stellt sie wieder "
+        "her.\n"
+        "     Bei \u201Ezelvant undo\u201C: eine Datei wurde nach dem letzten Lauf ge\u00E4ndert; nichts "
+        "geschrieben.\n"
+        "  4  angehalten: der Lauf w\u00FCrde bei mehr als der H\u00E4lfte der verkn\u00FCpften "
+        "Vorg\u00E4nge (mindestens\n"
+        "     f\u00FCnf) Termine l\u00F6schen oder Verkn\u00FCpfungen entfernen, meist ein falscher "
+        "Kalender;\n"
+        "     nichts geschrieben. Mit --force wird er trotzdem ausgef\u00FChrt.\n"
+        "Jeder Lauf, der schreibt, bewahrt den vorigen Stand von Plan und Kalender auf; \u201Ezelvant "
+        "undo\u201C\n"
+        "stellt ihn wieder her.");
 
     CommandOptions options;
     std::string ids;
@@ -206,16 +224,20 @@ int main(int argc, char** argv)
     std::optional<std::filesystem::path> configFile;
     std::optional<std::string> configKey;
 
-    auto* sync = app.add_subcommand("sync", "Alle verkn\u00FCpften Vorg\u00E4nge mit ihren Terminen synchronisieren");
+    auto* sync =
+        app.add_subcommand("sync", "Alle verkn\u00FCpften Vorg\u00E4nge mit ihren Terminen synchronisieren");
     addFileOptions(*sync, options);
-    auto* recreate = sync->add_flag_callback("--recreate-deleted", [&] { options.recreateDeleted = true; },
-                                             "Gel\u00F6schte Termine wieder neu anlegen");
-    auto* noRecreate = sync->add_flag_callback("--no-recreate-deleted", [&] { options.recreateDeleted = false; },
-                                               "Vorg\u00E4nge gel\u00F6schter Termine entkn\u00FCpfen");
+    auto* recreate = sync->add_flag_callback(
+        "--recreate-deleted", [&] { options.recreateDeleted = true; },
+        "Gel\u00F6schte Termine wieder neu anlegen");
+    auto* noRecreate = sync->add_flag_callback(
+        "--no-recreate-deleted", [&] { options.recreateDeleted = false; },
+        "Vorg\u00E4nge gel\u00F6schter Termine entkn\u00FCpfen");
     recreate->excludes(noRecreate);
-    sync->add_flag("--force", options.force,
-                   "Auch ausf\u00FChren, wenn bei mehr als der H\u00E4lfte der verkn\u00FCpften Vorg\u00E4nge Termine "
-                   "gel\u00F6scht oder Verkn\u00FCpfungen entfernt w\u00FCrden");
+    sync->add_flag(
+        "--force", options.force,
+        "Auch ausf\u00FChren, wenn bei mehr als der H\u00E4lfte der verkn\u00FCpften Vorg\u00E4nge Termine "
+        "gel\u00F6scht oder Verkn\u00FCpfungen entfernt w\u00FCrden");
 
     auto* linkTasks = app.add_subcommand("link-tasks", "Vorg\u00E4nge in Termine umwandeln");
     addFileOptions(*linkTasks, options);
@@ -231,7 +253,8 @@ int main(int argc, char** argv)
     addFileOptions(*unlink, options);
     addTaskIds(*unlink, ids, "Nur die Verkn\u00FCpfungen dieser Vorg\u00E4nge");
 
-    auto* list = app.add_subcommand("list", "Vorg\u00E4nge, verkn\u00FCpfte Vorg\u00E4nge, Termine oder Kategorien auflisten");
+    auto* list = app.add_subcommand(
+        "list", "Vorg\u00E4nge, verkn\u00FCpfte Vorg\u00E4nge, Termine oder Kategorien auflisten");
     list->add_option("what", listWhat, "tasks, linked, appointments oder categories")
         ->required()
         ->check(CLI::IsMember({"tasks", "linked", "appointments", "categories"}));
@@ -245,21 +268,25 @@ int main(int argc, char** argv)
     addTaskIds(*wizard, ids, "Diese Vorg\u00E4nge gelten im Assistenten als markiert");
     auto* quicksync = app.add_subcommand("quicksync", "Die Synchronisierung im Fenster ausf\u00FChren");
     addFileOptions(*quicksync, options, false);
-    auto* windowRecreate = quicksync->add_flag_callback("--recreate-deleted", [&] { options.recreateDeleted = true; },
-                                                        "Gel\u00F6schte Termine wieder neu anlegen");
+    auto* windowRecreate = quicksync->add_flag_callback(
+        "--recreate-deleted", [&] { options.recreateDeleted = true; },
+        "Gel\u00F6schte Termine wieder neu anlegen");
     auto* windowNoRecreate = quicksync->add_flag_callback(
-        "--no-recreate-deleted", [&] { options.recreateDeleted = false; }, "Vorg\u00E4nge gel\u00F6schter Termine entkn\u00FCpfen");
+        "--no-recreate-deleted", [&] { options.recreateDeleted = false; },
+        "Vorg\u00E4nge gel\u00F6schter Termine entkn\u00FCpfen");
     windowRecreate->excludes(windowNoRecreate);
 
-    auto* undo = app.add_subcommand(
-        "undo", "Den letzten Lauf r\u00FCckg\u00E4ngig machen: Plan und Kalender auf ihren Stand davor zur\u00FCcksetzen");
-    undo->add_flag("--dry-run", options.dryRun, "Nur pr\u00FCfen und anzeigen, was zur\u00FCckgesetzt w\u00FCrde; nichts schreiben");
+    auto* undo = app.add_subcommand("undo", "Den letzten Lauf r\u00FCckg\u00E4ngig machen: Plan und Kalender "
+                                            "auf ihren Stand davor zur\u00FCcksetzen");
+    undo->add_flag("--dry-run", options.dryRun,
+                   "Nur pr\u00FCfen und anzeigen, was zur\u00FCckgesetzt w\u00FCrde; nichts schreiben");
 
     auto* registerAddin = app.add_subcommand("register", "Das Add-In im Plan-Host zelvant-host anmelden");
     auto* unregisterAddin = app.add_subcommand("unregister", "Das Add-In im Plan-Host zelvant-host abmelden");
 
     auto* config = app.add_subcommand("config", "Einstellungen anzeigen (alle oder eine) oder festlegen");
-    config->add_option("key", configKey, "Nur diese Einstellung anzeigen (" + configKeys() + ")")->type_name("");
+    config->add_option("key", configKey, "Nur diese Einstellung anzeigen (" + configKeys() + ")")
+        ->type_name("");
     auto* configCalendar = config->add_subcommand("calendar", "Standardkalender anzeigen oder festlegen");
     configCalendar->add_option("file", configFile, "Kalenderdatei (iCalendar)")->type_name("DATEI");
     std::optional<std::string> zone;
@@ -270,7 +297,8 @@ int main(int argc, char** argv)
 
     // For packaging: the man page and the shell completion, written from this very table.
     std::string shell;
-    auto* completion = app.add_subcommand("completion", "Vervollst\u00E4ndigung f\u00FCr die Shell ausgeben")->group("");
+    auto* completion =
+        app.add_subcommand("completion", "Vervollst\u00E4ndigung f\u00FCr die Shell ausgeben")->group("");
     completion->add_option("shell", shell, "Shell")->required()->check(CLI::IsMember({"bash"}));
     auto* manpage = app.add_subcommand("manpage", "Die Handbuchseite (roff) ausgeben")->group("");
 
@@ -294,8 +322,9 @@ int main(int argc, char** argv)
         return kDone;
     }
     if (*wizard && !graphicalSession())
-        return noGraphicalSession("wizard", "zelvant link-tasks, zelvant link-appointments, zelvant sync und zelvant unlink "
-                                            "(siehe zelvant --help)");
+        return noGraphicalSession(
+            "wizard", "zelvant link-tasks, zelvant link-appointments, zelvant sync und zelvant unlink "
+                      "(siehe zelvant --help)");
     if (*quicksync && !graphicalSession())
         return noGraphicalSession("quicksync", "zelvant sync --project DATEI");
 
@@ -328,4 +357,18 @@ int main(int argc, char** argv)
     if (*configTimeZone)
         return runConfigTimeZone(zone, context);
     return runConfigShow(configKey, context);
+}
+
+int main(int argc, char** argv)
+{
+    // The commands report every failure they expect, each with its exit status; anything else
+    // still ends with a German message and status 2, not with an abort and a core dump.
+    try {
+        return runZelvant(argc, argv);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "zelvant: unerwarteter Fehler: %s\n", error.what());
+    } catch (...) {
+        std::fprintf(stderr, "zelvant: unerwarteter Fehler.\n");
+    }
+    return kBadInput;
 }

@@ -17,6 +17,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <cmath>
 
 namespace zelvant {
 namespace {
@@ -131,7 +132,7 @@ void QuickSyncWindow::reject()
 
 void QuickSyncWindow::showProgress(double percent, const std::string& text)
 {
-    barProgress_->setValue(int(percent * kBarScale + 0.5));
+    barProgress_->setValue(int(std::lround(percent * kBarScale)));
     lblProgress_->setText(QString::fromStdString(text));
     // Painted at once: the run holds the user-interface thread until its next pause.
     barProgress_->repaint();

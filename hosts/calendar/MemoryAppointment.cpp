@@ -41,7 +41,10 @@ namespace {
 
 // An all-day event covers whole days; a time of day on either end makes it an ordinary one for
 // good, as in the calendar application, where moving it back to midnights keeps it timed.
-bool staysAllDay(bool allDay, DateTime moment) { return allDay && timeOfDay(moment) == Minutes{0}; }
+bool staysAllDay(bool allDay, DateTime moment)
+{
+    return allDay && timeOfDay(moment) == Minutes{0};
+}
 
 } // namespace
 

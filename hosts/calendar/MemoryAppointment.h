@@ -22,7 +22,7 @@ struct AppointmentData {
     std::string subject{};
     BusyStatus busyStatus = BusyStatus::Busy;
     std::vector<std::string> categories{};
-    std::string entryId{};  // empty: the calendar generates one when the item is stored
+    std::string entryId{}; // empty: the calendar generates one when the item is stored
     bool allDay = false;
     std::vector<std::pair<std::string, std::string>> userProperties{};
     std::string sourceText{}; // the item's original text in its file, to write it back untouched

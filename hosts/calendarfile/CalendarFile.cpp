@@ -174,15 +174,30 @@ CalendarFile::CalendarFile() : state_(std::make_unique<State>()) {}
 
 CalendarFile::~CalendarFile() = default;
 
-MemoryCalendar& CalendarFile::calendar() { return state_->calendar; }
+MemoryCalendar& CalendarFile::calendar()
+{
+    return state_->calendar;
+}
 
-const std::filesystem::path& CalendarFile::path() const { return state_->path; }
+const std::filesystem::path& CalendarFile::path() const
+{
+    return state_->path;
+}
 
-const std::string& CalendarFile::timeZone() const { return state_->timeZone; }
+const std::string& CalendarFile::timeZone() const
+{
+    return state_->timeZone;
+}
 
-const std::vector<std::string>& CalendarFile::warnings() const { return state_->warnings; }
+const std::vector<std::string>& CalendarFile::warnings() const
+{
+    return state_->warnings;
+}
 
-bool CalendarFile::hasUnreadableLinkedEvents() const { return state_->unreadableLinked; }
+bool CalendarFile::hasUnreadableLinkedEvents() const
+{
+    return state_->unreadableLinked;
+}
 
 void CalendarFile::setClock(Clock clock)
 {
@@ -190,7 +205,10 @@ void CalendarFile::setClock(Clock clock)
     state_->setNow();
 }
 
-std::string CalendarFile::systemTimeZone() { return ZoneTable::systemZoneName(); }
+std::string CalendarFile::systemTimeZone()
+{
+    return ZoneTable::systemZoneName();
+}
 
 std::unique_ptr<CalendarFile> CalendarFile::load(const std::filesystem::path& path,
                                                  const std::string& timeZone)
@@ -442,7 +460,10 @@ std::string CalendarFile::render() const
     return compose(plan(), nullptr);
 }
 
-bool CalendarFile::hasChanges() const { return plan().changed; }
+bool CalendarFile::hasChanges() const
+{
+    return plan().changed;
+}
 
 bool CalendarFile::save()
 {

@@ -14,7 +14,10 @@ CalendarNamespace& CalendarFileApplication::getNamespace(const std::string& type
     return application_.getNamespace(type);
 }
 
-AppointmentPtr CalendarFileApplication::createItem(int itemType) { return application_.createItem(itemType); }
+AppointmentPtr CalendarFileApplication::createItem(int itemType)
+{
+    return application_.createItem(itemType);
+}
 
 void CalendarFileApplication::quit()
 {

@@ -6,7 +6,10 @@ namespace {
 
 constexpr std::size_t kMaxLineBytes = 75;
 
-char upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+char upper(char c)
+{
+    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
 
 void assignUpperCase(std::string& result, std::string_view text)
 {

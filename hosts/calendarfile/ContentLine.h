@@ -19,14 +19,14 @@ struct IcsParam {
 
 // One logical (unfolded) line and where it sits in the text it was scanned from.
 struct ContentLine {
-    std::string name;             // upper case
-    std::string head;             // name and parameters exactly as written, unfolded
+    std::string name; // upper case
+    std::string head; // name and parameters exactly as written, unfolded
     std::vector<IcsParam> params;
-    std::string value;            // still escaped
-    std::size_t begin = 0;        // first byte of its first physical line
-    std::size_t end = 0;          // one past its last line break
-    int lineNumber = 0;           // physical line it starts on, counted from 1
-    bool hasValue = true;         // false when no ':' outside quotes separates a value
+    std::string value;     // still escaped
+    std::size_t begin = 0; // first byte of its first physical line
+    std::size_t end = 0;   // one past its last line break
+    int lineNumber = 0;    // physical line it starts on, counted from 1
+    bool hasValue = true;  // false when no ':' outside quotes separates a value
 
     /// The first parameter of that upper-case name, or nullptr.
     const IcsParam* param(std::string_view upperName) const;

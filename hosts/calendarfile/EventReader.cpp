@@ -103,7 +103,10 @@ std::string outOfRange(const std::string& what)
            std::to_string(EventReader::kLastYear);
 }
 
-bool isMidnight(DateTime time) { return timeOfDay(time) == seconds{0}; }
+bool isMidnight(DateTime time)
+{
+    return timeOfDay(time) == seconds{0};
+}
 
 // True while a presented moment stays inside the years events may lie in.
 bool inRange(DateTime time)

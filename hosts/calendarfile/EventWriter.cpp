@@ -15,7 +15,10 @@ namespace {
 
 using namespace std::chrono;
 
-bool isMidnight(DateTime time) { return timeOfDay(time) == seconds{0}; }
+bool isMidnight(DateTime time)
+{
+    return timeOfDay(time) == seconds{0};
+}
 
 // A non-negative number of at most nine digits, as sequence numbers are; nothing for anything else.
 std::optional<long> smallNumber(std::string_view text)
@@ -178,7 +181,10 @@ std::string EventWriter::formatDateTime(DateTime time)
     return buffer;
 }
 
-std::string EventWriter::line(std::string_view unfolded) const { return foldLine(unfolded, newline_); }
+std::string EventWriter::line(std::string_view unfolded) const
+{
+    return foldLine(unfolded, newline_);
+}
 
 IcsTime EventWriter::calendarZone() const
 {

@@ -29,7 +29,8 @@ public:
     void run(std::vector<IcsDocument::EventRange>& events, std::vector<IcsDocument::ZoneDefinition>& zones,
              std::size_t& insertAt)
     {
-        std::size_t pos = text_.substr(0, kByteOrderMark.size()) == kByteOrderMark ? kByteOrderMark.size() : 0;
+        std::size_t pos =
+            text_.substr(0, kByteOrderMark.size()) == kByteOrderMark ? kByteOrderMark.size() : 0;
         int number = 1;
         bool sawCalendar = false;
         while (pos < text_.size()) {
@@ -68,8 +69,8 @@ private:
     }
 
     void handle(std::string_view first, std::size_t begin, std::size_t end, int lineNumber, bool& sawCalendar,
-                std::vector<IcsDocument::EventRange>& events,
-                std::vector<IcsDocument::ZoneDefinition>& zones, std::size_t& insertAt)
+                std::vector<IcsDocument::EventRange>& events, std::vector<IcsDocument::ZoneDefinition>& zones,
+                std::size_t& insertAt)
     {
         // Where the name ends, as find_first_of(";:") says it, but without a search per character.
         std::size_t nameEnd = 0;
@@ -79,8 +80,8 @@ private:
             nameEnd = std::string_view::npos;
         const std::string_view name = first.substr(0, nameEnd);
         if (!isValidName(name))
-            fail(path_, lineNumber, "Keine g\u00FCltige iCalendar-Zeile: \u201E" + std::string(first.substr(0, 40)) +
-                                        "\u201C.");
+            fail(path_, lineNumber,
+                 "Keine g\u00FCltige iCalendar-Zeile: \u201E" + std::string(first.substr(0, 40)) + "\u201C.");
         if (stack_.empty() && !isBeginOf(first, "VCALENDAR"))
             fail(path_, lineNumber,
                  sawCalendar ? "Inhalt nach END:VCALENDAR."
@@ -126,8 +127,8 @@ private:
     }
 
     void close(const std::string& name, int lineNumber, std::size_t begin, std::size_t end, bool& sawCalendar,
-               std::vector<IcsDocument::EventRange>& events,
-               std::vector<IcsDocument::ZoneDefinition>& zones, std::size_t& insertAt)
+               std::vector<IcsDocument::EventRange>& events, std::vector<IcsDocument::ZoneDefinition>& zones,
+               std::size_t& insertAt)
     {
         if (stack_.empty())
             fail(path_, lineNumber, "END:" + name + " ohne zugeh\u00F6riges BEGIN.");

@@ -167,11 +167,20 @@ const ZoneTable::Zone* ZoneTable::find(const std::string& tzid)
     return slot.get();
 }
 
-const ZoneTable::Zone* ZoneTable::utc() const { return utc_.get(); }
+const ZoneTable::Zone* ZoneTable::utc() const
+{
+    return utc_.get();
+}
 
-const ZoneTable::Zone* ZoneTable::user() const { return user_.get(); }
+const ZoneTable::Zone* ZoneTable::user() const
+{
+    return user_.get();
+}
 
-bool ZoneTable::userIsUtc() const { return user_->zone == utc_->zone; }
+bool ZoneTable::userIsUtc() const
+{
+    return user_->zone == utc_->zone;
+}
 
 std::string ZoneTable::userZoneDefinition(const std::string& newline) const
 {

@@ -4,12 +4,12 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <mutex>
 #include <optional>
-#include <vector>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace zelvant {
 
@@ -54,7 +54,10 @@ bool anyoneWatching()
     return !watchers().list.empty();
 }
 
-std::string systemReason(int error) { return std::strerror(error); }
+std::string systemReason(int error)
+{
+    return std::strerror(error);
+}
 
 void writeAll(int fd, const std::string& content, const fs::path& path)
 {
@@ -118,7 +121,9 @@ struct Identity {
 
     bool operator==(const Identity& other) const
     {
-        auto same = [](const timespec& a, const timespec& b) { return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec; };
+        auto same = [](const timespec& a, const timespec& b) {
+            return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+        };
         return device == other.device && inode == other.inode && size == other.size &&
                same(modified, other.modified) && same(changed, other.changed);
     }
@@ -126,7 +131,7 @@ struct Identity {
 
 std::optional<Identity> identityOf(const fs::path& path)
 {
-    struct stat info{};
+    struct stat info {};
     if (::stat(path.c_str(), &info) != 0)
         return std::nullopt;
     return Identity{info.st_dev, info.st_ino, info.st_size, info.st_mtim, info.st_ctim};
@@ -158,7 +163,8 @@ fs::path swapIn(const fs::path& temporary, const fs::path& path, bool exists)
         if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) == 0)
             return temporary;
         if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP && errno != ENOENT)
-            throw fs::filesystem_error("renameat2", temporary, path, std::error_code(errno, std::generic_category()));
+            throw fs::filesystem_error("renameat2", temporary, path,
+                                       std::error_code(errno, std::generic_category()));
     }
     // Without the swap, a hard link taken now keeps the version the rename replaces, unless
     // another program replaces the file in the instant between the two calls.
@@ -202,13 +208,17 @@ FileError::FileError(const fs::path& path, const std::string& problem)
 
 namespace {
 
-std::string conflictProblem(const fs::path& conflictPath, FileConflictError::Beside beside, const std::string& advice)
+std::string conflictProblem(const fs::path& conflictPath, FileConflictError::Beside beside,
+                            const std::string& advice)
 {
     std::string problem =
         beside == FileConflictError::Beside::Ours
-            ? "Die Datei wurde inzwischen von einem anderen Programm ge\u00E4ndert und nicht \u00FCberschrieben. "
-              "Die \u00C4nderungen dieses Laufs stehen in " + conflictPath.string() + "."
-            : "Ein anderes Programm hat die Datei geschrieben, w\u00E4hrend sie gespeichert wurde. Sie enth\u00E4lt "
+            ? "Die Datei wurde inzwischen von einem anderen Programm ge\u00E4ndert und nicht "
+              "\u00FCberschrieben. "
+              "Die \u00C4nderungen dieses Laufs stehen in " +
+                  conflictPath.string() + "."
+            : "Ein anderes Programm hat die Datei geschrieben, w\u00E4hrend sie gespeichert wurde. Sie "
+              "enth\u00E4lt "
               "jetzt die \u00C4nderungen dieses Laufs; die Fassung des anderen Programms steht in " +
                   conflictPath.string() + ".";
     if (!advice.empty())
@@ -220,7 +230,8 @@ std::string conflictProblem(const fs::path& conflictPath, FileConflictError::Bes
 
 FileConflictError::FileConflictError(const fs::path& path, const fs::path& conflictPath, Beside beside,
                                      const std::string& advice)
-    : FileError(path, conflictProblem(conflictPath, beside, advice)), conflictPath_(conflictPath), beside_(beside)
+    : FileError(path, conflictProblem(conflictPath, beside, advice)), conflictPath_(conflictPath),
+      beside_(beside)
 {
 }
 
@@ -257,7 +268,7 @@ std::string readWholeFile(const fs::path& path)
     if (fd < 0)
         throw FileError(path, "Die Datei kann nicht gelesen werden (keine Berechtigung?).");
     // One buffer of the file's size, filled by as few reads as the system needs.
-    struct stat info{};
+    struct stat info {};
     std::string content;
     if (::fstat(fd, &info) == 0 && info.st_size > 0)
         content.reserve(std::size_t(info.st_size));
@@ -311,7 +322,7 @@ bool FileStore::replace(const fs::path& path, const std::string& content, const 
     }
     mode_t mode = 0644;
     if (seen) {
-        struct stat info{};
+        struct stat info {};
         if (::stat(path.c_str(), &info) == 0)
             mode = info.st_mode & 07777;
     }
@@ -398,8 +409,14 @@ FileStore::Watch::~Watch()
     list.erase(std::remove(list.begin(), list.end(), &heard_), list.end());
 }
 
-void FileStore::setStepHookForTesting(std::function<void(SaveStep)> hook) { stepHook() = std::move(hook); }
+void FileStore::setStepHookForTesting(std::function<void(SaveStep)> hook)
+{
+    stepHook() = std::move(hook);
+}
 
-void FileStore::setSwapForTesting(bool useSwap) { swapWanted() = useSwap; }
+void FileStore::setSwapForTesting(bool useSwap)
+{
+    swapWanted() = useSwap;
+}
 
 } // namespace zelvant

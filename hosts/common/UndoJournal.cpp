@@ -6,10 +6,10 @@
 #include <cinttypes>
 #include <cstdio>
 #include <cstring>
+#include <fcntl.h>
 #include <mutex>
 #include <set>
 #include <sstream>
-#include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -101,8 +101,9 @@ std::string render(const std::vector<UndoJournal::File>& files)
 {
     std::string text = std::string(kHeader) + "\n";
     for (const UndoJournal::File& file : files)
-        text += std::to_string(file.before.size) + " " + hex(file.before.hash) + " " + std::to_string(file.after.size) +
-                " " + hex(file.after.hash) + " " + escaped(file.path.string()) + "\n";
+        text += std::to_string(file.before.size) + " " + hex(file.before.hash) + " " +
+                std::to_string(file.after.size) + " " + hex(file.after.hash) + " " +
+                escaped(file.path.string()) + "\n";
     return text;
 }
 
@@ -116,7 +117,8 @@ public:
         fs::create_directories(folder, error);
         fd_ = ::open((folder / kLockName).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
         if (fd_ < 0)
-            throw FileError(folder, "Das Journal kann nicht angelegt werden: " + std::string(std::strerror(errno)));
+            throw FileError(folder,
+                            "Das Journal kann nicht angelegt werden: " + std::string(std::strerror(errno)));
         while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
         }
     }
@@ -176,7 +178,8 @@ std::vector<UndoJournal::File> UndoJournal::files() const
     std::string line;
     int number = 1;
     auto broken = [&] {
-        return FileError(index, "Das Journal des letzten Laufs ist besch\u00E4digt (Zeile " + std::to_string(number) + ").");
+        return FileError(index, "Das Journal des letzten Laufs ist besch\u00E4digt (Zeile " +
+                                    std::to_string(number) + ").");
     };
     if (!std::getline(in, line) || line != kHeader)
         throw broken();
@@ -206,17 +209,20 @@ namespace {
 
 std::vector<Loaded> loadAndCheck(const fs::path& folder, const std::vector<UndoJournal::File>& files)
 {
-    const char* const nothingWritten = " Der letzte Lauf wird nicht r\u00FCckg\u00E4ngig gemacht; nichts wurde geschrieben.";
+    const char* const nothingWritten =
+        " Der letzte Lauf wird nicht r\u00FCckg\u00E4ngig gemacht; nichts wurde geschrieben.";
     std::vector<Loaded> loaded;
     for (const UndoJournal::File& file : files) {
         Loaded entry{file, {}, {}};
         std::error_code error;
         if (!fs::exists(file.path, error))
-            throw ChangedSinceRunError(file.path, std::string("Die Datei gibt es nicht mehr.") + nothingWritten);
+            throw ChangedSinceRunError(file.path,
+                                       std::string("Die Datei gibt es nicht mehr.") + nothingWritten);
         entry.current = readWholeFile(file.path);
         if (fingerprintOf(entry.current) != file.after)
             throw ChangedSinceRunError(file.path,
-                                       std::string("Die Datei wurde nach dem letzten Lauf ge\u00E4ndert.") + nothingWritten);
+                                       std::string("Die Datei wurde nach dem letzten Lauf ge\u00E4ndert.") +
+                                           nothingWritten);
         const fs::path copy = folder / copyName(file.before);
         try {
             entry.before = readWholeFile(copy);
@@ -255,7 +261,8 @@ std::vector<fs::path> UndoJournal::undo()
             // All or nothing: what was put back already gets the run's version again.
             for (std::size_t back = 0; back < i; ++back)
                 try {
-                    FileStore::replace(loaded[back].file.path, loaded[back].current, &loaded[back].file.before);
+                    FileStore::replace(loaded[back].file.path, loaded[back].current,
+                                       &loaded[back].file.before);
                 } catch (...) {
                 }
             throw;
@@ -301,7 +308,8 @@ struct UndoJournal::Run::State {
         }
         try {
             FolderLock folderLock(folder);
-            auto known = std::find_if(recorded.begin(), recorded.end(), [&](const File& file) { return file.path == path; });
+            auto known = std::find_if(recorded.begin(), recorded.end(),
+                                      [&](const File& file) { return file.path == path; });
             if (known != recorded.end()) {
                 known->after = replacement.written; // replaced again: the version before the run stays
             } else {
@@ -337,7 +345,8 @@ UndoJournal::Run::Run(fs::path folder, const std::vector<fs::path>& files) : sta
         if (!file.empty())
             state_->files.push_back(normal(file));
     State* state = state_.get();
-    watch_ = std::make_unique<FileStore::Watch>([state](const Replacement& replacement) { state->heard(replacement); });
+    watch_ = std::make_unique<FileStore::Watch>(
+        [state](const Replacement& replacement) { state->heard(replacement); });
 }
 
 UndoJournal::Run::~Run()
@@ -361,6 +370,9 @@ bool UndoJournal::Run::empty() const
     return state_->recorded.empty();
 }
 
-const std::optional<std::string>& UndoJournal::Run::problem() const { return state_->problem; }
+const std::optional<std::string>& UndoJournal::Run::problem() const
+{
+    return state_->problem;
+}
 
 } // namespace zelvant

@@ -128,7 +128,8 @@ Minutes WorkCalendar::workingTimeBetween(DateTime a, DateTime b) const
 
 std::vector<SplitPart> WorkCalendar::joinParts(std::vector<SplitPart> parts) const
 {
-    std::sort(parts.begin(), parts.end(), [](const SplitPart& a, const SplitPart& b) { return a.start < b.start; });
+    std::sort(parts.begin(), parts.end(),
+              [](const SplitPart& a, const SplitPart& b) { return a.start < b.start; });
     std::vector<SplitPart> joined;
     for (const SplitPart& part : parts) {
         if (!joined.empty() && (part.start <= joined.back().finish ||

@@ -273,6 +273,8 @@ WorkCalendar CalendarReader::resolve(const Stated& stated, const std::map<int, S
         calendar.setWeekday(weekday{day}, intervals);
     }
     // The base's dated entries first, so that the derived calendar's own win.
+    // Iterators, not std::views::reverse, which does not build with clang 14 and libstdc++ 12.
+    // NOLINTNEXTLINE(modernize-loop-convert)
     for (auto link = chain.rbegin(); link != chain.rend(); ++link) {
         for (const auto& [date, intervals] : (*link)->workWeekDays)
             calendar.setException(date, intervals);

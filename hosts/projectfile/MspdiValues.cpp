@@ -97,7 +97,8 @@ std::optional<seconds> parseDuration(std::string_view text, Fault* fault)
         return std::nullopt;
     }
     // A plan counts days as 24 hours; the fraction of a second is dropped.
-    const auto whole = seconds(static_cast<long long>(std::floor(period->days * 86400 + period->seconds + 1e-6)));
+    const auto whole =
+        seconds(static_cast<long long>(std::floor(period->days * 86400 + period->seconds + 1e-6)));
     return period->negative ? -whole : whole;
 }
 

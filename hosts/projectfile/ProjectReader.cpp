@@ -22,7 +22,10 @@ namespace {
 constexpr int kNoResource = -65535;
 constexpr int kUnnamedResource = 0;
 
-std::string_view trimmedValue(pugi::xml_node node) { return trimmed(node.child_value()); }
+std::string_view trimmedValue(pugi::xml_node node)
+{
+    return trimmed(node.child_value());
+}
 
 // "<Start> „gestern“": the element and the value that cannot be used.
 std::string quoted(pugi::xml_node node)
@@ -83,7 +86,7 @@ std::optional<seconds> durationOf(pugi::xml_node node)
     const auto value = mspdi::parseDuration(node.child_value(), &fault);
     if (!value && fault == mspdi::Fault::OutOfRange)
         throw ContentError(node, quoted(node) + " ist l\u00E4nger als " +
-                                     std::to_string(mspdi::kLongestDuration.count() / (366 * 86400)) +
+                                     std::to_string(mspdi::kLongestDuration.count() / (366L * 86400)) +
                                      " Jahre");
     if (!value)
         throw ContentError(node, quoted(node) + " ist keine Dauer");
@@ -143,7 +146,7 @@ struct TaskElements {
         static const auto byLetter = [] {
             std::array<std::vector<Wanted>, 128> table;
             for (const Wanted& entry : wanted)
-                table[std::size_t(entry.first[0])].push_back(entry);
+                table[std::size_t(static_cast<unsigned char>(entry.first[0]))].push_back(entry);
             return table;
         }();
         for (pugi::xml_node child = task.first_child(); child; child = child.next_sibling()) {

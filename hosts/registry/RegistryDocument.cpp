@@ -194,7 +194,7 @@ std::string parseHeader(std::string_view line, LineParser& parser)
         parser.fail("Die Schl\u00FCsselzeile endet nicht mit \u201E]\u201C.");
     if (line.find_first_not_of(" \t", close + 1) != std::string_view::npos)
         parser.fail("Nach \u201E]\u201C darf nichts mehr stehen.");
-    const std::string keyName{line.substr(1, close - 1)};
+    std::string keyName{line.substr(1, close - 1)};
     if (keyName.empty())
         parser.fail("Der Schl\u00FCsselname ist leer.");
     return keyName;
@@ -360,11 +360,11 @@ bool RegistryDocument::addKey(const std::string& keyName)
     if (findSection(keyName))
         return false;
     if (preamble_.empty() && sections_.empty())
-        preamble_.push_back(kNewFileComment);
+        preamble_.emplace_back(kNewFileComment);
     // A blank line before each new key keeps the file readable.
     if (sections_.empty()) {
         if (!preamble_.back().empty())
-            preamble_.push_back("");
+            preamble_.emplace_back();
     } else {
         std::vector<Line>& lines = sections_.back().lines;
         if (lines.empty() || !lines.back().text.empty())

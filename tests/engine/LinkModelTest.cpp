@@ -1,5 +1,5 @@
-#include "engine/LinkKeys.h"
 #include "engine/LinkModel.h"
+#include "engine/LinkKeys.h"
 #include "tests/support/FixedClock.h"
 
 #include <gtest/gtest.h>
@@ -11,10 +11,15 @@ namespace {
 
 TEST(GetFieldId, SeventyDistinctFieldsAndNothingElse)
 {
-    const std::pair<const char*, int> bounds[] = {
-        {"Text1", 188743731},  {"Text5", 188743743},  {"Text6", 188743746},
-        {"Text10", 188743750}, {"Text11", 188743997}, {"Text29", kText29},
-        {"Text30", 188744016}, {"Enterprise-Text1", 188744479}, {"Enterprise-Text40", 188744518}};
+    const std::pair<const char*, int> bounds[] = {{"Text1", 188743731},
+                                                  {"Text5", 188743743},
+                                                  {"Text6", 188743746},
+                                                  {"Text10", 188743750},
+                                                  {"Text11", 188743997},
+                                                  {"Text29", kText29},
+                                                  {"Text30", 188744016},
+                                                  {"Enterprise-Text1", 188744479},
+                                                  {"Enterprise-Text40", 188744518}};
     for (auto [name, id] : bounds)
         EXPECT_EQ(GetFieldId(name), id) << name;
     for (const char* other : {"", "text29", "Text0", "Text31", "Text029", "Text29 ", "Enterprise-Text0",
@@ -71,8 +76,9 @@ TEST(Subjects, OnlyTheSuffixWeWriteIsRemoved)
     EXPECT_EQ(link::subjectFor("Bau", 1, 1), "Bau");
     EXPECT_EQ(link::subjectFor("Bau", 12, 12), "Bau (12)");
     const std::pair<const char*, const char*> cases[] = {
-        {"Bau (1)", "Bau"},       {"Bau (12)", "Bau"},        {"Phase (2) (1)", "Phase (2)"},
-        {"Review (A)", "Review (A)"}, {"Bau(1)", "Bau(1)"}, {"(1)", "(1)"}, {"Bau ()", "Bau ()"}};
+        {"Bau (1)", "Bau"},           {"Bau (12)", "Bau"},  {"Phase (2) (1)", "Phase (2)"},
+        {"Review (A)", "Review (A)"}, {"Bau(1)", "Bau(1)"}, {"(1)", "(1)"},
+        {"Bau ()", "Bau ()"}};
     for (auto [subject, name] : cases)
         EXPECT_EQ(link::withoutPartSuffix(subject), name) << subject;
 }

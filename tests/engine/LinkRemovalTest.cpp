@@ -82,26 +82,34 @@ const Case kCases[] = {
          s.linked("Bleibt", kKeyA, 1, false);
          s.linked("Geht", kKeyB, 1);
      },
-     {"Bleibt (1)"}, {"Bleibt"}, 1},
+     {"Bleibt (1)"},
+     {"Bleibt"},
+     1},
     {"part count + 1 appointments in folder order, not one more",
      [](Scene& s) {
          s.linked("Teile", kKeyA, 2);
          s.w.addAppointment("Extra", makeDateTime(2024, 3, 9, 8), makeDateTime(2024, 3, 9, 9),
                             EngineWorld::linkOf(*s.item("Teile (2)")));
      },
-     {"Extra"}, {}, 2},
+     {"Extra"},
+     {},
+     2},
     {"the part count is the task's as it is now, not the row's",
      [](Scene& s) {
          s.linked("Gewachsen", kKeyA, 3);
          s.rows.back().linkValue.replace(0, 3, "000");
      },
-     {}, {}, 3},
+     {},
+     {},
+     3},
     {"a task whose appointment was deleted is still unlinked",
      [](Scene& s) {
          s.linked("Verwaist", kKeyA, 1);
          s.item("Verwaist (1)")->remove();
      },
-     {}, {}, 0},
+     {},
+     {},
+     0},
     {"an appointment with another key is left alone",
      [](Scene& s) {
          s.linked("Umgeschrieben", kKeyA, 2);
@@ -109,13 +117,18 @@ const Case kCases[] = {
          other.replace(3, 9, "999999999");
          s.item("Umgeschrieben (2)")->userProperties().find(kLinkProperty)->setValue(other);
      },
-     {"Umgeschrieben (2)"}, {}, 1},
+     {"Umgeschrieben (2)"},
+     {},
+     1},
     {"an appointment that cannot be cleared keeps the task linked",
      [](Scene& s) {
          s.linked("Gesperrt", kKeyA, 2);
          s.item("Gesperrt (2)")->faults().failOn("SetValue");
      },
-     {"Gesperrt (2)"}, {"Gesperrt"}, 1, 2}, // the appointment, then the task that keeps its link
+     {"Gesperrt (2)"},
+     {"Gesperrt"},
+     1,
+     2}, // the appointment, then the task that keeps its link
     {"a value without a key matches no appointment",
      [](Scene& s) {
          MemoryTask& task = s.w.addTask("Unsinn", makeDateTime(2024, 3, 4, 8), makeDateTime(2024, 3, 4, 9));
@@ -123,7 +136,9 @@ const Case kCases[] = {
          s.w.addAppointment("Kurz", makeDateTime(2024, 3, 4, 8), makeDateTime(2024, 3, 4, 9), "ab");
          s.rows.push_back({task.id(), "x", true});
      },
-     {"Kurz"}, {}, 0},
+     {"Kurz"},
+     {},
+     0},
 };
 
 TEST(LinkRemoval, EachRowEmptiesItsLinksOnBothSidesAndASecondRunNothing)

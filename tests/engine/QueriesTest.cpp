@@ -15,7 +15,10 @@ namespace {
 using Strings = std::vector<std::string>;
 using Choice = TaskFilter::Choice;
 
-DateTime on(int y, unsigned m, unsigned d, unsigned h = 0, unsigned min = 0) { return makeDateTime(y, m, d, h, min); }
+DateTime on(int y, unsigned m, unsigned d, unsigned h = 0, unsigned min = 0)
+{
+    return makeDateTime(y, m, d, h, min);
+}
 
 struct Calendar {
     EngineWorld w;
@@ -34,7 +37,9 @@ struct Calendar {
         add("Klein", on(2024, 7, 1, 9), on(2024, 7, 1, 10), {"blau", " "});
         add("Verkn\u00FCpft", on(2024, 7, 1, 9), on(2024, 7, 1, 10), {"Blau", "Gr\u00FCn"}, "000123");
         add("Geleert", on(2024, 7, 1, 9), on(2024, 7, 1, 10), {}, "000123")
-            ->userProperties().find(kLinkProperty)->setValue("");
+            ->userProperties()
+            .find(kLinkProperty)
+            ->setValue("");
         add("LinkUnlesbar", on(2024, 7, 1, 9), on(2024, 7, 1, 10), {}, "000123")->faults().failOn("Find");
         add("Kaputt", on(2024, 7, 1, 9), on(2024, 7, 1, 10))->faults().failOn("Start");
         add("Alt", on(1983, 5, 2, 9), on(1983, 5, 2, 10), {"Rot"});
@@ -43,8 +48,12 @@ struct Calendar {
 
 TEST(Queries, EachFilterOffersItsUnlinkedAppointments)
 {
-    const auto period = [](DateTime from, DateTime to) { return AppointmentFilter{AppointmentFilter::Period, "", from, to}; };
-    const auto category = [](const char* name) { return AppointmentFilter{AppointmentFilter::Category, name, {}, {}}; };
+    const auto period = [](DateTime from, DateTime to) {
+        return AppointmentFilter{AppointmentFilter::Period, "", from, to};
+    };
+    const auto category = [](const char* name) {
+        return AppointmentFilter{AppointmentFilter::Category, name, {}, {}};
+    };
     const Strings july1 = {"Messe", "Doppelt", "Klein", "Geleert", "LinkUnlesbar"};
     const std::pair<AppointmentFilter, Strings> cases[] = {
         {{}, {"ErsterTag", "LetzterTag", "Messe", "Doppelt", "Klein", "Geleert", "LinkUnlesbar"}},
@@ -52,8 +61,8 @@ TEST(Queries, EachFilterOffersItsUnlinkedAppointments)
         {category("blau"), {"Klein"}},
         {category("Rot"), {"Messe"}}, // within the years of "all"
         {category(""), {}},
-        {period(on(2024, 7, 1, 23), on(2024, 7, 1)), july1}, // only the days count
-        {period(on(2024, 6, 1), on(2024, 6, 30)), {"Messe"}}, // starts on the last day
+        {period(on(2024, 7, 1, 23), on(2024, 7, 1)), july1},     // only the days count
+        {period(on(2024, 6, 1), on(2024, 6, 30)), {"Messe"}},    // starts on the last day
         {period(on(2024, 7, 2, 23), on(2024, 7, 5)), {"Messe"}}, // ends on the first day
         {period(on(2024, 7, 3), on(2024, 7, 5)), {}},
         {period(on(1983, 5, 1), on(1983, 5, 31)), {"Alt"}}, // whatever the year
@@ -112,7 +121,8 @@ TEST(Queries, EachChoiceOffersItsUnlinkedTasks)
     EXPECT_EQ(names(GetLinkedTasks(w.project, kLinkField)), (Strings{"Verkn\u00FCpft", "Leer"}));
     w.host.faults().failOn("ActiveSelection");
     EXPECT_FALSE(GetUnlinkedTasks(w.host, w.project, {Choice::Selected, "", true}, kLinkField));
-    EXPECT_TRUE(GetUnlinkedTasks(w.host, w.project, {Choice::All, "", true}, kLinkField)); // needs no selection
+    EXPECT_TRUE(
+        GetUnlinkedTasks(w.host, w.project, {Choice::All, "", true}, kLinkField)); // needs no selection
 }
 
 TEST(Queries, QueriesWithTheirOwnConnectionQuitOnlyWhatTheyStarted)

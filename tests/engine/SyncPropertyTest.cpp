@@ -33,7 +33,8 @@ public:
     explicit RandomWorld(unsigned seed) : random_(seed), keys_(w.clock, seed)
     {
         for (int i = 0; i < 6; ++i) {
-            MemoryTask& task = w.addTask("Vorgang " + std::to_string(i + 1), workday(2 * i), workday(2 * i, 17));
+            MemoryTask& task =
+                w.addTask("Vorgang " + std::to_string(i + 1), workday(2 * i), workday(2 * i, 17));
             if (i % 3 == 1)
                 task.addSplitPart(workday(2 * i + 2), workday(2 * i + 2, 12));
         }
@@ -51,7 +52,10 @@ public:
         return items;
     }
 
-    MemoryTask& anyTask() { return static_cast<MemoryTask&>(*w.project.tasks()[std::size_t(pick(w.project.taskCount()))]); }
+    MemoryTask& anyTask()
+    {
+        return static_cast<MemoryTask&>(*w.project.tasks()[std::size_t(pick(w.project.taskCount()))]);
+    }
 
     void editPlan()
     {
@@ -107,7 +111,8 @@ public:
             item->setSubject("Im Kalender " + std::to_string(pick(100)));
             break;
         case 3:
-            w.calendar.addItem({.start = workday(pick(20), 9), .end = workday(pick(20), 10), .subject = "Fremd"});
+            w.calendar.addItem(
+                {.start = workday(pick(20), 9), .end = workday(pick(20), 10), .subject = "Fremd"});
             break;
         default: { // a copy in the calendar: one more appointment for the task
             AppointmentData copy = item->snapshot();
@@ -214,9 +219,9 @@ TEST(SyncProperty, RandomEditsAndFailuresKeepTheLinkRule)
             world.resolveCopies();
             const RunReport settled = world.sync(recreate);
             const RunReport again = world.sync(recreate);
-            EXPECT_TRUE(again.changes().empty()) << where << ": a second run changed "
-                                                 << again.changes().front().subject << " "
-                                                 << again.changes().front().detail;
+            EXPECT_TRUE(again.changes().empty())
+                << where << ": a second run changed " << again.changes().front().subject << " "
+                << again.changes().front().detail;
             // What the plan cannot take (a split part on a free day) is reported on every run, the same way.
             EXPECT_EQ(again.failureLines(), settled.failureLines()) << where;
             if (::testing::Test::HasFailure())

@@ -16,7 +16,10 @@ namespace {
 
 using Change = RunReport::Change;
 
-DateTime at(unsigned day, unsigned hour, unsigned minute = 0) { return makeDateTime(2024, 3, day, hour, minute); }
+DateTime at(unsigned day, unsigned hour, unsigned minute = 0)
+{
+    return makeDateTime(2024, 3, day, hour, minute);
+}
 
 // Two linked tasks: "Entwurf" on Monday with one appointment, "Bau" split into Tuesday, Thursday
 // morning and Friday afternoon.
@@ -82,8 +85,11 @@ struct Situation {
 
 const Situation kSituations[] = {
     {"nothing changed", [](Scene&) {}, false, {}, {}},
-    {"task made shorter in the plan: the end follows", [](Scene& s) { s.draft.setDuration(Minutes{240}); },
-     false, {.moved = 1}, [](Scene& s, const RunReport&) {
+    {"task made shorter in the plan: the end follows",
+     [](Scene& s) { s.draft.setDuration(Minutes{240}); },
+     false,
+     {.moved = 1},
+     [](Scene& s, const RunReport&) {
          EXPECT_EQ(s.item("Entwurf")->start(), at(4, 8));
          EXPECT_EQ(s.item("Entwurf")->end(), at(4, 12));
      }},
@@ -92,17 +98,25 @@ const Situation kSituations[] = {
          s.build.setConstraintType(ConstraintType::MustStartOn);
          s.build.setConstraintDate(at(6, 8));
      },
-     false, {.moved = 3}, [](Scene& s, const RunReport&) {
+     false,
+     {.moved = 3},
+     [](Scene& s, const RunReport&) {
          for (int k = 1; k <= 3; ++k)
              EXPECT_EQ(s.item("Bau (" + std::to_string(k) + ")")->start(), s.build.splitPart(k).start);
      }},
-    {"appointment moved in the calendar", [](Scene& s) { s.move("Entwurf", at(6, 10), at(6, 12)); }, false,
-     {.rescheduled = 1}, [](Scene& s, const RunReport&) {
+    {"appointment moved in the calendar",
+     [](Scene& s) { s.move("Entwurf", at(6, 10), at(6, 12)); },
+     false,
+     {.rescheduled = 1},
+     [](Scene& s, const RunReport&) {
          EXPECT_EQ(s.draft.start(), at(6, 10));
          EXPECT_EQ(s.draft.duration(), Minutes{120});
      }},
-    {"only the end moved in the calendar", [](Scene& s) { s.item("Entwurf")->setEnd(at(4, 12)); }, false,
-     {.rescheduled = 1}, [](Scene& s, const RunReport&) {
+    {"only the end moved in the calendar",
+     [](Scene& s) { s.item("Entwurf")->setEnd(at(4, 12)); },
+     false,
+     {.rescheduled = 1},
+     [](Scene& s, const RunReport&) {
          EXPECT_EQ(s.draft.duration(), Minutes{240});
          EXPECT_EQ(s.item("Entwurf")->end(), at(4, 12));
      }},
@@ -112,10 +126,14 @@ const Situation kSituations[] = {
          s.draft.setConstraintDate(at(8, 8));
          s.move("Entwurf", at(6, 10), at(6, 12));
      },
-     false, {.rescheduled = 1}, [](Scene& s, const RunReport&) { EXPECT_EQ(s.draft.start(), at(6, 10)); }},
+     false,
+     {.rescheduled = 1},
+     [](Scene& s, const RunReport&) { EXPECT_EQ(s.draft.start(), at(6, 10)); }},
     {"shortened to a minute and a half in the calendar: a milestone",
-     [](Scene& s) { s.move("Entwurf", at(5, 9), at(5, 9, 1) + std::chrono::seconds{30}); }, false,
-     {.rescheduled = 1}, [](Scene& s, const RunReport&) { EXPECT_EQ(s.draft.duration(), Minutes{0}); }},
+     [](Scene& s) { s.move("Entwurf", at(5, 9), at(5, 9, 1) + std::chrono::seconds{30}); },
+     false,
+     {.rescheduled = 1},
+     [](Scene& s, const RunReport&) { EXPECT_EQ(s.draft.duration(), Minutes{0}); }},
     {"moved on a task with its own calendar: its working time counts",
      [](Scene& s) {
          WorkCalendar night("Nacht");
@@ -125,9 +143,14 @@ const Situation kSituations[] = {
          s.draft.setCalendar("Nacht");
          s.move("Entwurf", at(5, 20), at(6, 2)); // 4 working hours at night, none on Standard
      },
-     false, {.rescheduled = 1}, [](Scene& s, const RunReport&) { EXPECT_EQ(s.draft.duration(), Minutes{240}); }},
-    {"subject changed in the calendar", [](Scene& s) { s.item("Bau (1)")->setSubject("Rohbau (1)"); }, false,
-     {.renamed = 2, .tasksRenamed = 1}, [](Scene& s, const RunReport&) {
+     false,
+     {.rescheduled = 1},
+     [](Scene& s, const RunReport&) { EXPECT_EQ(s.draft.duration(), Minutes{240}); }},
+    {"subject changed in the calendar",
+     [](Scene& s) { s.item("Bau (1)")->setSubject("Rohbau (1)"); },
+     false,
+     {.renamed = 2, .tasksRenamed = 1},
+     [](Scene& s, const RunReport&) {
          EXPECT_EQ(s.build.name(), "Rohbau");
          EXPECT_NE(s.item("Rohbau (3)"), nullptr);
      }},
@@ -136,24 +159,40 @@ const Situation kSituations[] = {
          s.draft.setName("Plan");
          s.item("Entwurf")->setSubject("Kalender");
      },
-     false, {.tasksRenamed = 1}, [](Scene& s, const RunReport&) { EXPECT_EQ(s.draft.name(), "Kalender"); }},
-    {"task renamed in the plan", [](Scene& s) { s.build.setName("Rohbau"); }, false, {.renamed = 3},
+     false,
+     {.tasksRenamed = 1},
+     [](Scene& s, const RunReport&) { EXPECT_EQ(s.draft.name(), "Kalender"); }},
+    {"task renamed in the plan",
+     [](Scene& s) { s.build.setName("Rohbau"); },
+     false,
+     {.renamed = 3},
      [](Scene& s, const RunReport&) { EXPECT_NE(s.item("Rohbau (2)"), nullptr); }},
-    {"unsplit task named with parentheses keeps them", [](Scene& s) { s.draft.setName("Review (A)"); }, false,
-     {.renamed = 1}, [](Scene& s, const RunReport&) { EXPECT_NE(s.item("Review (A)"), nullptr); }},
-    {"task split in the plan", [](Scene& s) { s.draft.addSplitPart(at(11, 8), at(11, 10)); }, false,
-     {.created = 1, .renamed = 1}, [](Scene& s, const RunReport&) {
-         EXPECT_EQ(s.item("Entwurf (2)")->start(), at(11, 8));
-     }},
-    {"split task made a milestone: one appointment of a minute", [](Scene& s) { s.build.setDuration(Minutes{0}); },
-     false, {.moved = 1, .renamed = 1, .deleted = 2},
+    {"unsplit task named with parentheses keeps them",
+     [](Scene& s) { s.draft.setName("Review (A)"); },
+     false,
+     {.renamed = 1},
+     [](Scene& s, const RunReport&) { EXPECT_NE(s.item("Review (A)"), nullptr); }},
+    {"task split in the plan",
+     [](Scene& s) { s.draft.addSplitPart(at(11, 8), at(11, 10)); },
+     false,
+     {.created = 1, .renamed = 1},
+     [](Scene& s, const RunReport&) { EXPECT_EQ(s.item("Entwurf (2)")->start(), at(11, 8)); }},
+    {"split task made a milestone: one appointment of a minute",
+     [](Scene& s) { s.build.setDuration(Minutes{0}); },
+     false,
+     {.moved = 1, .renamed = 1, .deleted = 2},
      [](Scene& s, const RunReport&) { EXPECT_EQ(s.item("Bau")->end(), at(5, 8, 1)); }},
-    {"middle part deleted in the calendar", [](Scene& s) { s.item("Bau (2)")->remove(); }, false,
-     {.renamed = 1, .rescheduled = 1}, [](Scene& s, const RunReport&) {
+    {"middle part deleted in the calendar",
+     [](Scene& s) { s.item("Bau (2)")->remove(); },
+     false,
+     {.renamed = 1, .rescheduled = 1},
+     [](Scene& s, const RunReport&) {
          ASSERT_EQ(s.build.splitPartCount(), 2);
          EXPECT_EQ(s.build.splitPart(2), (SplitPart{at(8, 13), at(8, 17)}));
      }},
-    {"appointment copied in the calendar", [](Scene& s) { s.copy("Entwurf", at(11, 8), at(11, 17)); }, false,
+    {"appointment copied in the calendar",
+     [](Scene& s) { s.copy("Entwurf", at(11, 8), at(11, 17)); },
+     false,
      {.renamed = 2, .rescheduled = 1},
      [](Scene& s, const RunReport&) { EXPECT_EQ(s.draft.splitPartCount(), 2); }},
     {"two appointments on one day: the one met later comes first",
@@ -161,16 +200,22 @@ const Situation kSituations[] = {
          s.move("Entwurf", at(6, 14), at(6, 16));
          s.copy("Entwurf", at(6, 8), at(6, 10));
      },
-     false, {.renamed = 2, .rescheduled = 1},
+     false,
+     {.renamed = 2, .rescheduled = 1},
      [](Scene& s, const RunReport&) { EXPECT_EQ(s.draft.constraintDate(), at(6, 8)); }},
-    {"all appointments deleted", [](Scene& s) { s.item("Entwurf")->remove(); }, false, {.unlinked = 1},
+    {"all appointments deleted",
+     [](Scene& s) { s.item("Entwurf")->remove(); },
+     false,
+     {.unlinked = 1},
      [](Scene& s, const RunReport&) { EXPECT_EQ(s.draft.getField(kText29), ""); }},
     {"all appointments of a split task deleted, made again",
      [](Scene& s) {
          for (const char* part : {"Bau (1)", "Bau (2)", "Bau (3)"})
              s.item(part)->remove();
      },
-     true, {.created = 3}, [](Scene& s, const RunReport&) {
+     true,
+     {.created = 3},
+     [](Scene& s, const RunReport&) {
          EXPECT_EQ(s.item("Bau (3)")->start(), at(8, 13));
          EXPECT_EQ(s.build.getField(kText29).substr(0, 3), "002");
      }},
@@ -181,7 +226,9 @@ const Situation kSituations[] = {
          copy.setField(kText29, s.draft.getField(kText29));
          s.draft.setConstraintDate(at(8, 8));
      },
-     false, {.failures = 4}, [](Scene& s, const RunReport& report) {
+     false,
+     {.failures = 4},
+     [](Scene& s, const RunReport& report) {
          EXPECT_EQ(s.item("Entwurf")->start(), at(4, 8));
          EXPECT_EQ(report.failures()[0].subject, describeTask(1, "Entwurf"));
          EXPECT_NE(report.failures()[0].reason.find("auch an " + describeTask(3, "Entwurf Kopie") +
@@ -189,9 +236,15 @@ const Situation kSituations[] = {
                    std::string::npos)
              << report.failures()[0].reason;
      }},
-    {"appointment that cannot be read", [](Scene& s) { s.item("Bau (1)")->faults().failOn("Start"); }, false,
-     {.failures = 2}, [](Scene& s, const RunReport&) { EXPECT_NE(s.build.getField(kText29), ""); }},
-    {"task that cannot be read", [](Scene& s) { s.draft.faults().failOn("GetField"); }, false, {.failures = 2},
+    {"appointment that cannot be read",
+     [](Scene& s) { s.item("Bau (1)")->faults().failOn("Start"); },
+     false,
+     {.failures = 2},
+     [](Scene& s, const RunReport&) { EXPECT_NE(s.build.getField(kText29), ""); }},
+    {"task that cannot be read",
+     [](Scene& s) { s.draft.faults().failOn("GetField"); },
+     false,
+     {.failures = 2},
      [](Scene& s, const RunReport& report) {
          EXPECT_EQ(report.failures()[0].subject, describeTask(1, "Entwurf"));
          s.draft.faults().clearFailures(); // for the checks that follow
@@ -203,7 +256,9 @@ const Situation kSituations[] = {
          s.draft.setConstraintType(ConstraintType::MustStartOn);
          s.draft.setConstraintDate(at(6, 8));
      },
-     false, {.moved = 1}, [](Scene& s, const RunReport&) {
+     false,
+     {.moved = 1},
+     [](Scene& s, const RunReport&) {
          EXPECT_EQ(s.item("Fremd")->start(), at(5, 8));
          EXPECT_FALSE(s.item("Fremd")->isChanged());
      },

@@ -46,8 +46,10 @@ const std::string k250 = [] {
 const std::string k200 = k250.substr(0, 300); // 200 characters
 
 const Case kCases[] = {
-    {"unsplit task", [](EngineWorld& w) { w.addTask("Entwurf", at(4, 8), at(4, 17)); },
-     {{"Entwurf", at(4, 8), at(4, 17), value("000", "202403040800202403041700", "Entwurf")}}, 1},
+    {"unsplit task",
+     [](EngineWorld& w) { w.addTask("Entwurf", at(4, 8), at(4, 17)); },
+     {{"Entwurf", at(4, 8), at(4, 17), value("000", "202403040800202403041700", "Entwurf")}},
+     1},
     {"split task: numbered subjects, one key",
      [](EngineWorld& w) {
          w.addSplitTask("Bau", {{at(4, 8), at(4, 12)}, {at(6, 8), at(6, 17)}, {at(8, 13), at(8, 15)}});
@@ -58,35 +60,50 @@ const Case kCases[] = {
      1},
     {"milestone at 23:59 lasts a minute into the next day",
      [](EngineWorld& w) { w.addMilestone("Abnahme", at(4, 23, 59)); },
-     {{"Abnahme", at(4, 23, 59), at(5, 0), value("000", "202403042359202403050000", "Abnahme")}}, 1},
+     {{"Abnahme", at(4, 23, 59), at(5, 0), value("000", "202403042359202403050000", "Abnahme")}},
+     1},
     {"seconds stay on the appointment, not in the value",
      [](EngineWorld& w) { w.addTask("Takt", at(4, 8, 0, 30), at(4, 9, 15, 45)); },
-     {{"Takt", at(4, 8, 0, 30), at(4, 9, 15, 45), value("000", "202403040800202403040915", "Takt")}}, 1},
-    {"a long name is cut to 200 characters, not bytes", [](EngineWorld& w) { w.addTask(k250, at(4, 8), at(4, 12)); },
-     {{k200, at(4, 8), at(4, 12), value("000", "202403040800202403041200", k200)}}, 1},
+     {{"Takt", at(4, 8, 0, 30), at(4, 9, 15, 45), value("000", "202403040800202403040915", "Takt")}},
+     1},
+    {"a long name is cut to 200 characters, not bytes",
+     [](EngineWorld& w) { w.addTask(k250, at(4, 8), at(4, 12)); },
+     {{k200, at(4, 8), at(4, 12), value("000", "202403040800202403041200", k200)}},
+     1},
     {"a linked task is left as it is",
-     [](EngineWorld& w) { w.addTask("Alt", at(4, 8), at(4, 12)).setField(kText29, "kein gueltiger Wert"); }, {}, 0},
+     [](EngineWorld& w) { w.addTask("Alt", at(4, 8), at(4, 12)).setField(kText29, "kein gueltiger Wert"); },
+     {},
+     0},
     {"a failed save leaves the task unlinked and the run goes on",
      [](EngineWorld& w) {
          w.addTask("Entwurf", at(4, 8), at(4, 12));
          w.addTask("Review", at(5, 8), at(5, 12));
          w.calendarApp.failOnNewItem(1, "Save");
      },
-     {{"Review", at(5, 8), at(5, 12), value("000", "202403050800202403051200", "Review")}}, 1, 1},
+     {{"Review", at(5, 8), at(5, 12), value("000", "202403050800202403051200", "Review")}},
+     1,
+     1},
     {"an earlier part that fails takes the whole task back",
      [](EngineWorld& w) {
          w.addSplitTask("Bau", {{at(4, 8), at(4, 12)}, {at(6, 8), at(6, 12)}, {at(8, 8), at(8, 12)}});
          w.calendarApp.failOnNewItem(1, "Save");
      },
-     {}, 0, 1},
+     {},
+     0,
+     1},
     {"a middle part that fails takes the whole task back",
      [](EngineWorld& w) {
          w.addSplitTask("Bau", {{at(4, 8), at(4, 12)}, {at(6, 8), at(6, 12)}, {at(8, 8), at(8, 12)}});
          w.calendarApp.failOnNewItem(2, "Save");
      },
-     {}, 0, 1},
+     {},
+     0,
+     1},
     {"a task that cannot take the link leaves no appointment",
-     [](EngineWorld& w) { w.addTask("Entwurf", at(4, 8), at(4, 12)).faults().failOn("SetField"); }, {}, 0, 1},
+     [](EngineWorld& w) { w.addTask("Entwurf", at(4, 8), at(4, 12)).faults().failOn("SetField"); },
+     {},
+     0,
+     1},
 };
 
 TEST(TasksToAppointments, EachTaskGetsOneAppointmentPerPartOrNone)
@@ -119,33 +136,14 @@ TEST(TasksToAppointments, EachTaskGetsOneAppointmentPerPartOrNone)
     }
 }
 
-TEST(TasksToAppointments, ProgressAndBusyStatus)
-{
-    EngineWorld w;
-    LinkKeyGenerator keys{w.clock, 11};
-    MemoryTask& linked = w.addTask("Alt", at(4, 8), at(4, 12));
-    linked.setField(kText29, "000x");
-    w.addTask("Neu", at(5, 8), at(5, 12));
-    LinkTasksToAppointments(w.inputs, w.project.tasks(), busyStatusFromIndex(1), keys, w.context);
-    EXPECT_EQ(w.calendar.appointments().at(0)->busyStatus(), BusyStatus::Tentative);
-    ASSERT_EQ(w.progress.steps.size(), 3u); // the linked task is counted too
-    EXPECT_DOUBLE_EQ(w.progress.steps[0].percent, 50.0);
-    EXPECT_EQ(w.progress.texts(), (std::vector<std::string>{"Task 1 von 2 wird verkn\u00FCpft...",
-                                                            "Task 2 von 2 wird verkn\u00FCpft...",
-                                                            "Vorgang wird abgeschlossen..."}));
-    const std::pair<int, BusyStatus> statuses[] = {
-        {0, BusyStatus::Free}, {3, BusyStatus::OutOfOffice}, {4, BusyStatus::Busy}, {-1, BusyStatus::Busy}};
-    for (auto [index, expected] : statuses)
-        EXPECT_EQ(busyStatusFromIndex(index), expected) << index;
-}
-
 // A generator seeded as the one that made the old links draws the same keys: it must step past them.
 TEST(TasksToAppointments, NewKeysAreNeverOnesInUse)
 {
     EngineWorld w;
     LinkKeyGenerator earlier{w.clock, 11};
     const std::string planKey = earlier.next(), calendarKey = earlier.next();
-    w.addTask("Alt", at(4, 8), at(4, 9)).setField(kText29, link::build(0, planKey, at(4, 8), at(4, 9), "Alt"));
+    w.addTask("Alt", at(4, 8), at(4, 9))
+        .setField(kText29, link::build(0, planKey, at(4, 8), at(4, 9), "Alt"));
     w.addAppointment("Fremd", at(4, 8), at(4, 9), link::build(0, calendarKey, at(4, 8), at(4, 9), "Fremd"));
     MemoryTask& a = w.addTask("A", at(4, 8), at(4, 9));
     MemoryTask& b = w.addTask("B", at(4, 8), at(4, 9));

@@ -31,8 +31,14 @@ public:
     WizardEnvironment environment() { return {host, launcher, messages, settings, clock, 7}; }
 
     // A wizard setting as stored text ("" when missing), and storing one.
-    std::string setting(const std::string& n) { return RegGetString(registry, kHkeyCurrentUser, kSettingsKey, n); }
-    void store(const std::string& n, std::string t) { RegSetString(registry, kHkeyCurrentUser, kSettingsKey, n, t); }
+    std::string setting(const std::string& n)
+    {
+        return RegGetString(registry, kHkeyCurrentUser, kSettingsKey, n);
+    }
+    void store(const std::string& n, std::string t)
+    {
+        RegSetString(registry, kHkeyCurrentUser, kSettingsKey, n, t);
+    }
 
     // An unlinked task of one working day.
     MemoryTask& addTask(const std::string& name, const std::string& resources = "")
@@ -50,8 +56,10 @@ public:
         const std::string value = link::build(0, "12345678920240301100" + std::to_string(n % 10),
                                               task.start(), task.finish(), name);
         task.setField(kText29, value);
-        calendar.addItem(
-            {.start = task.start(), .end = task.finish(), .subject = name, .userProperties = {{kLinkProperty, value}}});
+        calendar.addItem({.start = task.start(),
+                          .end = task.finish(),
+                          .subject = name,
+                          .userProperties = {{kLinkProperty, value}}});
         return task;
     }
 

@@ -33,7 +33,10 @@ void walk(WizardLogic& wizard, const std::string& steps, const std::function<voi
     }
 }
 
-DateTime day(int y, unsigned m, unsigned d, int h = 0) { return makeDateTime(y, m, d, h); }
+DateTime day(int y, unsigned m, unsigned d, int h = 0)
+{
+    return makeDateTime(y, m, d, h);
+}
 
 class WizardLogicTest : public ::testing::Test {
 protected:

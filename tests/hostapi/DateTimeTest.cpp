@@ -47,7 +47,8 @@ TEST(DateTime, IsoPeriodsKeepCalendarDaysApartFromExactTime)
         {"P1DT" + std::to_string(365 * 24 + 1) + "H", std::nullopt, PeriodFault::OutOfRange},
     };
     for (const Case& c : cases) {
-        PeriodFault fault = c.fault == PeriodFault::Unreadable ? PeriodFault::OutOfRange : PeriodFault::Unreadable;
+        PeriodFault fault =
+            c.fault == PeriodFault::Unreadable ? PeriodFault::OutOfRange : PeriodFault::Unreadable;
         const auto period = parseIsoPeriod(c.text, kYear, &fault);
         ASSERT_EQ(period.has_value(), c.period.has_value()) << c.text;
         if (!period) {

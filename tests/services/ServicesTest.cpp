@@ -36,22 +36,24 @@ TEST(StrTools, SplitToCollection)
         Strings parts;
     } rows[] = {
         {"  Rot  ;Blau  ", ";", {"Rot", "Blau"}}, {"  Rot ", ";", {"  Rot "}}, {"   ", ";", {}},
-        {"Rot;;Blau", ";", {"Rot", "", "Blau"}}, {"Rot;", ";", {"Rot"}}, {"Rot; ", ";", {"Rot", ""}},
+        {"Rot;;Blau", ";", {"Rot", "", "Blau"}},  {"Rot;", ";", {"Rot"}},      {"Rot; ", ";", {"Rot", ""}},
     };
     for (const auto& row : rows)
         EXPECT_EQ(SplitToCollection(row.text, row.delimiter), row.parts) << '"' << row.text << '"';
 }
 
 // Checked by day, the message of the first rule broken; the limits themselves are allowed.
-TEST(checkPeriod, GivesTheMessageOfTheFirstRuleBroken)
+TEST(DateChecks, GivesTheMessageOfTheFirstRuleBroken)
 {
     const auto day = [](int y, int m, int d, int h = 0) { return makeDateTime(y, m, d, h); };
     const struct {
         std::optional<DateTime> from, to;
         std::optional<std::string> message;
     } rows[] = {
-        {day(2024, 7, 1, 18), day(2024, 7, 1, 9), std::nullopt}, {day(1984, 1, 1), day(2049, 12, 31, 23), std::nullopt},
-        {day(2024, 7, 1), std::nullopt, kInvalidDateText}, {day(2050, 1, 2), day(2050, 1, 1), kEndBeforeStartText},
+        {day(2024, 7, 1, 18), day(2024, 7, 1, 9), std::nullopt},
+        {day(1984, 1, 1), day(2049, 12, 31, 23), std::nullopt},
+        {day(2024, 7, 1), std::nullopt, kInvalidDateText},
+        {day(2050, 1, 2), day(2050, 1, 1), kEndBeforeStartText},
         {day(1983, 12, 31), day(2024, 7, 1), kDateOutOfRangeText},
         {day(2024, 7, 1), day(2050, 1, 1), kDateOutOfRangeText},
     };
@@ -61,7 +63,10 @@ TEST(checkPeriod, GivesTheMessageOfTheFirstRuleBroken)
 }
 
 struct RecordingShell : Shell {
-    void open(const std::string& address) override { fails ? throw HostError("x") : opened.push_back(address); }
+    void open(const std::string& address) override
+    {
+        fails ? throw HostError("x") : opened.push_back(address);
+    }
     Strings opened;
     bool fails = false;
 };
@@ -93,8 +98,10 @@ TEST(RegistryFunctions, EachKindOfStoredValueReads)
         {RegValue::sz("\x80 \x9F\xE4\xDF"), "\u20AC \u0178\u00E4\u00DF"},
         {RegValue::sz("Gr\xC3\xBC\xDF"), "Gr\u00C3\u00BC\u00DF"}, // broken as UTF-8 at its last byte
         {RegValue::sz(std::string("vorne\0hinten", 12)), "vorne"},
-        {RegValue::sz(umlauts), umlauts}, {RegValue::sz(umlauts + "\u00E4"), ""},
-        {RegValue::dword(0xFFFFFFFF), "-1"}, {RegValue::binary("31"), ""},
+        {RegValue::sz(umlauts), umlauts},
+        {RegValue::sz(umlauts + "\u00E4"), ""},
+        {RegValue::dword(0xFFFFFFFF), "-1"},
+        {RegValue::binary("31"), ""},
     };
     MemoryRegistry registry;
     for (const auto& [value, text] : rows) {

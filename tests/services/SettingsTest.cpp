@@ -10,11 +10,23 @@ namespace {
 
 const DateTime kToday = makeDateTime(2024, 5, 17, 14, 35, 12);
 
-DateTime day(int y, int m, int d) { return makeDateTime(y, m, d); }
+DateTime day(int y, int m, int d)
+{
+    return makeDateTime(y, m, d);
+}
 
 // Options a wizard might hold before the store is read: nothing at its default.
-const WizardOptions kStartState{1, 1, 2, "Start-Ressource", CheckState::Checked, CheckState::Greyed,
-                                CheckState::Checked, 1, "Start-Kategorie", day(2001, 1, 1), day(2001, 1, 2)};
+const WizardOptions kStartState{1,
+                                1,
+                                2,
+                                "Start-Ressource",
+                                CheckState::Checked,
+                                CheckState::Greyed,
+                                CheckState::Checked,
+                                1,
+                                "Start-Kategorie",
+                                day(2001, 1, 1),
+                                day(2001, 1, 2)};
 
 class SettingsTest : public ::testing::Test {
 protected:
@@ -22,7 +34,10 @@ protected:
     {
         registry.createKey(kHkeyCurrentUser, key)->set(name, value);
     }
-    std::string stored(const std::string& name) { return RegGetString(registry, kHkeyCurrentUser, kSettingsKey, name); }
+    std::string stored(const std::string& name)
+    {
+        return RegGetString(registry, kHkeyCurrentUser, kSettingsKey, name);
+    }
     WizardOptions loaded(bool failed = false)
     {
         WizardOptions options = kStartState;
@@ -37,8 +52,17 @@ protected:
 // unreachable store gives the defaults too and reports failed writes.
 TEST_F(SettingsTest, FirstRunOrAnUnreachableStoreGivesTheDefaults)
 {
-    const WizardOptions defaults{0, 0, 0, "Start-Ressource", CheckState::Unchecked, CheckState::Unchecked,
-                                 CheckState::Unchecked, 0, "Start-Kategorie", day(2024, 5, 17), day(2024, 5, 17)};
+    const WizardOptions defaults{0,
+                                 0,
+                                 0,
+                                 "Start-Ressource",
+                                 CheckState::Unchecked,
+                                 CheckState::Unchecked,
+                                 CheckState::Unchecked,
+                                 0,
+                                 "Start-Kategorie",
+                                 day(2024, 5, 17),
+                                 day(2024, 5, 17)};
     EXPECT_EQ(loaded(), defaults);
     EXPECT_EQ(registry.writeCount(), 0);
     put("SyncType", RegValue::sz("2"));
@@ -56,7 +80,8 @@ TEST_F(SettingsTest, WhatIsSavedComesBack)
         {2, 1, 1, "M\u00FCller", CheckState::Greyed, CheckState::Checked, CheckState::Unchecked, 2, "Projekt",
          day(2024, 3, 5), day(2049, 12, 31)},
         {0, 0, 1, "Wojciech \u0141ukaszewicz \u0393\u03B9\u03AC\u03BD\u03BD\u03B7\u03C2 \u65E5\u672C",
-         CheckState::Unchecked, CheckState::Greyed, CheckState::Checked, 1, "Ji\u0159\u00ED \u00C5sa", today, today},
+         CheckState::Unchecked, CheckState::Greyed, CheckState::Checked, 1, "Ji\u0159\u00ED \u00C5sa", today,
+         today},
         {0, 0, 2, "M\u00FCller", CheckState::Unchecked, CheckState::Unchecked, CheckState::Unchecked, 1, "",
          day(2030, 6, 6), day(2030, 7, 7)},
     };
@@ -81,13 +106,30 @@ TEST_F(SettingsTest, WhatIsSavedComesBack)
 // texts chosen before, no choice at all writes nothing.
 TEST_F(SettingsTest, ValuesAreWrittenUnderTheirNamesAndKeptWhenNotChosen)
 {
-    WizardOptions options{1, 0, 0, "", CheckState::Checked, CheckState::Unchecked, CheckState::Unchecked, 2, "",
-                          makeDateTime(2024, 3, 5, 9, 30), day(2024, 11, 20)};
+    WizardOptions options{1,
+                          0,
+                          0,
+                          "",
+                          CheckState::Checked,
+                          CheckState::Unchecked,
+                          CheckState::Unchecked,
+                          2,
+                          "",
+                          makeDateTime(2024, 3, 5, 9, 30),
+                          day(2024, 11, 20)};
     SaveSettings(registry, options);
-    for (const auto& [name, value] : std::initializer_list<std::pair<const char*, const char*>>{
-             {"SyncType", "1"}, {"LinkType", "0"}, {"TaskType", "0"}, {"ResourceName", " "}, {"TaskSummary", "1"},
-             {"TaskDetailed", "0"}, {"CreateDeletedApps", "0"}, {"AppointmentType", "2"}, {"Category", " "},
-             {"DateFrom", "05.03.2024"}, {"DateTo", "20.11.2024"}})
+    for (const auto& [name, value] :
+         std::initializer_list<std::pair<const char*, const char*>>{{"SyncType", "1"},
+                                                                    {"LinkType", "0"},
+                                                                    {"TaskType", "0"},
+                                                                    {"ResourceName", " "},
+                                                                    {"TaskSummary", "1"},
+                                                                    {"TaskDetailed", "0"},
+                                                                    {"CreateDeletedApps", "0"},
+                                                                    {"AppointmentType", "2"},
+                                                                    {"Category", " "},
+                                                                    {"DateFrom", "05.03.2024"},
+                                                                    {"DateTo", "20.11.2024"}})
         EXPECT_EQ(stored(name), value) << name;
 
     options.appointmentType = 1;
@@ -105,10 +147,16 @@ TEST_F(SettingsTest, ValuesAreWrittenUnderTheirNamesAndKeptWhenNotChosen)
 
 TEST_F(SettingsTest, StoredValuesThatDoNotFitLeaveTheirFieldAloneAndTheOthersAreRead)
 {
-    for (const auto& [name, text] : std::initializer_list<std::pair<const char*, const char*>>{
-             {"SyncType", "3"}, {"LinkType", "-1"}, {"TaskType", "eins"}, {"TaskSummary", "5"},
-             {"TaskDetailed", " "}, {"AppointmentType", "1.5"}, {"DateFrom", "31.02.2024"},
-             {"DateTo", "2024-03-01"}, {"Category", "Projekt"}})
+    for (const auto& [name, text] :
+         std::initializer_list<std::pair<const char*, const char*>>{{"SyncType", "3"},
+                                                                    {"LinkType", "-1"},
+                                                                    {"TaskType", "eins"},
+                                                                    {"TaskSummary", "5"},
+                                                                    {"TaskDetailed", " "},
+                                                                    {"AppointmentType", "1.5"},
+                                                                    {"DateFrom", "31.02.2024"},
+                                                                    {"DateTo", "2024-03-01"},
+                                                                    {"Category", "Projekt"}})
         put(name, RegValue::sz(text));
     WizardOptions expected = kStartState;
     expected.createDeletedApps = CheckState::Unchecked; // not stored: its default
@@ -122,9 +170,12 @@ TEST_F(SettingsTest, FlagsHaveOneTrueValueEach)
 {
     put("DisplayOnConnect", RegValue::sz("1"));
     EXPECT_FALSE(readDisplayOnConnect(registry) || recreateDeletedAppointments(registry));
-    const std::tuple<RegValue, bool, bool> rows[] = {
-        {RegValue::sz(" 1 "), true, false}, {RegValue::dword(1), true, true}, {RegValue::sz("1"), true, true},
-        {RegValue::sz("ja"), false, false}, {RegValue::dword(0xFFFFFFFF), false, false}, {RegValue::sz("2"), false, false}};
+    const std::tuple<RegValue, bool, bool> rows[] = {{RegValue::sz(" 1 "), true, false},
+                                                     {RegValue::dword(1), true, true},
+                                                     {RegValue::sz("1"), true, true},
+                                                     {RegValue::sz("ja"), false, false},
+                                                     {RegValue::dword(0xFFFFFFFF), false, false},
+                                                     {RegValue::sz("2"), false, false}};
     for (const auto& [value, opens, recreates] : rows) {
         put("DisplayOnConnect", value, kAppSettingsKey);
         put("CreateDeletedApps", value);
@@ -139,7 +190,8 @@ TEST_F(SettingsTest, FlagsHaveOneTrueValueEach)
     }
 }
 
-// Values of their own, which the wizard's settings leave alone; a path of any length and script comes back whole.
+// Values of their own, which the wizard's settings leave alone; a path of any length and script comes back
+// whole.
 TEST_F(SettingsTest, DefaultCalendarAndPlanTimeZone)
 {
     EXPECT_TRUE(defaultCalendarPath(registry).empty());
@@ -149,7 +201,7 @@ TEST_F(SettingsTest, DefaultCalendarAndPlanTimeZone)
     EXPECT_EQ(defaultCalendarPath(registry), path);
 
     EXPECT_EQ(planTimeZone(registry, "Europe/Berlin"), "Europe/Berlin"); // the system's, remembered
-    EXPECT_EQ(planTimeZone(registry, "Asia/Tokyo"), "Europe/Berlin");    // the machine moved, the plan did not
+    EXPECT_EQ(planTimeZone(registry, "Asia/Tokyo"), "Europe/Berlin"); // the machine moved, the plan did not
     EXPECT_TRUE(setPlanTimeZone(registry, "America/New_York"));
     EXPECT_EQ(planTimeZone(registry, "Asia/Tokyo"), "America/New_York");
 }

@@ -8,10 +8,9 @@
 #include "addin/Registration.h"
 #include "app/cli/Commands.h"
 #include "app/cli/Session.h"
-#include "app/host/AddinManagerDialog.h"
 #include "app/host/HostBars.h"
-#include "forms/qt/QuickSyncWindow.h"
 #include "forms/qt/EnsureApplication.h"
+#include "forms/qt/QuickSyncWindow.h"
 #include "hosts/commandbars/CommandBarFile.h"
 #include "hosts/common/FileStore.h"
 #include "hosts/projectfile/ProjectFile.h"
@@ -111,7 +110,10 @@ protected:
         return *window;
     }
 
-    QAction* action(const std::string& bar, const std::string& tag) { return window->barView().action(bar, tag); }
+    QAction* action(const std::string& bar, const std::string& tag)
+    {
+        return window->barView().action(bar, tag);
+    }
 
     // The entries of a drawn menu, separators as "|".
     Strings entries(const std::string& menu)
@@ -143,8 +145,9 @@ protected:
     void moveAppointment()
     {
         std::string text = readWholeFile(calendar());
-        for (const auto& [from, to] : {std::pair{"DTSTART;TZID=Europe/Berlin:20270113", "DTSTART;TZID=Europe/Berlin:20270114"},
-                                       std::pair{"DTEND;TZID=Europe/Berlin:20270115", "DTEND;TZID=Europe/Berlin:20270118"}}) {
+        for (const auto& [from, to] :
+             {std::pair{"DTSTART;TZID=Europe/Berlin:20270113", "DTSTART;TZID=Europe/Berlin:20270114"},
+              std::pair{"DTEND;TZID=Europe/Berlin:20270115", "DTEND;TZID=Europe/Berlin:20270118"}}) {
             const auto at = text.find(from);
             ASSERT_NE(at, std::string::npos) << text;
             text.replace(at, std::string(from).size(), to);
@@ -172,8 +175,9 @@ protected:
         return nullptr;
     }
 
-    fs::path dir = fs::temp_directory_path() / ("zelvant-host-" + std::to_string(::getpid()) + "-" +
-                                                ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::path dir =
+        fs::temp_directory_path() / ("zelvant-host-" + std::to_string(::getpid()) + "-" +
+                                     ::testing::UnitTest::GetInstance()->current_test_info()->name());
     FileRegistry registry{dir / "registry.txt"};
     NoShell shell;
     RecordingMessages messages;
@@ -261,7 +265,8 @@ TEST_F(HostShellTest, PlanIsNotSavedWhenTheCalendarCouldNotBeWritten)
     EXPECT_EQ(readWholeFile(plan()), planBefore);
     ASSERT_EQ(shown("warning").size(), 1u);
     EXPECT_EQ(shown("warning")[0].rfind("Der Plan wurde nicht gespeichert: ", 0), 0u) << shown("warning")[0];
-    EXPECT_NE(shown("warning")[0].find("Kalender schlie\u00DFen: "), std::string::npos) << shown("warning")[0];
+    EXPECT_NE(shown("warning")[0].find("Kalender schlie\u00DFen: "), std::string::npos)
+        << shown("warning")[0];
     window->plan().fileSave();
     EXPECT_TRUE(window->plan().project()->saved());
 }
@@ -294,55 +299,6 @@ TEST_F(HostShellTest, TheCommandLinesRunIsTakenBackOnlyWhenNothingChangedSince)
     EXPECT_EQ(readWholeFile(plan()), planBefore);
     EXPECT_EQ(readWholeFile(calendar()), calendarBefore);
     EXPECT_EQ(window->table().item(3, 5)->text().toStdString(), "");
-}
-
-// Unloaded in the add-in manager (its dialog's tick), the add-in takes its controls away and stays
-// unloaded at the next start; loaded, it comes back.
-TEST_F(HostShellTest, AddinManagerUnloadsAndLoadsTheAddin)
-{
-    DllRegisterServer(registry);
-    startHost();
-    {
-        AddinManagerDialog dialog(window->addins(), messages, window.get()); // gone before the window
-        ASSERT_EQ(dialog.list()->count(), 1);
-        EXPECT_EQ(dialog.list()->item(0)->checkState(), Qt::Checked);
-        dialog.list()->item(0)->setCheckState(Qt::Unchecked);
-        dialog.accept();
-    }
-    QApplication::processEvents();
-    EXPECT_FALSE(window->commandBars().findControl(kSyncButtonTag) || window->commandBars().findControl(kMenuTag));
-    EXPECT_EQ(readAddinRegistration(registry, kProgId)->loadBehavior, kLoadNotLoaded);
-
-    startHost();
-    EXPECT_FALSE(window->addins().connected(kProgId));
-    ASSERT_TRUE(window->addins().load(kProgId));
-    QApplication::processEvents();
-    EXPECT_NE(action("Zelvant", kSyncButtonTag), nullptr);
-    EXPECT_EQ(readAddinRegistration(registry, kProgId)->loadBehavior, kLoadAtStartup);
-}
-
-// The table shows the tasks, its selected rows are the active selection; the host switch holds
-// back its drawing until it is on again.
-TEST_F(HostShellTest, TableShowsThePlanAndItsSelection)
-{
-    startHost();
-    QTableWidget& table = window->table();
-    ASSERT_EQ(table.rowCount(), window->plan().project()->taskCount());
-    Strings row;
-    for (int column = 0; column < 5; ++column)
-        row.push_back(table.item(3, column)->text().trimmed().toStdString());
-    EXPECT_EQ(row, (Strings{"4", "Angebote einholen", "13.01.2027 08:00", "15.01.2027 17:00", "3 Tage"}));
-    table.selectRow(3);
-    table.selectionModel()->select(table.model()->index(5, 0), QItemSelectionModel::Select | QItemSelectionModel::Rows);
-    window->plan().setHostSwitch(false);
-    window->plan().project()->taskById(4).setName("Angebote vergleichen");
-    EXPECT_TRUE(table.findItems("Angebote vergleichen", Qt::MatchContains).isEmpty());
-    window->plan().setHostSwitch(true);
-    EXPECT_FALSE(table.findItems("Angebote vergleichen", Qt::MatchContains).isEmpty());
-    std::vector<int> ids;
-    for (Task* task : window->plan().activeSelectionTasks())
-        ids.push_back(task->id());
-    EXPECT_EQ(ids, (std::vector<int>{4, 6}));
 }
 
 // A broken bars file falls back to the host's own bars; menus kept by an older version without

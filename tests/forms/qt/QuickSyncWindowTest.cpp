@@ -24,11 +24,12 @@ protected:
     // Shows a window whose pauses only let it paint, recording their lengths, and runs it to its end.
     std::unique_ptr<QuickSyncWindow> run(FormsWorld& world)
     {
-        auto window = std::make_unique<QuickSyncWindow>(QuickSyncInputs{
-            world.host, world.launcher, [] { return false; }, &world.messages, [this](int ms) {
-                waits.push_back(ms);
-                QuickSyncWindow::waitKeepingPainted(0);
-            }});
+        auto window = std::make_unique<QuickSyncWindow>(
+            QuickSyncInputs{world.host, world.launcher, [] { return false; }, &world.messages,
+                            [this](int ms) {
+                                waits.push_back(ms);
+                                QuickSyncWindow::waitKeepingPainted(0);
+                            }});
         recorder = std::make_unique<PaintRecorder>(window->findChild<QProgressBar*>("barProgress"),
                                                    window->findChild<QLabel*>("lblProgress"));
         window->show();
@@ -97,7 +98,9 @@ TEST_F(QuickSyncWindowTest, RunQuickSyncWindowShowsFailuresOrTheMissingCalendarA
         });
         answer.start(20);
         QuickSyncResult result;
-        EXPECT_EQ(runQuickSyncWindow(w.host, w.launcher, [] { return false; }, &result), 1);
+        EXPECT_EQ(runQuickSyncWindow(
+                      w.host, w.launcher, [] { return false; }, &result),
+                  1);
         ASSERT_EQ(seen.size(), unreachable ? 1u : 3u); // switching off and on again failed
         EXPECT_NE(seen.back().find(unreachable ? "Outlook konnte nicht gefunden werden!" : "Fehlern"),
                   std::string::npos);
