@@ -1,5 +1,7 @@
 #include "hosts/calendarfile/ContentLine.h"
 
+#include <algorithm>
+
 namespace zelvant {
 
 namespace {
@@ -215,6 +217,10 @@ std::string unescapeText(std::string_view value)
         pos = slash + 2;
     }
     text.append(value.substr(pos));
+    // A bare CR inside a value, which no writer should leave, reads as the line break that
+    // escapeText makes of it: what is read is then what would be written, and a link value
+    // that carries such a name reads back the same.
+    std::replace(text.begin(), text.end(), '\r', '\n');
     return text;
 }
 

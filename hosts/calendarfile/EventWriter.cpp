@@ -190,7 +190,7 @@ IcsTime EventWriter::calendarZone() const
 {
     if (zones_.userIsUtc())
         return {IcsTime::Kind::Utc, {}, nullptr};
-    return {IcsTime::Kind::Zoned, zones_.userName(), zones_.user()};
+    return {IcsTime::Kind::Zoned, zones_.userName(), zones_.userAsWritten()};
 }
 
 std::string EventWriter::timeLine(const std::string& name, DateTime userTime, const IcsTime& how,

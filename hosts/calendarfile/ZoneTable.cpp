@@ -177,6 +177,12 @@ const ZoneTable::Zone* ZoneTable::user() const
     return user_.get();
 }
 
+const ZoneTable::Zone* ZoneTable::userAsWritten() const
+{
+    const auto defined = zones_.find(userName_);
+    return defined != zones_.end() && defined->second ? defined->second.get() : user_.get();
+}
+
 bool ZoneTable::userIsUtc() const
 {
     return user_->zone == utc_->zone;

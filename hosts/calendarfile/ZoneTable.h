@@ -33,6 +33,10 @@ public:
     const Zone* utc() const;
     /// The user's zone.
     const Zone* user() const;
+    /// The zone that times written under the user's zone name are read back in: the file's own
+    /// definition of that name when it has one (every reader of the file goes by it), else the
+    /// user's zone.
+    const Zone* userAsWritten() const;
     /// The user's zone as it was named, e.g. "Europe/Berlin".
     const std::string& userName() const { return userName_; }
     /// True when the user's zone is UTC: times are then written with "Z" and need no VTIMEZONE.
