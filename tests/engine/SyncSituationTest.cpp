@@ -230,11 +230,11 @@ const Situation kSituations[] = {
      {.failures = 4},
      [](Scene& s, const RunReport& report) {
          EXPECT_EQ(s.item("Entwurf")->start(), at(4, 8));
-         EXPECT_EQ(report.failures()[0].subject, describeTask(1, "Entwurf"));
-         EXPECT_NE(report.failures()[0].reason.find("auch an " + describeTask(3, "Entwurf Kopie") +
-                                                    "; eine der Verkn\u00FCpfungen l\u00F6sen"),
+         EXPECT_EQ(report.failures().at(0).subject, describeTask(1, "Entwurf"));
+         EXPECT_NE(report.failures().at(0).reason.find("auch an " + describeTask(3, "Entwurf Kopie") +
+                                                       "; eine der Verkn\u00FCpfungen l\u00F6sen"),
                    std::string::npos)
-             << report.failures()[0].reason;
+             << report.failures().at(0).reason;
      }},
     {"appointment that cannot be read",
      [](Scene& s) { s.item("Bau (1)")->faults().failOn("Start"); },
@@ -246,7 +246,7 @@ const Situation kSituations[] = {
      false,
      {.failures = 2},
      [](Scene& s, const RunReport& report) {
-         EXPECT_EQ(report.failures()[0].subject, describeTask(1, "Entwurf"));
+         EXPECT_EQ(report.failures().at(0).subject, describeTask(1, "Entwurf"));
          s.draft.faults().clearFailures(); // for the checks that follow
      }},
     {"appointment of another key is left alone",
