@@ -129,9 +129,11 @@ WizardWindow::WizardWindow(WizardEnvironment environment, std::function<void()> 
     pages_->setObjectName("pages");
     pages_->setGeometry(kPageArea);
     // In the order of WizardPage: the page's number less one is its index.
-    for (QWidget* page : {buildOperationPage(), buildDirectionPage(), buildTaskChoicePage(),
-                          buildTaskListPage(), buildAppointmentChoicePage(), buildAppointmentListPage(),
-                          buildRemovalListPage(), buildSyncListPage()})
+    for (QWidget* page :
+         {buildOptionsPage(WizardPage::Operation, "fraOptSync", OptionArray::Sync, "optSync", 3),
+          buildOptionsPage(WizardPage::Direction, "fraOptLink", OptionArray::LinkType, "optLinkType", 2),
+          buildTaskChoicePage(), buildTaskListPage(), buildAppointmentChoicePage(),
+          buildAppointmentListPage(), buildRemovalListPage(), buildSyncListPage()})
         pages_->addWidget(page);
     buildButtons();
     buildProgress();

@@ -65,8 +65,8 @@ private:
     // The pages of choices, with their option arrays, boxes and date pickers.
     QWidget* choicePage(WizardPage page, QVBoxLayout*& layout);
     QButtonGroup* optionGroup(OptionArray array, const char* name, int count);
-    QWidget* buildOperationPage();
-    QWidget* buildDirectionPage();
+    QWidget* buildOptionsPage(WizardPage which, const char* frameName, OptionArray array, const char* prefix,
+                              int count);
     QWidget* buildTaskChoicePage();
     QWidget* buildAppointmentChoicePage();
     void renderOptions();

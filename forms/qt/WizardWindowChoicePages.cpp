@@ -62,28 +62,16 @@ QButtonGroup* WizardWindow::optionGroup(OptionArray array, const char* name, int
     return group;
 }
 
-QWidget* WizardWindow::buildOperationPage()
+// A page that is one framed group of options, one under the other.
+QWidget* WizardWindow::buildOptionsPage(WizardPage which, const char* frameName, OptionArray array,
+                                        const char* prefix, int count)
 {
     QVBoxLayout* layout = nullptr;
-    QWidget* page = choicePage(WizardPage::Operation, layout);
+    QWidget* page = choicePage(which, layout);
     auto* frame = new QGroupBox;
-    frame->setObjectName("fraOptSync");
+    frame->setObjectName(frameName);
     auto* options = new QVBoxLayout(frame);
-    for (QAbstractButton* option : optionGroup(OptionArray::Sync, "optSync", 3)->buttons())
-        options->addWidget(option);
-    layout->addWidget(frame);
-    layout->addStretch();
-    return page;
-}
-
-QWidget* WizardWindow::buildDirectionPage()
-{
-    QVBoxLayout* layout = nullptr;
-    QWidget* page = choicePage(WizardPage::Direction, layout);
-    auto* frame = new QGroupBox;
-    frame->setObjectName("fraOptLink");
-    auto* options = new QVBoxLayout(frame);
-    for (QAbstractButton* option : optionGroup(OptionArray::LinkType, "optLinkType", 2)->buttons())
+    for (QAbstractButton* option : optionGroup(array, prefix, count)->buttons())
         options->addWidget(option);
     layout->addWidget(frame);
     layout->addStretch();

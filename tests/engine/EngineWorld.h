@@ -98,45 +98,54 @@ public:
     // The appointment's link value ("" without the property).
     static std::string linkOf(AppointmentItem& item) { return readLinkValue(item, kLinkProperty); }
 
-    // What breaks the link rule: a linked task's value must claim exactly the appointments that
-    // carry its key, with part indexes 0..n-1, and no linked appointment may carry a key that no
-    // task has. Tasks sharing a key wait for the user and are not judged, nor are the tasks a
-    // run's report names as failed: they keep what they claimed before.
-    std::vector<std::string> linkRuleBreaches(const RunReport& failed = {})
-    {
-        const auto wasFailed = [&](Task& task) {
-            const std::string who = describeTask(task);
-            for (const auto& failure : failed.failures())
-                if (failure.subject.compare(0, who.size(), who) == 0)
-                    return true;
-            return false;
-        };
-        std::map<std::string, std::vector<int>> indexes;
-        for (const auto& item : calendar.appointments())
-            if (const std::string value = linkOf(*item); !value.empty())
-                indexes[std::string(link::key(value))].push_back(link::partCount(value).value_or(-1));
-        std::map<std::string, int> owners;
-        for (Task* task : project.tasks())
-            if (const std::string value = linkOf(*task); !value.empty())
-                ++owners[std::string(link::key(value))];
-        std::vector<std::string> breaches;
-        for (Task* task : project.tasks()) {
-            const std::string value = linkOf(*task);
-            const std::string key(link::key(value));
-            if (value.empty() || owners[key] > 1 || wasFailed(*task))
-                continue;
-            std::vector<int> found = indexes[key], expected;
-            std::sort(found.begin(), found.end());
-            for (int i = 0; i <= link::partCount(value).value_or(-1); ++i)
-                expected.push_back(i);
-            if (found != expected)
-                breaches.push_back(task->name() + ": " + value);
-        }
-        for (const auto& entry : indexes)
-            if (!owners.count(entry.first))
-                breaches.push_back("Termine ohne Vorgang: " + entry.first);
-        return breaches;
-    }
+    // What breaks the link rule in this plan and calendar (see linkRuleBreaches below).
+    std::vector<std::string> linkRuleBreaches(const RunReport& failed = {});
 };
+
+// What breaks the link rule: a linked task's value must claim exactly the appointments that
+// carry its key, with part indexes 0..n-1, and no linked appointment may carry a key that no
+// task has. Tasks sharing a key wait for the user and are not judged, nor are the tasks a
+// run's report names as failed: they keep what they claimed before.
+inline std::vector<std::string> linkRuleBreaches(MemoryProject& project, MemoryCalendar& calendar,
+                                                 const RunReport& failed = {})
+{
+    const auto wasFailed = [&](Task& task) {
+        const std::string who = describeTask(task);
+        for (const auto& failure : failed.failures())
+            if (failure.subject.compare(0, who.size(), who) == 0)
+                return true;
+        return false;
+    };
+    std::map<std::string, std::vector<int>> indexes;
+    for (const auto& item : calendar.appointments())
+        if (const std::string value = EngineWorld::linkOf(*item); !value.empty())
+            indexes[std::string(link::key(value))].push_back(link::partCount(value).value_or(-1));
+    std::map<std::string, int> owners;
+    for (Task* task : project.tasks())
+        if (const std::string value = EngineWorld::linkOf(*task); !value.empty())
+            ++owners[std::string(link::key(value))];
+    std::vector<std::string> breaches;
+    for (Task* task : project.tasks()) {
+        const std::string value = EngineWorld::linkOf(*task);
+        const std::string key(link::key(value));
+        if (value.empty() || owners[key] > 1 || wasFailed(*task))
+            continue;
+        std::vector<int> found = indexes[key], expected;
+        std::sort(found.begin(), found.end());
+        for (int i = 0; i <= link::partCount(value).value_or(-1); ++i)
+            expected.push_back(i);
+        if (found != expected)
+            breaches.push_back(task->name() + ": " + value);
+    }
+    for (const auto& entry : indexes)
+        if (!owners.count(entry.first))
+            breaches.push_back("Termine ohne Vorgang: " + entry.first);
+    return breaches;
+}
+
+inline std::vector<std::string> EngineWorld::linkRuleBreaches(const RunReport& failed)
+{
+    return zelvant::linkRuleBreaches(project, calendar, failed);
+}
 
 } // namespace zelvant
