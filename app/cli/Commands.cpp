@@ -34,9 +34,8 @@ namespace {
 // One that some task needed shows again in the run's failures.
 void printWarnings(std::ostream& err, const Session& session)
 {
-    if (const CalendarFile* file = session.calendarFile())
-        for (const std::string& warning : file->warnings())
-            err << "Warnung: " << warning << '\n';
+    for (const std::string& warning : session.calendarWarnings())
+        err << "Warnung: " << warning << '\n';
 }
 
 template <typename Operation>
@@ -64,6 +63,11 @@ int execute(const CommandOptions& options, CommandContext& context, Operation op
         }
         printSummary(context.out, report);
         printFailures(context.err, report);
+        // Appointments someone else changed on the server meanwhile: their tasks stayed as they were.
+        for (const std::string& failure : session.writeFailures())
+            context.err << "Fehler: " << failure << '\n';
+        if (!session.writeFailures().empty())
+            return int(kConflict);
         return int(report.hasFailures() ? kDoneWithFailures : kDone);
     });
 }
@@ -328,6 +332,17 @@ int runList(const std::string& what, const CommandOptions& options, CommandConte
 {
     std::ostream& out = context.out;
     return guarded(context, [&] {
+        if (what == "calendars") {
+            if (!options.server)
+                throw UsageError(
+                    "list calendars: --server URL fehlt, z. B. --server https://server.example/dav/.");
+            for (const auto& [url, name] :
+                 CalDavCalendar::discover(*options.server, Session::serverHttpOptions()))
+                out << url << (name.empty() ? "" : "  " + name) << '\n';
+            return int(kDone);
+        }
+        if (options.project.empty())
+            throw UsageError("list " + what + ": --project DATEI fehlt.");
         Session session(options.project, calendarFor(options, context.registry),
                         planTimeZone(context.registry));
         if (what == "tasks" || what == "linked") {
@@ -369,12 +384,27 @@ int runConfigCalendar(const std::optional<std::filesystem::path>& file, CommandC
 {
     if (!file)
         return runConfigShow("calendar", context);
+    if (Session::isServerAddress(*file)) {
+        if (!HttpClient::isAllowedUrl(file->string())) {
+            context.err << "zelvant: " << file->string()
+                        << ": Kalenderserver werden \u00FCber https:// angesprochen (http:// nur auf diesem "
+                           "Rechner).\n";
+            return kBadInput;
+        }
+        if (!setDefaultCalendarPath(context.registry, *file)) {
+            context.err << "zelvant: Der Standardkalender konnte nicht gespeichert werden.\n";
+            return kBadInput;
+        }
+        context.out << "Standardkalender: " << file->string() << '\n';
+        return kDone;
+    }
     std::error_code error;
     const std::filesystem::path absolute = std::filesystem::absolute(*file, error);
     if (error || !std::filesystem::is_regular_file(absolute)) {
         context.err
             << "zelvant: " << file->string()
-            << ": Die Datei existiert nicht. Bitte eine vorhandene Kalenderdatei (iCalendar) angeben.\n";
+            << ": Die Datei existiert nicht. Bitte eine vorhandene Kalenderdatei (iCalendar) oder die "
+               "Adresse eines Kalenders auf einem Server (https://...) angeben.\n";
         return kBadInput;
     }
     if (!setDefaultCalendarPath(context.registry, absolute)) {

@@ -47,6 +47,8 @@ struct CommandOptions {
     std::optional<std::string> category;
     std::optional<std::string> from;
     std::optional<std::string> to;
+    // list calendars
+    std::optional<std::string> server;
 };
 
 // Everything a command writes to and reads from outside its files.
@@ -73,7 +75,7 @@ int runLinkAppointments(const CommandOptions& options, CommandContext& context);
 int runUnlink(const CommandOptions& options, CommandContext& context);
 // What: "tasks", "linked", "appointments" or "categories".
 int runList(const std::string& what, const CommandOptions& options, CommandContext& context);
-// Shows the default calendar, or makes `file` the default calendar.
+// Shows the default calendar, or makes `file` (a file or a server's calendar URL) the default.
 int runConfigCalendar(const std::optional<std::filesystem::path>& file, CommandContext& context);
 // Shows the zone of the plan's times, or stores a new one (an IANA name such as Europe/Berlin).
 int runConfigTimeZone(const std::optional<std::string>& zone, CommandContext& context);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <ostream>
 #include <set>
+#include <termios.h>
 #include <unistd.h>
 
 namespace zelvant::cli {
@@ -139,6 +140,44 @@ void printFailures(std::ostream& err, const RunReport& report)
     err << "Fehler w\u00E4hrend des Laufs:\n";
     for (const std::string& line : report.failureLines())
         err << "  " << line << '\n';
+}
+
+std::optional<Credentials> askCredentialsOnTerminal(const std::string& url)
+{
+    std::FILE* terminal = std::fopen("/dev/tty", "r+");
+    if (!terminal || !isatty(STDIN_FILENO)) {
+        if (terminal)
+            std::fclose(terminal);
+        return std::nullopt;
+    }
+    const auto readLine = [&] {
+        char buffer[512] = {};
+        std::string line = std::fgets(buffer, sizeof buffer, terminal) ? buffer : "";
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r'))
+            line.pop_back();
+        return line;
+    };
+    Credentials credentials;
+    std::fprintf(terminal, "Der Kalenderserver %s verlangt eine Anmeldung.\nBenutzer: ", url.c_str());
+    std::fflush(terminal);
+    credentials.user = readLine();
+    std::fprintf(terminal, "Passwort: ");
+    std::fflush(terminal);
+    termios before{};
+    const bool quiet = tcgetattr(fileno(terminal), &before) == 0;
+    if (quiet) {
+        termios silent = before;
+        silent.c_lflag &= ~tcflag_t(ECHO);
+        tcsetattr(fileno(terminal), TCSAFLUSH, &silent);
+    }
+    credentials.password = readLine();
+    if (quiet)
+        tcsetattr(fileno(terminal), TCSAFLUSH, &before);
+    std::fprintf(terminal, "\n");
+    std::fclose(terminal);
+    if (credentials.user.empty())
+        return std::nullopt;
+    return credentials;
 }
 
 } // namespace zelvant::cli

@@ -6,10 +6,12 @@
 
 #include "engine/Progress.h"
 #include "engine/RunReport.h"
+#include "hosts/caldav/HttpClient.h"
 #include "services/Messages.h"
 
 #include <cstdio>
 #include <iosfwd>
+#include <optional>
 #include <string>
 
 namespace zelvant::cli {
@@ -49,5 +51,9 @@ void printChanges(std::ostream& out, const RunReport& report);
 void printSummary(std::ostream& out, const RunReport& report);
 // One line per failure.
 void printFailures(std::ostream& err, const RunReport& report);
+
+// Asks for the user name and password of a calendar server on the terminal, the password without
+// echo; nothing when there is no terminal to ask on (a script gets its credentials from ~/.netrc).
+std::optional<Credentials> askCredentialsOnTerminal(const std::string& url);
 
 } // namespace zelvant::cli

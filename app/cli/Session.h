@@ -6,6 +6,7 @@
 // writes to the two files goes into it, so that `zelvant undo` can take the run back.
 
 #include "hostapi/CalendarApi.h"
+#include "hosts/caldav/CalDavCalendar.h"
 #include "hosts/calendar/MemoryCalendarApplication.h"
 #include "hosts/calendarfile/CalendarFile.h"
 #include "hosts/common/UndoJournal.h"
@@ -37,6 +38,12 @@ public:
     // cannot be written is reported on `warnings`, and the run goes on. Without a call, or with
     // an empty folder, sessions keep no journal.
     static void journalRunsIn(std::filesystem::path folder, std::ostream& warnings);
+    // How sessions from now on reach a calendar server: the cache folder, a CA file, and who asks
+    // the user for credentials.
+    static void serversReachedWith(std::filesystem::path cacheFolder, HttpOptions http);
+    static const HttpOptions& serverHttpOptions();
+    // True when the calendar option names a server (http:// or https://), not a file.
+    static bool isServerAddress(const std::filesystem::path& calendar);
 
     MemoryProjectApplication& host() { return plan_->application(); }
     MemoryProject& project() { return plan_->project(); }
@@ -46,13 +53,21 @@ public:
 
     // Writes what the run changed: the calendar, then the plan. Throws FileConflictError when
     // another program changed one of them; when its version had to make room for this run's,
-    // the message tells how to get it back.
+    // the message tells how to get it back. On a server, an appointment that could not be written
+    // (someone else changed it meanwhile) leaves its tasks as they were: their changes are taken
+    // back before the plan is written, and the appointments are named in writeFailures().
     void save();
+    // The server's appointments the last save() could not write, one German line each.
+    const std::vector<std::string>& writeFailures() const { return writeFailures_; }
 
     const std::filesystem::path& planPath() const { return plan_->path(); }
     std::filesystem::path calendarPath() const;
-    // The calendar file, once the operation reached for it.
+    // The calendar's events, once the operation reached for them.
     const CalendarFile* calendarFile() const { return launcher_.file(); }
+    // One German line per event of the calendar that could not be read and is left as it is.
+    std::vector<std::string> calendarWarnings() const;
+    // The calendar server's collection, when the calendar is on one and was reached.
+    const CalDavCalendar* server() const { return launcher_.server(); }
 
 private:
     class FileLauncher : public CalendarLauncher {
@@ -63,22 +78,26 @@ private:
         }
         CalendarApplication* running() override { return nullptr; }
         CalendarApplication& start() override;
-        CalendarFile* file() const { return file_.get(); }
+        CalendarFile* file() const { return server_ ? &server_->events() : file_.get(); }
+        CalDavCalendar* server() const { return server_.get(); }
         const std::optional<std::filesystem::path>& path() const { return path_; }
 
     private:
         std::optional<std::filesystem::path> path_;
         std::string timeZone_;
         std::unique_ptr<CalendarFile> file_;
+        std::unique_ptr<CalDavCalendar> server_;
         std::vector<std::unique_ptr<MemoryCalendarApplication>> applications_;
     };
 
     void reportJournalProblem();
+    void takeBackTasksOf(const std::vector<CalDavCalendar::WriteFailure>& failures);
 
     std::unique_ptr<ProjectFile> plan_;
     FileLauncher launcher_;
     std::unique_ptr<UndoJournal::Run> run_;
     bool problemReported_ = false;
+    std::vector<std::string> writeFailures_;
 };
 
 } // namespace zelvant::cli

@@ -2,6 +2,7 @@
 
 #include "addin/Registration.h"
 #include "app/cli/Commands.h"
+#include "app/cli/Console.h"
 #include "app/cli/Manual.h"
 #include "app/cli/Session.h"
 #include "app/cli/Undo.h"
@@ -20,13 +21,27 @@ using namespace zelvant::cli;
 
 namespace {
 
-void addFileOptions(CLI::App& command, CommandOptions& options, bool canPreview = true)
+std::optional<std::filesystem::path>& caFile()
 {
-    command.add_option("--project", options.project, "Projektplan (Microsoft Project XML)")
-        ->required()
-        ->type_name("DATEI");
-    command.add_option("--calendar", options.calendar, "Kalender (iCalendar); sonst der Standardkalender")
-        ->type_name("DATEI");
+    static std::optional<std::filesystem::path> file;
+    return file;
+}
+
+void addFileOptions(CLI::App& command, CommandOptions& options, bool canPreview = true,
+                    bool needsProject = true)
+{
+    auto* project = command.add_option("--project", options.project, "Projektplan (Microsoft Project XML)")
+                        ->type_name("DATEI");
+    if (needsProject)
+        project->required();
+    command
+        .add_option("--calendar", options.calendar,
+                    "Kalender: eine iCalendar-Datei oder die Adresse eines CalDAV-Kalenders (https://...); "
+                    "sonst der Standardkalender")
+        ->type_name("DATEI|URL");
+    command.add_option("--cacert", caFile(), "CA-Datei f\u00FCr einen Kalenderserver mit eigenem Zertifikat")
+        ->type_name("DATEI")
+        ->check(CLI::ExistingFile);
     if (canPreview) {
         command.add_flag("--dry-run", options.dryRun,
                          "Nur anzeigen, was sich \u00E4ndern w\u00FCrde; nichts schreiben");
@@ -66,7 +81,7 @@ void addAppointmentFilters(CLI::App& command, CommandOptions& options)
 std::string germanName(std::string name)
 {
     if (name == "what")
-        return "die Liste (tasks, linked, appointments oder categories)";
+        return "die Liste (tasks, linked, appointments, categories oder calendars)";
     if (name == "shell")
         return "die Shell (bash)";
     return name;
@@ -255,10 +270,13 @@ static int runZelvant(int argc, char** argv)
 
     auto* list = app.add_subcommand(
         "list", "Vorg\u00E4nge, verkn\u00FCpfte Vorg\u00E4nge, Termine oder Kategorien auflisten");
-    list->add_option("what", listWhat, "tasks, linked, appointments oder categories")
+    list->add_option("what", listWhat, "tasks, linked, appointments, categories oder calendars")
         ->required()
-        ->check(CLI::IsMember({"tasks", "linked", "appointments", "categories"}));
-    addFileOptions(*list, options, false);
+        ->check(CLI::IsMember({"tasks", "linked", "appointments", "categories", "calendars"}));
+    addFileOptions(*list, options, false, false);
+    list->add_option("--server", options.server,
+                     "Nur mit calendars: die Kalender des Benutzers auf diesem Server")
+        ->type_name("URL");
     addTaskFilters(*list, options, ids);
     addAppointmentFilters(*list, options);
 
@@ -334,6 +352,9 @@ static int runZelvant(int argc, char** argv)
     // Beside the settings: the last run that wrote the plan and the calendar, for `zelvant undo`.
     const std::filesystem::path journal = UndoJournal::besideSettings(registry.file());
     Session::journalRunsIn(journal, std::cerr);
+    // A calendar server's collection is kept beside them too, so a later run asks only what changed.
+    Session::serversReachedWith(journal.parent_path() / "server-cache",
+                                {.caFile = caFile(), .askCredentials = askCredentialsOnTerminal});
     if (*sync)
         return runSync(options, context);
     if (*linkTasks)

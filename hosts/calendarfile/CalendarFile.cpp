@@ -213,13 +213,19 @@ std::string CalendarFile::systemTimeZone()
 std::unique_ptr<CalendarFile> CalendarFile::load(const std::filesystem::path& path,
                                                  const std::string& timeZone)
 {
+    return fromText(readWholeFile(path), path, timeZone);
+}
+
+std::unique_ptr<CalendarFile> CalendarFile::fromText(std::string content_, const std::filesystem::path& path,
+                                                     const std::string& timeZone)
+{
     std::unique_ptr<CalendarFile> file(new CalendarFile());
     State& state = *file->state_;
     state.path = path;
     state.timeZone = timeZone;
     state.zones = std::make_unique<ZoneTable>(timeZone);
 
-    state.content = readWholeFile(path);
+    state.content = std::move(content_);
     const std::string& content = state.content;
     const IcsDocument document = IcsDocument::scan(content, path);
     state.newline = document.newline();
@@ -453,6 +459,64 @@ void CalendarFile::adopt(Plan&& plan, std::string&& written, Layout&& layout)
     state.tail = layout.tail;
     state.content = std::move(written);
     state.collectKnown();
+}
+
+std::vector<CalendarFile::Edit> CalendarFile::edits() const
+{
+    const State& state = *state_;
+    const EventWriter writer = state.writer();
+    const sys_seconds stamp = state.clock();
+    const auto valuesOf = [](const AppointmentData& data, std::vector<std::string>& values) {
+        for (const auto& property : data.userProperties)
+            if (!property.second.empty())
+                values.push_back(property.second);
+    };
+    std::vector<Edit> edits;
+    for (std::size_t i = 0; i < state.records.size(); ++i) {
+        const Record& record = state.records[i];
+        const MemoryAppointment* owner = record.item ? record.item.get() : record.series.get();
+        if (!owner || !(owner->isDeleted() || (record.item && record.item->isChanged())))
+            continue;
+        if (owner->isDeleted()) {
+            Edit edit{.kind = Edit::Deleted, .event = i, .subject = owner->snapshot().subject};
+            valuesOf(state.factsOf(record).data, edit.values);
+            edits.push_back(std::move(edit));
+            continue;
+        }
+        if (record.item->isUnreadable())
+            continue;
+        const AppointmentData now = record.item->snapshot();
+        const EventFacts facts = state.factsOf(record);
+        if (!differs(facts.data, now))
+            continue;
+        WrittenEvent written = writer.patch(state.text(record.text), facts, now, !record.hasUid, stamp);
+        Edit edit{.kind = Edit::Changed,
+                  .event = i,
+                  .text = std::move(written.text),
+                  .usesUserZone = written.usesUserZone,
+                  .subject = now.subject};
+        valuesOf(facts.data, edit.values);
+        valuesOf(now, edit.values);
+        edits.push_back(std::move(edit));
+    }
+    for (const auto& item : state.calendar.appointments())
+        if (!state.isKnown(item.get())) {
+            const AppointmentData now = item->snapshot();
+            WrittenEvent written = writer.create(now, stamp);
+            Edit edit{.kind = Edit::Created,
+                      .text = std::move(written.text),
+                      .usesUserZone = written.usesUserZone,
+                      .uid = now.entryId,
+                      .subject = now.subject};
+            valuesOf(now, edit.values);
+            edits.push_back(std::move(edit));
+        }
+    return edits;
+}
+
+std::string CalendarFile::userZoneDefinition() const
+{
+    return state_->zones->userZoneDefinition(state_->newline);
 }
 
 std::string CalendarFile::render() const

@@ -39,6 +39,11 @@ public:
     /// HostError for an unknown time zone. An event that cannot be read is a warning, not an error.
     static std::unique_ptr<CalendarFile> load(const std::filesystem::path& path,
                                               const std::string& timeZone = systemTimeZone());
+    /// Reads a calendar that is not a file of its own (a server's events, put together in one
+    /// text); `name` stands for it in messages. Such a calendar is never saved: edits() tells
+    /// what the run changed, and its owner writes that where it belongs.
+    static std::unique_ptr<CalendarFile> fromText(std::string content, const std::filesystem::path& name,
+                                                  const std::string& timeZone = systemTimeZone());
     ~CalendarFile();
     CalendarFile(const CalendarFile&) = delete;
     CalendarFile& operator=(const CalendarFile&) = delete;
@@ -59,6 +64,24 @@ public:
     /// Replaces the system clock: the moment saves stamp changed events with, and where new
     /// items start (for tests and reproducible runs).
     void setClock(Clock clock);
+
+    /// One event the run changed, deleted or added.
+    struct Edit {
+        enum Kind { Changed, Deleted, Created };
+        Kind kind = Changed;
+        std::size_t event = 0;     // Changed, Deleted: the event's place among the text's events
+        std::string text{};        // Changed, Created: the VEVENT as it is to be written
+        bool usesUserZone = false; // the text names the user's zone, which needs a VTIMEZONE
+        std::string uid{};         // Created: the new event's UID
+        std::string subject{};     // as the user knows the appointment
+        // The user property values the event held when read and holds now, so that the owner
+        // can tell which links an edit that could not be written concerns.
+        std::vector<std::string> values{};
+    };
+    /// What the run changed, in the order of the text (new events last).
+    std::vector<Edit> edits() const;
+    /// A VTIMEZONE of the user's zone, for texts whose times name it.
+    std::string userZoneDefinition() const;
 
     /// The text save() would write now.
     std::string render() const;

@@ -25,6 +25,8 @@ const char* const kLockName = "lock";
 
 fs::path normal(const fs::path& path)
 {
+    if (UndoJournal::isRemote(path))
+        return path;
     std::error_code error;
     const fs::path absolute = fs::absolute(path, error);
     return (error ? path : absolute).lexically_normal();
@@ -163,6 +165,12 @@ struct Loaded {
 
 UndoJournal::UndoJournal(fs::path folder) : folder_(std::move(folder)) {}
 
+bool UndoJournal::isRemote(const fs::path& path)
+{
+    const std::string text = path.string();
+    return text.starts_with("http://") || text.starts_with("https://");
+}
+
 fs::path UndoJournal::besideSettings(const fs::path& settingsFile)
 {
     return normal(settingsFile).parent_path() / "journal";
@@ -207,7 +215,8 @@ std::vector<UndoJournal::File> UndoJournal::files() const
 
 namespace {
 
-std::vector<Loaded> loadAndCheck(const fs::path& folder, const std::vector<UndoJournal::File>& files)
+std::vector<Loaded> loadAndCheck(const fs::path& folder, const std::vector<UndoJournal::File>& files,
+                                 UndoJournal::Remote* remote)
 {
     const char* const nothingWritten =
         " Der letzte Lauf wird nicht r\u00FCckg\u00E4ngig gemacht; nichts wurde geschrieben.";
@@ -215,11 +224,24 @@ std::vector<Loaded> loadAndCheck(const fs::path& folder, const std::vector<UndoJ
     for (const UndoJournal::File& file : files) {
         Loaded entry{file, {}, {}};
         std::error_code error;
-        if (!fs::exists(file.path, error))
+        if (UndoJournal::isRemote(file.path)) {
+            // A server resource: its ETag tells whether someone changed it since the run.
+            if (!remote)
+                throw FileError(file.path, std::string("Der letzte Lauf hat einen Kalender auf einem Server "
+                                                       "ge\u00E4ndert, der hier nicht erreichbar ist.") +
+                                               nothingWritten);
+            entry.current = remote->tag(file.path.string()).value_or("");
+            if (fingerprintOf(entry.current) != file.after)
+                throw ChangedSinceRunError(
+                    file.path,
+                    std::string("Der Termin wurde nach dem letzten Lauf auf dem Server ge\u00E4ndert.") +
+                        nothingWritten);
+        } else if (!fs::exists(file.path, error))
             throw ChangedSinceRunError(file.path,
                                        std::string("Die Datei gibt es nicht mehr.") + nothingWritten);
-        entry.current = readWholeFile(file.path);
-        if (fingerprintOf(entry.current) != file.after)
+        if (!UndoJournal::isRemote(file.path))
+            entry.current = readWholeFile(file.path);
+        if (!UndoJournal::isRemote(file.path) && fingerprintOf(entry.current) != file.after)
             throw ChangedSinceRunError(file.path,
                                        std::string("Die Datei wurde nach dem letzten Lauf ge\u00E4ndert.") +
                                            nothingWritten);
@@ -239,15 +261,19 @@ std::vector<Loaded> loadAndCheck(const fs::path& folder, const std::vector<UndoJ
 
 } // namespace
 
-void UndoJournal::check() const
+void UndoJournal::check(Remote* remote) const
 {
-    loadAndCheck(folder_, files());
+    loadAndCheck(folder_, files(), remote);
 }
 
-std::vector<fs::path> UndoJournal::undo()
+std::vector<fs::path> UndoJournal::undo(Remote* remote)
 {
     FolderLock lock(folder_);
-    const std::vector<Loaded> loaded = loadAndCheck(folder_, files());
+    std::vector<Loaded> loaded = loadAndCheck(folder_, files(), remote);
+    // Files first: they can be put back all or nothing. A server's resources follow; one that
+    // cannot be put back stops the undo there.
+    std::stable_partition(loaded.begin(), loaded.end(),
+                          [](const Loaded& entry) { return !isRemote(entry.file.path); });
     undoing = true;
     struct Done {
         ~Done() { undoing = false; }
@@ -256,10 +282,14 @@ std::vector<fs::path> UndoJournal::undo()
     for (std::size_t i = 0; i < loaded.size(); ++i) {
         const Loaded& entry = loaded[i];
         try {
-            FileStore::replace(entry.file.path, entry.before, &entry.file.after);
+            if (isRemote(entry.file.path))
+                remote->restore(entry.file.path.string(), entry.before,
+                                entry.current.empty() ? std::nullopt : std::optional(entry.current));
+            else
+                FileStore::replace(entry.file.path, entry.before, &entry.file.after);
         } catch (...) {
             // All or nothing: what was put back already gets the run's version again.
-            for (std::size_t back = 0; back < i; ++back)
+            for (std::size_t back = 0; back < i && !isRemote(loaded[back].file.path); ++back)
                 try {
                     FileStore::replace(loaded[back].file.path, loaded[back].current,
                                        &loaded[back].file.before);
@@ -301,6 +331,11 @@ struct UndoJournal::Run::State {
         const fs::path path = normal(replacement.path);
         if (std::find(files.begin(), files.end(), path) == files.end())
             return;
+        record(path, replacement.previous, replacement.written);
+    }
+
+    void record(const fs::path& path, const std::string& previous, const FileFingerprint& written)
+    {
         std::lock_guard guard(lock);
         if (problem) {
             forget(); // an incomplete record is no record
@@ -311,13 +346,13 @@ struct UndoJournal::Run::State {
             auto known = std::find_if(recorded.begin(), recorded.end(),
                                       [&](const File& file) { return file.path == path; });
             if (known != recorded.end()) {
-                known->after = replacement.written; // replaced again: the version before the run stays
+                known->after = written; // replaced again: the version before the run stays
             } else {
-                const File file{path, fingerprintOf(replacement.previous), replacement.written};
+                const File file{path, fingerprintOf(previous), written};
                 const fs::path copy = folder / copyName(file.before);
                 std::error_code error;
                 if (fs::file_size(copy, error) != file.before.size || error)
-                    FileStore::writePrivate(copy, replacement.previous);
+                    FileStore::writePrivate(copy, previous);
                 recorded.push_back(file);
             }
             writeRecord(folder, recorded);
@@ -354,6 +389,12 @@ UndoJournal::Run::~Run()
     watch_.reset();
     if (state_->problem)
         state_->forget();
+}
+
+void UndoJournal::Run::recordRemote(const std::string& url, const std::string& before,
+                                    const std::string& tagAfter)
+{
+    state_->record(url, before, fingerprintOf(tagAfter));
 }
 
 bool UndoJournal::Run::replaced(const fs::path& path) const

@@ -36,6 +36,21 @@ public:
         bool operator==(const File&) const = default;
     };
 
+    // A calendar server's resources, which a run may have written besides files: how the journal
+    // reads their version now (the ETag) and puts an old version back.
+    class Remote {
+    public:
+        virtual ~Remote() = default;
+        // The resource's ETag now; nothing when it does not exist. Throws HostError.
+        virtual std::optional<std::string> tag(const std::string& url) = 0;
+        // Puts `text` back, or removes the resource for an empty text, provided it still has
+        // `tag` (nothing: provided it does not exist). Throws HostError.
+        virtual void restore(const std::string& url, const std::string& text,
+                             const std::optional<std::string>& tag) = 0;
+    };
+    // True for a path that is a server resource's URL.
+    static bool isRemote(const std::filesystem::path& path);
+
     explicit UndoJournal(std::filesystem::path folder);
 
     // The journal beside the settings file: its folder's subfolder "journal".
@@ -49,13 +64,15 @@ public:
 
     // Throws ChangedSinceRunError for the first file of the last run that no longer holds what
     // the run left, FileError when a kept version is missing or damaged; writes nothing.
-    void check() const;
+    void check(Remote* remote = nullptr) const;
 
     // Puts every file of the last run back to its version before the run, then forgets the run.
     // All or nothing: everything is checked first (as check()), and when a file cannot be
     // written, those already put back get the run's version again. Returns the files put back;
     // empty when there was nothing to undo.
-    std::vector<std::filesystem::path> undo();
+    // Resources on a server go back through `remote`; without one, a run that wrote some cannot
+    // be undone.
+    std::vector<std::filesystem::path> undo(Remote* remote = nullptr);
 
     // Forgets the last run.
     void clear();
@@ -69,6 +86,10 @@ public:
         ~Run();
         Run(const Run&) = delete;
         Run& operator=(const Run&) = delete;
+
+        // Records that the run wrote a server resource: its text before (empty: it did not exist)
+        // and its ETag after (empty: the run deleted it).
+        void recordRemote(const std::string& url, const std::string& before, const std::string& tagAfter);
 
         // True when the run has replaced `path`.
         bool replaced(const std::filesystem::path& path) const;

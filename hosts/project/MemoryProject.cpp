@@ -2,6 +2,7 @@
 
 #include "hostapi/HostError.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace zelvant {
@@ -135,6 +136,19 @@ void MemoryProject::removeAddedTask(Task& task)
         throw HostError("only the task added last can be taken back");
     byUniqueId_.erase(task.uniqueId());
     rows_.pop_back();
+    touch();
+}
+
+void MemoryProject::removeTask(MemoryTask& task)
+{
+    const auto row =
+        std::find_if(rows_.begin(), rows_.end(), [&](const auto& r) { return r.get() == &task; });
+    if (row == rows_.end())
+        throw HostError("the task is not in the plan");
+    byUniqueId_.erase(task.uniqueId());
+    for (auto later = rows_.erase(row); later != rows_.end(); ++later)
+        if (*later)
+            --(*later)->id_;
     touch();
 }
 

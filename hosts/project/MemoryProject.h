@@ -72,6 +72,10 @@ public:
     // True when the task has subtasks, i.e. is a summary task.
     bool hasSubtasks(const MemoryTask& task) const;
 
+    // Takes a task out of the plan; the rows after it move up by one. For tasks nothing outside
+    // the model knows yet (one a run added and must take back).
+    void removeTask(MemoryTask& task);
+
     // Records that the project has no unsaved changes.
     void markSaved() { saved_ = true; }
     // Records a change: the project now has unsaved changes.

@@ -81,6 +81,8 @@ public:
     const WorkCalendar& workCalendar() const;
 
 private:
+    friend class MemoryProject; // renumbers the rows after one it removes
+
     // The working time of each part and the working time between neighbouring parts.
     struct Layout {
         std::vector<Minutes> work;

@@ -295,4 +295,38 @@ void ProjectFile::save()
     adopt();
 }
 
+void ProjectFile::revertTask(int uniqueId)
+{
+    MemoryProject& project = this->project();
+    MemoryTask* task = project.taskByUniqueId(uniqueId);
+    if (!task)
+        return;
+    const auto saved = document_->written.find(uniqueId);
+    if (saved == document_->written.end()) {
+        project.removeTask(*task);
+        return;
+    }
+    const TaskState& state = saved->second;
+    task->setName(state.name);
+    task->setType(state.type);
+    task->assignConstraint(state.constraintType, state.constraintDate);
+    if (state.parts.size() > 1)
+        task->assignSplitParts(state.parts);
+    else
+        task->assignSchedule(state.start, state.finish, state.duration);
+    for (const int fieldId : document_->fieldIds) {
+        const auto value = state.fields.find(fieldId);
+        task->setField(fieldId, value == state.fields.end() ? std::string{} : value->second);
+    }
+}
+
+std::string ProjectFile::savedField(int uniqueId, int fieldId) const
+{
+    const auto saved = document_->written.find(uniqueId);
+    if (saved == document_->written.end())
+        return {};
+    const auto value = saved->second.fields.find(fieldId);
+    return value == saved->second.fields.end() ? std::string{} : value->second;
+}
+
 } // namespace zelvant

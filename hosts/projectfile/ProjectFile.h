@@ -41,6 +41,13 @@ public:
     // be written.
     void save();
 
+    // Takes back what the run did to the task with that unique ID, for a task whose calendar
+    // side could not be written: a task the file holds gets the file's values again, a task the
+    // run added leaves the plan. Unknown IDs are ignored.
+    void revertTask(int uniqueId);
+    // What the file holds in a custom field of a task; "" for none and for a task the run added.
+    std::string savedField(int uniqueId, int fieldId) const;
+
 private:
     struct Document;
 
