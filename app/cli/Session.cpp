@@ -1,6 +1,7 @@
 #include "app/cli/Session.h"
 
 #include "engine/LinkModel.h"
+#include "hosts/caldav/CalDavLauncher.h"
 
 #include <ostream>
 #include <set>
@@ -53,9 +54,7 @@ const HttpOptions& Session::serverHttpOptions()
 
 bool Session::isServerAddress(const std::filesystem::path& calendar)
 {
-    const std::string text = calendar.string();
-    return text.starts_with("http://") || text.starts_with("https://") || text.starts_with("HTTP://") ||
-           text.starts_with("HTTPS://");
+    return isServerCalendar(calendar.string());
 }
 
 Session::Session(const std::filesystem::path& plan, std::optional<std::filesystem::path> calendar,

@@ -27,7 +27,9 @@ int withWindow(const CommandOptions& options, CommandContext& context, int& argc
                         planTimeZone(context.registry));
         const int status = show(session);
         session.save();
-        return status;
+        for (const std::string& failure : session.writeFailures())
+            context.err << "Fehler: " << failure << '\n';
+        return session.writeFailures().empty() ? status : int(kConflict);
     });
 }
 

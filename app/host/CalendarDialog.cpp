@@ -1,5 +1,6 @@
 #include "app/host/CalendarDialog.h"
 
+#include "hosts/caldav/CalDavLauncher.h"
 #include "services/Settings.h"
 
 #include <QDialogButtonBox>
@@ -16,7 +17,9 @@ CalendarDialog::CalendarDialog(Registry& registry, QWidget* parent) : QDialog(pa
 {
     setWindowTitle("Standardkalender");
     auto* layout = new QGridLayout(this);
-    auto* intro = new QLabel("Die Kalenderdatei (iCalendar), die als Kalender des Benutzers gilt:");
+    auto* intro = new QLabel(
+        "Die Kalenderdatei (iCalendar) oder die Adresse eines CalDAV-Kalenders (https://...), die als "
+        "Kalender des Benutzers gilt:");
     intro->setWordWrap(true);
     layout->addWidget(intro, 0, 0, 1, 2);
 
@@ -63,9 +66,13 @@ void CalendarDialog::accept()
 {
     const QString file = path();
     QString problem;
+    const bool onServer = isServerCalendar(file.toStdString());
     if (file.isEmpty())
-        problem = "Bitte eine Kalenderdatei angeben.";
-    else if (!QFileInfo(file).isFile())
+        problem = "Bitte eine Kalenderdatei oder die Adresse eines Kalenders auf einem Server angeben.";
+    else if (onServer && !HttpClient::isAllowedUrl(file.toStdString()))
+        problem = "Kalenderserver werden \u00FCber https:// angesprochen (http:// nur auf diesem Rechner), "
+                  "ohne Zugangsdaten in der Adresse.";
+    else if (!onServer && !QFileInfo(file).isFile())
         problem = QString("Die Datei \u201E%1\u201C gibt es nicht.").arg(file);
     else if (!setDefaultCalendarPath(registry_, std::filesystem::path(file.toStdString())))
         problem = "Der Standardkalender konnte nicht gespeichert werden.";

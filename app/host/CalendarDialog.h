@@ -9,9 +9,9 @@ class QLineEdit;
 
 namespace zelvant {
 
-// "Standardkalender": which calendar file (iCalendar) the add-in reaches as the user's calendar.
-// Opens with the stored choice; OK stores a file that exists, anything else is named in the
-// dialog and keeps it open.
+// "Standardkalender": which calendar the add-in reaches as the user's calendar: an iCalendar file
+// or a server's collection. Opens with the stored choice; OK stores a file that exists or an
+// address that may carry credentials, anything else is named in the dialog and keeps it open.
 class CalendarDialog : public QDialog {
     Q_OBJECT
 

@@ -5,7 +5,8 @@
 #include "forms/qt/QtMessageSink.h"
 #include "forms/qt/QuickSyncWindow.h"
 #include "forms/qt/WizardWindow.h"
-#include "hosts/calendarfile/CalendarFileLauncher.h"
+#include "hosts/caldav/CalDavLauncher.h"
+#include "hosts/calendarfile/CalendarFile.h"
 #include "services/Registry.h"
 #include "services/Settings.h"
 
@@ -91,15 +92,15 @@ public:
     {
         const std::filesystem::path calendar = defaultCalendarPath(owner_.registry_);
         const RunScope run(owner_.options_, calendar);
-        CalendarFileLauncher launcher(calendar,
-                                      planTimeZone(owner_.registry_, CalendarFile::systemTimeZone()));
+        const auto launcher =
+            launcherFor(calendar.string(), planTimeZone(owner_.registry_, CalendarFile::systemTimeZone()));
         AppliedSettings settings(owner_.registry_, options_);
         QtMessageSink boxes;
         const SystemClock clock;
         MessageSink& messages = owner_.options_.messages ? *owner_.options_.messages : boxes;
         WizardWindow* shown = nullptr;
         WizardWindow window(
-            {owner_.host_, launcher, messages, settings, clock, LinkKeyGenerator::randomSeed()},
+            {owner_.host_, *launcher, messages, settings, clock, LinkKeyGenerator::randomSeed()},
             [this, &shown] { InfoDialog::showOver(shown, owner_.shell_); });
         shown = &window;
         boxes.setParent(&window);
@@ -147,10 +148,10 @@ public:
     {
         const std::filesystem::path calendar = defaultCalendarPath(owner_.registry_);
         const RunScope run(owner_.options_, calendar);
-        CalendarFileLauncher launcher(calendar,
-                                      planTimeZone(owner_.registry_, CalendarFile::systemTimeZone()));
+        const auto launcher =
+            launcherFor(calendar.string(), planTimeZone(owner_.registry_, CalendarFile::systemTimeZone()));
         Registry& registry = owner_.registry_;
-        QuickSyncInputs inputs{owner_.host_, launcher,
+        QuickSyncInputs inputs{owner_.host_, *launcher,
                                [&registry] { return recreateDeletedAppointments(registry); },
                                owner_.options_.messages, owner_.options_.wait};
         QuickSyncWindow window(inputs);

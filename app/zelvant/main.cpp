@@ -7,6 +7,7 @@
 #include "app/cli/Session.h"
 #include "app/cli/Undo.h"
 #include "app/cli/WindowCommands.h"
+#include "hosts/caldav/CalDavLauncher.h"
 #include "hosts/common/UndoJournal.h"
 #include "hosts/registry/FileRegistry.h"
 
@@ -352,8 +353,8 @@ static int runZelvant(int argc, char** argv)
     // Beside the settings: the last run that wrote the plan and the calendar, for `zelvant undo`.
     const std::filesystem::path journal = UndoJournal::besideSettings(registry.file());
     Session::journalRunsIn(journal, std::cerr);
-    // A calendar server's collection is kept beside them too, so a later run asks only what changed.
-    Session::serversReachedWith(journal.parent_path() / "server-cache",
+    // A calendar server's collection is kept in the user's cache, so a later run asks only what changed.
+    Session::serversReachedWith(serverCacheFolder(),
                                 {.caFile = caFile(), .askCredentials = askCredentialsOnTerminal});
     if (*sync)
         return runSync(options, context);

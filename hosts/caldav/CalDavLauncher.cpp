@@ -1,0 +1,81 @@
+#include "hosts/caldav/CalDavLauncher.h"
+
+#include "hostapi/HostError.h"
+#include "hosts/calendarfile/CalendarFileLauncher.h"
+
+#include <cstdlib>
+
+namespace zelvant {
+
+CalDavApplication::CalDavApplication(std::unique_ptr<CalDavCalendar> server)
+    : server_(std::move(server)), application_(server_->calendar())
+{
+}
+
+CalendarNamespace& CalDavApplication::getNamespace(const std::string& type)
+{
+    return application_.getNamespace(type);
+}
+
+AppointmentPtr CalDavApplication::createItem(int itemType)
+{
+    return application_.createItem(itemType);
+}
+
+void CalDavApplication::quit()
+{
+    if (application_.isQuit()) {
+        application_.quit(); // throws as any call after quit
+        return;
+    }
+    const CalDavCalendar::SaveOutcome outcome = server_->save();
+    application_.quit();
+    if (outcome.failures.empty())
+        return;
+    std::string message = "Nicht alle Termine konnten auf dem Kalenderserver gespeichert werden:";
+    for (const auto& failure : outcome.failures)
+        message += "\n" + failure.message;
+    throw HostError(message);
+}
+
+CalendarApplication& CalDavLauncher::start()
+{
+    application_ = std::make_unique<CalDavApplication>(CalDavCalendar::open(options_));
+    return *application_;
+}
+
+bool isServerCalendar(const std::string& location)
+{
+    const auto starts = [&](const char* scheme) {
+        const std::string prefix(scheme);
+        if (location.size() < prefix.size())
+            return false;
+        for (std::size_t i = 0; i < prefix.size(); ++i)
+            if (std::tolower(static_cast<unsigned char>(location[i])) != prefix[i])
+                return false;
+        return true;
+    };
+    return starts("http://") || starts("https://");
+}
+
+std::filesystem::path serverCacheFolder()
+{
+    if (const char* cache = std::getenv("XDG_CACHE_HOME"); cache && *cache)
+        return std::filesystem::path(cache) / "zelvant";
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return std::filesystem::path(home) / ".cache" / "zelvant";
+    return {};
+}
+
+std::unique_ptr<CalendarLauncher> launcherFor(const std::string& location, const std::string& timeZone,
+                                              HttpOptions http)
+{
+    if (isServerCalendar(location))
+        return std::make_unique<CalDavLauncher>(CalDavCalendar::Options{.url = location,
+                                                                        .timeZone = timeZone,
+                                                                        .cacheFolder = serverCacheFolder(),
+                                                                        .http = std::move(http)});
+    return std::make_unique<CalendarFileLauncher>(location, timeZone);
+}
+
+} // namespace zelvant
