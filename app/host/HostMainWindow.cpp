@@ -67,7 +67,11 @@ HostMainWindow::HostMainWindow(HostSetup setup, QWidget* parent)
       windows_(plan_, setup_.registry, setup_.shell,
                {setup_.messages, setup_.wait,
                 [this](const std::filesystem::path& calendar) { beginRun(calendar); },
-                [this] { runWindowClosed_ = true; }})
+                [this] { runWindowClosed_ = true; },
+                [this](const CalDavCalendar::Written& written) {
+                    if (run_)
+                        run_->recordRemote(written.url, written.before, written.tag);
+                }})
 {
     const ConnectServices services{setup_.registry, messages_, windows_, clock_};
     Registry& registry = setup_.registry;
@@ -313,10 +317,11 @@ void HostMainWindow::undoLastRun()
         return;
     }
     UndoJournal journal(setup_.journalFolder);
+    CalDavResources server({}); // for the events a run wrote on a calendar server
     std::vector<UndoJournal::File> files;
     try {
         files = journal.files();
-        journal.check(); // no question whose "Ja" would be refused
+        journal.check(&server); // no question whose "Ja" would be refused
     } catch (const std::exception& error) {
         messages_.warning(error.what(), kHostTitle);
         return;
@@ -341,7 +346,7 @@ void HostMainWindow::undoLastRun()
     if (!messages_.askYesNo(question, kHostTitle))
         return;
     try {
-        journal.undo();
+        journal.undo(&server);
     } catch (const std::exception& error) {
         messages_.warning(error.what(), kHostTitle);
         return;

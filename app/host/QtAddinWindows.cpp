@@ -93,7 +93,8 @@ public:
         const std::filesystem::path calendar = defaultCalendarPath(owner_.registry_);
         const RunScope run(owner_.options_, calendar);
         const auto launcher =
-            launcherFor(calendar.string(), planTimeZone(owner_.registry_, CalendarFile::systemTimeZone()));
+            launcherFor(calendar.string(), planTimeZone(owner_.registry_, CalendarFile::systemTimeZone()),
+                        owner_.options_.serverWrote);
         AppliedSettings settings(owner_.registry_, options_);
         QtMessageSink boxes;
         const SystemClock clock;
@@ -149,7 +150,8 @@ public:
         const std::filesystem::path calendar = defaultCalendarPath(owner_.registry_);
         const RunScope run(owner_.options_, calendar);
         const auto launcher =
-            launcherFor(calendar.string(), planTimeZone(owner_.registry_, CalendarFile::systemTimeZone()));
+            launcherFor(calendar.string(), planTimeZone(owner_.registry_, CalendarFile::systemTimeZone()),
+                        owner_.options_.serverWrote);
         Registry& registry = owner_.registry_;
         QuickSyncInputs inputs{owner_.host_, *launcher,
                                [&registry] { return recreateDeletedAppointments(registry); },

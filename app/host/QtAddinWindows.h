@@ -5,6 +5,7 @@
 #include "hostapi/ProjectApi.h"
 #include "hostapi/Registry.h"
 #include "hostapi/Shell.h"
+#include "hosts/caldav/CalDavLauncher.h"
 #include "services/Messages.h"
 
 #include <filesystem>
@@ -28,6 +29,8 @@ public:
         // (and the plan save that follows it) is one run of the add-in.
         std::function<void(const std::filesystem::path& calendar)> runStarts = {};
         std::function<void()> windowClosed = {};
+        // Told of each event a run wrote on a calendar server, for the run's undo.
+        CalDavApplication::WrittenSink serverWrote = {};
     };
 
     QtAddinWindows(ProjectApplication& host, Registry& registry, Shell& shell, Options options);

@@ -437,7 +437,9 @@ CalDavCalendar::SaveOutcome CalDavCalendar::save()
             {.created = true, .result = {href, {}, text}, .subject = edit.subject, .values = edit.values});
     }
 
-    const std::vector<HttpResponse> answers = http_.sendAll(requests);
+    // Writes go one after another. A server locks the collection for each write anyway (Radicale
+    // does), and Radicale 3.1 was seen to leave concurrent PUTs into a new collection unanswered.
+    const std::vector<HttpResponse> answers = http_.sendAll(requests, 1);
     SaveOutcome outcome;
     std::set<std::size_t> removed;
     for (std::size_t i = 0; i < writes.size(); ++i) {

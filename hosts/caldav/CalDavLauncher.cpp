@@ -7,8 +7,8 @@
 
 namespace zelvant {
 
-CalDavApplication::CalDavApplication(std::unique_ptr<CalDavCalendar> server)
-    : server_(std::move(server)), application_(server_->calendar())
+CalDavApplication::CalDavApplication(std::unique_ptr<CalDavCalendar> server, WrittenSink written)
+    : server_(std::move(server)), application_(server_->calendar()), written_(std::move(written))
 {
 }
 
@@ -30,6 +30,9 @@ void CalDavApplication::quit()
     }
     const CalDavCalendar::SaveOutcome outcome = server_->save();
     application_.quit();
+    if (written_)
+        for (const auto& resource : outcome.written)
+            written_(resource);
     if (outcome.failures.empty())
         return;
     std::string message = "Nicht alle Termine konnten auf dem Kalenderserver gespeichert werden:";
@@ -40,7 +43,7 @@ void CalDavApplication::quit()
 
 CalendarApplication& CalDavLauncher::start()
 {
-    application_ = std::make_unique<CalDavApplication>(CalDavCalendar::open(options_));
+    application_ = std::make_unique<CalDavApplication>(CalDavCalendar::open(options_), written_);
     return *application_;
 }
 
@@ -68,13 +71,13 @@ std::filesystem::path serverCacheFolder()
 }
 
 std::unique_ptr<CalendarLauncher> launcherFor(const std::string& location, const std::string& timeZone,
-                                              HttpOptions http)
+                                              CalDavApplication::WrittenSink written)
 {
     if (isServerCalendar(location))
         return std::make_unique<CalDavLauncher>(CalDavCalendar::Options{.url = location,
                                                                         .timeZone = timeZone,
-                                                                        .cacheFolder = serverCacheFolder(),
-                                                                        .http = std::move(http)});
+                                                                        .cacheFolder = serverCacheFolder()},
+                                                std::move(written));
     return std::make_unique<CalendarFileLauncher>(location, timeZone);
 }
 

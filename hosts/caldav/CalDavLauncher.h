@@ -7,6 +7,7 @@
 #include "hosts/caldav/CalDavCalendar.h"
 #include "hosts/calendar/MemoryCalendarApplication.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -17,7 +18,10 @@ namespace zelvant {
 // were written: the run's report then shows the calendar's failure.
 class CalDavApplication : public CalendarApplication {
 public:
-    explicit CalDavApplication(std::unique_ptr<CalDavCalendar> server);
+    // Told of each resource a quit wrote, so that the run can be undone.
+    using WrittenSink = std::function<void(const CalDavCalendar::Written&)>;
+
+    explicit CalDavApplication(std::unique_ptr<CalDavCalendar> server, WrittenSink written = {});
 
     CalendarNamespace& getNamespace(const std::string& type) override;
     AppointmentPtr createItem(int itemType) override;
@@ -28,17 +32,22 @@ public:
 private:
     std::unique_ptr<CalDavCalendar> server_; // first: the application refers to its calendar
     MemoryCalendarApplication application_;
+    WrittenSink written_;
 };
 
 class CalDavLauncher : public CalendarLauncher {
 public:
-    explicit CalDavLauncher(CalDavCalendar::Options options) : options_(std::move(options)) {}
+    explicit CalDavLauncher(CalDavCalendar::Options options, CalDavApplication::WrittenSink written = {})
+        : options_(std::move(options)), written_(std::move(written))
+    {
+    }
     CalendarApplication* running() override { return nullptr; }
     // Reads the collection into a new application; throws HostError as CalDavCalendar::open.
     CalendarApplication& start() override;
 
 private:
     CalDavCalendar::Options options_;
+    CalDavApplication::WrittenSink written_;
     std::unique_ptr<CalDavApplication> application_;
 };
 
@@ -50,6 +59,6 @@ std::filesystem::path serverCacheFolder();
 
 /// A launcher for the calendar at `location`: a server's collection or an iCalendar file.
 std::unique_ptr<CalendarLauncher> launcherFor(const std::string& location, const std::string& timeZone,
-                                              HttpOptions http = {});
+                                              CalDavApplication::WrittenSink written = {});
 
 } // namespace zelvant

@@ -109,6 +109,9 @@ HttpClient::HttpClient(HttpOptions options) : options_(std::move(options))
     initCurl();
     multi_ = curl_multi_init();
     curl_multi_setopt(multi_, CURLMOPT_MAX_TOTAL_CONNECTIONS, long(std::max(1, options_.maxInFlight)));
+    // One connection stays open between requests; the others a burst of writes opened are closed,
+    // as a server serves only so many connections at once and an idle one holds a place.
+    curl_multi_setopt(multi_, CURLMOPT_MAXCONNECTS, 1L);
 }
 
 HttpClient::~HttpClient()
@@ -185,7 +188,7 @@ void HttpClient::prepare(Transfer& transfer, const HttpRequest& request)
     curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
 }
 
-std::vector<HttpResponse> HttpClient::run(const std::vector<HttpRequest>& requests)
+std::vector<HttpResponse> HttpClient::run(const std::vector<HttpRequest>& requests, int inFlight)
 {
     for (const HttpRequest& request : requests)
         if (carriesCredentials(request.url))
@@ -200,7 +203,7 @@ std::vector<HttpResponse> HttpClient::run(const std::vector<HttpRequest>& reques
                             "nicht unverschl\u00FCsselt \u00FCbers Netz gehen.");
     std::vector<std::unique_ptr<Transfer>> transfers(requests.size());
     std::vector<CURLcode> results(requests.size(), CURLE_OK);
-    const std::size_t window = std::size_t(std::max(1, options_.maxInFlight));
+    const std::size_t window = std::size_t(std::max(1, inFlight > 0 ? inFlight : options_.maxInFlight));
     std::size_t next = 0, running = 0;
     const auto addNext = [&] {
         auto& transfer = transfers[next] = std::make_unique<Transfer>();
@@ -242,9 +245,9 @@ std::vector<HttpResponse> HttpClient::run(const std::vector<HttpRequest>& reques
     return responses;
 }
 
-std::vector<HttpResponse> HttpClient::sendAll(const std::vector<HttpRequest>& requests)
+std::vector<HttpResponse> HttpClient::sendAll(const std::vector<HttpRequest>& requests, int inFlight)
 {
-    std::vector<HttpResponse> responses = run(requests);
+    std::vector<HttpResponse> responses = run(requests, inFlight);
     const auto unauthorised = [](const HttpResponse& r) { return r.status == 401; };
     if (asked_ || !options_.askCredentials || std::none_of(responses.begin(), responses.end(), unauthorised))
         return responses;
@@ -257,7 +260,7 @@ std::vector<HttpResponse> HttpClient::sendAll(const std::vector<HttpRequest>& re
     for (std::size_t i = 0; i < requests.size(); ++i)
         if (unauthorised(responses[i]))
             again.push_back(requests[i]);
-    std::vector<HttpResponse> retried = run(again);
+    std::vector<HttpResponse> retried = run(again, inFlight);
     for (std::size_t i = 0, j = 0; i < requests.size(); ++i)
         if (unauthorised(responses[i]))
             responses[i] = std::move(retried[j++]);

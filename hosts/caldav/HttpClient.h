@@ -65,9 +65,9 @@ public:
     /// Sends one request. Throws HostError (German, naming the URL) when no answer came: no
     /// connection, a timeout, a TLS failure, an answer too large. Any HTTP status is an answer.
     HttpResponse send(const HttpRequest& request);
-    /// Sends all requests, at most maxInFlight at once; the answers in the order of the requests.
-    /// One without an answer has its `failure` set; the others are not held up by it.
-    std::vector<HttpResponse> sendAll(const std::vector<HttpRequest>& requests);
+    /// Sends all requests, at most `inFlight` (else maxInFlight) at once; the answers in the order
+    /// of the requests. One without an answer has its `failure` set; the others are not held up by it.
+    std::vector<HttpResponse> sendAll(const std::vector<HttpRequest>& requests, int inFlight = 0);
 
     /// How many requests went out so far.
     std::size_t requestCount() const { return requestCount_; }
@@ -80,7 +80,7 @@ public:
 private:
     struct Transfer;
     void prepare(Transfer& transfer, const HttpRequest& request);
-    std::vector<HttpResponse> run(const std::vector<HttpRequest>& requests);
+    std::vector<HttpResponse> run(const std::vector<HttpRequest>& requests, int inFlight);
 
     HttpOptions options_;
     void* multi_ = nullptr; // CURLM; its connection cache keeps the connection alive between requests

@@ -87,7 +87,8 @@ protected:
 // server calendar back as they were before the sync.
 TEST_F(CalDavCliTest, ThePlanFollowsAnotherClientAndUndoPutsBothBack)
 {
-    ASSERT_EQ(zelvant("link-tasks").status, 0);
+    const Result link = zelvant("link-tasks");
+    ASSERT_EQ(link.status, 0) << link.err;
     const std::string linked = other({"list"}).out;
     EXPECT_EQ(std::count(linked.begin(), linked.end(), '\n'), 11);
     const std::string planLinked = readWholeFile(plan());
