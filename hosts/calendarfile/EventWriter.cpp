@@ -203,10 +203,20 @@ std::string EventWriter::timeLine(const std::string& name, DateTime userTime, co
         params = ";VALUE=DATE";
         value = formatYmd(userTime);
         break;
-    case IcsTime::Kind::Zoned:
+    case IcsTime::Kind::Zoned: {
+        const DateTime local = asWritten ? userTime : zones_.convert(userTime, zones_.user(), how.zone);
+        // A zone whose definition does not take its own time back to the same moment (a damaged
+        // VTIMEZONE with an impossible offset) would read back another time: UTC says it exactly.
+        if (!asWritten && zones_.convert(local, how.zone, zones_.user()) != userTime &&
+            zones_.convert(zones_.convert(userTime, zones_.user(), zones_.utc()), zones_.utc(),
+                           zones_.user()) == userTime) {
+            value = formatDateTime(zones_.convert(userTime, zones_.user(), zones_.utc())) + "Z";
+            break;
+        }
         params = ";TZID=" + formatParamValue(how.tzid);
-        value = formatDateTime(asWritten ? userTime : zones_.convert(userTime, zones_.user(), how.zone));
+        value = formatDateTime(local);
         break;
+    }
     case IcsTime::Kind::Floating:
         value = formatDateTime(userTime);
         break;

@@ -82,7 +82,7 @@ protected:
     std::string url;
 };
 
-// Link, let the other client move and rename, synchronise in the window, and take the run back: the
+// Link, let the other client move, rename and delete, synchronise in the window, and take the run back: the
 // plan follows the calendar, a run right after writes nothing, and the undo puts plan and
 // server calendar back as they were before the sync.
 TEST_F(CalDavCliTest, ThePlanFollowsAnotherClientAndUndoPutsBothBack)
@@ -96,8 +96,12 @@ TEST_F(CalDavCliTest, ThePlanFollowsAnotherClientAndUndoPutsBothBack)
     EXPECT_EQ(readWholeFile(plan()), planLinked);
     EXPECT_EQ(other({"list"}).out, linked) << "a sync right after linking changes nothing";
 
+    const Result calendars = spawn({ZELVANT_BINARY, "list", "calendars", "--server", ZELVANT_TEST_CALDAV});
+    EXPECT_NE(calendars.out.find(url), std::string::npos) << calendars.out << calendars.err;
+
     ASSERT_EQ(other({"move-subject", "Umzugstag", "1440"}).status, 0);
     ASSERT_EQ(other({"rename", uidOf("Bedarf erheben"), "Bedarf ermitteln"}).status, 0);
+    ASSERT_EQ(other({"delete", uidOf("Kisten packen (3)")}).status, 0); // one part of a split task gone
     const std::string edited = other({"list"}).out;
     const Result sync = zelvant("quicksync"); // the window's sync, on the same session
 
@@ -106,6 +110,7 @@ TEST_F(CalDavCliTest, ThePlanFollowsAnotherClientAndUndoPutsBothBack)
         auto file = ProjectFile::load(plan());
         EXPECT_EQ(file->project().taskById(10).start(), makeDateTime(2027, 1, 28, 8, 0));
         EXPECT_EQ(file->project().taskById(3).name(), "Bedarf ermitteln");
+        EXPECT_EQ(file->project().taskById(7).splitPartCount(), 2);
     }
     const std::string planSynced = readWholeFile(plan());
     ASSERT_EQ(zelvant("sync").status, 0);

@@ -9,8 +9,11 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include <arpa/inet.h>
 #include <atomic>
+#include <functional>
 #include <netinet/in.h>
 #include <sys/socket.h>
 #include <thread>
@@ -21,11 +24,17 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// Answers every request on loopback with one scripted response and keeps what it was asked.
+// Answers each request on loopback with what its script says and keeps what it was asked.
 class ScriptedServer {
 public:
+    using Script = std::function<std::string(const std::string& request)>;
+
     ScriptedServer(std::string response, std::chrono::milliseconds delay = 0ms)
-        : response_(std::move(response)), delay_(delay)
+        : ScriptedServer([response](const std::string&) { return response; }, delay)
+    {
+    }
+    explicit ScriptedServer(Script script, std::chrono::milliseconds delay = 0ms)
+        : script_(std::move(script)), delay_(delay)
     {
         listener_ = ::socket(AF_INET, SOCK_STREAM, 0);
         sockaddr_in address{};
@@ -46,7 +55,8 @@ public:
         thread_.join();
     }
     std::string url() const { return "http://127.0.0.1:" + std::to_string(port_) + "/cal/"; }
-    const std::string& requests() const { return requests_; }
+    // The request lines so far ("PROPFIND /cal/ HTTP/1.1").
+    const std::vector<std::string>& requests() const { return requests_; }
 
 private:
     void serve()
@@ -57,26 +67,34 @@ private:
                 return;
             std::string request;
             char buffer[4096];
-            while (request.find("\r\n\r\n") == std::string::npos) {
+            const auto complete = [&] {
+                const auto end = request.find("\r\n\r\n");
+                const auto length = request.find("Content-Length: ");
+                return end != std::string::npos &&
+                       (length == std::string::npos ||
+                        request.size() >= end + 4 + std::stoul(request.substr(length + 16)));
+            };
+            while (!complete()) {
                 const ssize_t got = ::recv(connection, buffer, sizeof buffer, 0);
                 if (got <= 0)
                     break;
                 request.append(buffer, std::size_t(got));
             }
-            requests_ += request.substr(0, request.find("\r\n\r\n")) + "\n";
+            requests_.push_back(request.substr(0, request.find("\r\n")));
+            const std::string response = script_(request);
             std::this_thread::sleep_for(delay_);
-            ::send(connection, response_.data(), response_.size(), MSG_NOSIGNAL);
+            ::send(connection, response.data(), response.size(), MSG_NOSIGNAL);
             ::close(connection);
         }
     }
 
-    std::string response_;
+    Script script_;
     std::chrono::milliseconds delay_;
     int listener_ = -1;
     int port_ = 0;
     std::atomic<bool> stop_{false};
     std::thread thread_;
-    std::string requests_;
+    std::vector<std::string> requests_;
 };
 
 std::string answer(const std::string& status, const std::string& body, const std::string& headers = "")
@@ -149,6 +167,63 @@ TEST(CalDavProtocol, CredentialsTravelOnlyEncryptedOrOnThisMachine)
     }
     for (const char* url : {"https://kalender.example/cal/", "http://127.0.0.1:5232/", "http://localhost/x/"})
         EXPECT_TRUE(HttpClient::isAllowedUrl(url)) << url;
+}
+
+// A server without sync tokens: each run compares the members' ETags with the cache's and fetches
+// only what changed, so its requests grow with the changes, not with the calendar.
+TEST(CalDavProtocol, WithoutSyncTokensOnlyChangedEventsAreFetched)
+{
+    std::map<std::string, std::string> etags; // href -> ETag; the calendar's state
+    for (int i = 0; i < 50; ++i)
+        etags["/cal/" + std::to_string(i) + ".ics"] = "\"v1\"";
+    const auto event = [](const std::string& href) {
+        return "BEGIN:VCALENDAR\nVERSION:2.0\nBEGIN:VEVENT\nUID:" + href +
+               "\nDTSTART:20270104T080000Z\nDTEND:20270104T090000Z\nSUMMARY:T\nEND:VEVENT\nEND:VCALENDAR\n";
+    };
+    const auto response = [](const std::string& href, const std::string& props) {
+        return "<D:response><D:href>" + href + "</D:href><D:propstat><D:prop>" + props +
+               "</D:prop><D:status>HTTP/1.1 200 OK</D:status></D:propstat></D:response>";
+    };
+    std::size_t fetched = 0;
+    ScriptedServer server([&](const std::string& request) {
+        std::string body;
+        if (request.starts_with("PROPFIND") && request.find("Depth: 0") != std::string::npos) {
+            body = response(
+                "/cal/",
+                "<D:resourcetype><D:collection/><C:calendar xmlns:C=\"urn:ietf:params:xml:ns:caldav\"/>"
+                "</D:resourcetype>");
+        } else if (request.starts_with("PROPFIND")) {
+            body = response("/cal/", "");
+            for (const auto& [href, etag] : etags)
+                body += response(href, "<D:getetag>" + etag + "</D:getetag>");
+        } else if (request.starts_with("REPORT") && request.find("calendar-multiget") != std::string::npos) {
+            for (const auto& [href, etag] : etags)
+                if (request.find("<d:href>" + href + "</d:href>") != std::string::npos) {
+                    body += response(
+                        href, "<D:getetag>" + etag +
+                                  "</D:getetag><C:calendar-data xmlns:C=\"urn:ietf:params:xml:ns:caldav\">" +
+                                  event(href) + "</C:calendar-data>");
+                    ++fetched;
+                }
+        } else {
+            return answer("403 Forbidden", ""); // no sync-collection here
+        }
+        return answer("207 Multi-Status", multistatus(body));
+    });
+    testing::TempDir cache;
+    const auto open = [&] {
+        return CalDavCalendar::open(
+            {.url = server.url(), .timeZone = "Europe/Berlin", .cacheFolder = cache.path()});
+    };
+    EXPECT_EQ(open()->calendar().appointments().size(), 50u);
+    EXPECT_EQ(fetched, 50u);
+    fetched = 0;
+    etags["/cal/7.ics"] = "\"v2\"";
+    etags.erase("/cal/8.ics");
+    const std::size_t before = server.requests().size();
+    EXPECT_EQ(open()->calendar().appointments().size(), 49u);
+    EXPECT_EQ(fetched, 1u);
+    EXPECT_EQ(server.requests().size() - before, 3u); // the collection, its ETags, the one changed event
 }
 
 // The real server: each test works in a calendar collection of its own.
