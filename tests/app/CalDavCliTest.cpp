@@ -121,6 +121,12 @@ TEST_F(CalDavCliTest, ThePlanFollowsAnotherClientAndUndoPutsBothBack)
     EXPECT_NE(undo.out.find(url), std::string::npos) << undo.out;
     EXPECT_EQ(readWholeFile(plan()), planLinked);
     EXPECT_EQ(other({"list"}).out, edited);
+
+    // The wrong calendar (another, empty collection) would unlink every task: the brake stops it.
+    url = std::string(ZELVANT_TEST_CALDAV) + dir.filename().string() + "-leer/";
+    ASSERT_EQ(HttpClient().send({"MKCALENDAR", url, {}, {}}).status, 201);
+    EXPECT_EQ(zelvant("sync").status, 4);
+    EXPECT_EQ(readWholeFile(plan()), planLinked);
 }
 
 // Someone changes an appointment on the server while a sync runs: that appointment is not
