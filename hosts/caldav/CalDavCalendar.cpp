@@ -167,20 +167,19 @@ void CalDavCalendar::writeCache() const
     const std::filesystem::path path = cachePath();
     if (path.empty())
         return;
-    // The cache only saves requests: when it cannot be written, the next run asks for more.
-    std::error_code ignored;
-    std::filesystem::create_directories(path.parent_path(), ignored);
-    const std::filesystem::path temporary = path.string() + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << kCacheMagic << '\n' << url_ << '\n' << syncToken_ << '\n' << members_.size() << '\n';
-        for (const Member& member : members_)
-            out << member.href.size() << ' ' << member.etag.size() << ' ' << member.text.size() << '\n'
-                << member.href << member.etag << member.text;
-        if (!out.flush())
-            return;
+    std::string content = std::string(kCacheMagic) + "\n" + url_ + "\n" + syncToken_ + "\n" +
+                          std::to_string(members_.size()) + "\n";
+    for (const Member& member : members_)
+        content += std::to_string(member.href.size()) + " " + std::to_string(member.etag.size()) + " " +
+                   std::to_string(member.text.size()) + "\n" + member.href + member.etag + member.text;
+    // The cache holds the user's appointments: readable by the user only. When it cannot be
+    // written, the next run asks the server for more; nothing else depends on it.
+    try {
+        std::error_code ignored;
+        std::filesystem::create_directories(path.parent_path(), ignored);
+        FileStore::writePrivate(path, content);
+    } catch (const std::exception&) {
     }
-    std::filesystem::rename(temporary, path, ignored);
 }
 
 void CalDavCalendar::load()
@@ -354,6 +353,11 @@ void CalDavCalendar::compose()
 
 CalDavCalendar::SaveOutcome CalDavCalendar::save()
 {
+    // The items stay as the run left them, for whoever still holds them; what the server holds
+    // now is read by the next open.
+    if (saved_)
+        throw HostError("Der Kalender " + url_ + " wurde in diesem Lauf schon geschrieben.");
+    saved_ = true;
     const std::vector<CalendarFile::Edit> edits = events_->edits();
     if (edits.empty())
         return {};
@@ -482,7 +486,6 @@ CalDavCalendar::SaveOutcome CalDavCalendar::save()
         members_ = std::move(kept);
     }
     writeCache();
-    compose();
     return outcome;
 }
 

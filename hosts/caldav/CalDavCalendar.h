@@ -67,7 +67,8 @@ public:
     };
 
     /// Writes every resource the run changed; the events that could not be written are among the
-    /// failures, the others are on the server. Nothing unchanged is sent.
+    /// failures, the others are on the server. Nothing unchanged is sent. Once per opening: a
+    /// second call throws HostError.
     SaveOutcome save();
 
     /// Requests made so far.
@@ -104,6 +105,7 @@ private:
     std::vector<std::string> problems_;
     std::vector<std::size_t> memberOfEvent_; // per event of events_, the member it came from
     std::unique_ptr<CalendarFile> events_;
+    bool saved_ = false;
 };
 
 // The server's resources as the undo journal reaches them.
