@@ -19,4 +19,36 @@ std::string_view trimmed(std::string_view text, std::string_view blanks)
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
+void appendXmlEscaped(std::string& out, std::string_view text, bool attribute)
+{
+    for (const char c : text) {
+        switch (c) {
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
+        case '\r':
+            // A reader turns a bare line end into '\n'; a carriage return the value holds stays one.
+            out += "&#13;";
+            break;
+        case '"':
+            out += attribute ? "&quot;" : "\"";
+            break;
+        case '\n':
+            out += attribute ? "&#10;" : "\n";
+            break;
+        case '\t':
+            out += attribute ? "&#9;" : "\t";
+            break;
+        default:
+            out += c;
+        }
+    }
+}
+
 } // namespace zelvant

@@ -18,4 +18,8 @@ std::string lowerAscii(std::string_view text);
 // told otherwise); empty when nothing else is left.
 std::string_view trimmed(std::string_view text, std::string_view blanks = kWhiteSpace);
 
+// Appends `text` escaped for XML: as element content, or as an attribute value in double quotes
+// (where line ends and tabs must be written as references to survive a reader).
+void appendXmlEscaped(std::string& out, std::string_view text, bool attribute);
+
 } // namespace zelvant

@@ -74,6 +74,25 @@ std::string withCrlf(const std::string& text)
     return out;
 }
 
+// A WebDAV request with an XML body; `depth` "" for none.
+HttpRequest davRequest(const char* method, const std::string& url, const std::string& depth, std::string body)
+{
+    std::vector<std::string> headers{"Content-Type: application/xml; charset=utf-8"};
+    if (!depth.empty())
+        headers.push_back("Depth: " + depth);
+    return {method, url, std::move(headers), std::move(body)};
+}
+
+// The multistatus an answer holds; any other answer is the error its status means.
+dav::Multistatus multistatusOf(const HttpResponse& answer, const std::string& url)
+{
+    if (!answer.failure.empty())
+        throw HostError(answer.failure);
+    if (answer.status != 207)
+        throw HostError(CalDavCalendar::statusProblem(answer.status, url, answer.header("location")));
+    return dav::parseMultistatus(answer.body, url);
+}
+
 std::string named(const std::string& subject)
 {
     return subject.empty() ? "Termin ohne Titel" : "Termin \u201E" + subject + "\u201C";
@@ -188,13 +207,8 @@ void CalDavCalendar::load()
     const bool cached = !members_.empty() || !syncToken_.empty();
 
     // The collection itself: is it a calendar, and has anything changed since the cache?
-    const HttpResponse answer = http_.send({"PROPFIND",
-                                            url_,
-                                            {"Depth: 0", "Content-Type: application/xml; charset=utf-8"},
-                                            dav::propfindCollection()});
-    if (answer.status != 207)
-        throw HostError(statusProblem(answer.status, url_, answer.header("location")));
-    const dav::Multistatus collection = dav::parseMultistatus(answer.body, url_);
+    const dav::Multistatus collection =
+        multistatusOf(http_.send(davRequest("PROPFIND", url_, "0", dav::propfindCollection())), url_);
     if (collection.resources.empty() || !collection.resources.front().isCalendar)
         throw HostError("Unter " + url_ +
                         " ist keine Kalendersammlung. \u201Ezelvant list calendars --server URL\u201C zeigt "
@@ -252,10 +266,7 @@ void CalDavCalendar::load()
         // nothing changed since the last run
     } else if (!token.empty()) {
         const auto report = [&](const std::string& from) {
-            return http_.send({"REPORT",
-                               url_,
-                               {"Content-Type: application/xml; charset=utf-8"},
-                               dav::syncCollection(from, from.empty())});
+            return http_.send(davRequest("REPORT", url_, "", dav::syncCollection(from, from.empty())));
         };
         HttpResponse changes = report(cached ? syncToken_ : std::string{});
         if (cached && changes.status != 207) {
@@ -263,20 +274,13 @@ void CalDavCalendar::load()
             members_.clear();
             changes = report({});
         }
-        if (changes.status != 207)
-            throw HostError(statusProblem(changes.status, url_, changes.header("location")));
-        const dav::Multistatus listing = dav::parseMultistatus(changes.body, url_);
+        const dav::Multistatus listing = multistatusOf(changes, url_);
         takeIn(listing, false);
         syncToken_ = listing.syncToken.empty() ? token : listing.syncToken;
     } else {
         // No sync tokens: compare every member's ETag with the cache's.
-        const HttpResponse listing = http_.send({"PROPFIND",
-                                                 url_,
-                                                 {"Depth: 1", "Content-Type: application/xml; charset=utf-8"},
-                                                 dav::propfindEtags()});
-        if (listing.status != 207)
-            throw HostError(statusProblem(listing.status, url_, listing.header("location")));
-        takeIn(dav::parseMultistatus(listing.body, url_), true);
+        takeIn(multistatusOf(http_.send(davRequest("PROPFIND", url_, "1", dav::propfindEtags())), url_),
+               true);
         syncToken_.clear();
     }
     if (!gone.empty())
@@ -297,21 +301,14 @@ void CalDavCalendar::fetch(std::vector<std::string> hrefs)
         const std::vector<std::string> batch(hrefs.begin() + long(first),
                                              hrefs.begin() +
                                                  long(std::min(hrefs.size(), first + kMultigetBatch)));
-        requests.push_back({"REPORT",
-                            url_,
-                            {"Depth: 1", "Content-Type: application/xml; charset=utf-8"},
-                            dav::calendarMultiget(batch)});
+        requests.push_back(davRequest("REPORT", url_, "1", dav::calendarMultiget(batch)));
     }
     std::unordered_map<std::string, Member*> byHref;
     for (Member& member : members_)
         byHref.emplace(member.href, &member);
     std::set<std::string> missing(hrefs.begin(), hrefs.end());
     for (const HttpResponse& answer : http_.sendAll(requests)) {
-        if (!answer.failure.empty())
-            throw HostError(answer.failure);
-        if (answer.status != 207)
-            throw HostError(statusProblem(answer.status, url_, answer.header("location")));
-        for (const dav::Resource& resource : dav::parseMultistatus(answer.body, url_).resources) {
+        for (const dav::Resource& resource : multistatusOf(answer, url_).resources) {
             const auto member = byHref.find(resource.href);
             if (member == byHref.end() || resource.status != 200 || !resource.calendarData)
                 continue;
@@ -494,14 +491,8 @@ std::vector<std::pair<std::string, std::string>> CalDavCalendar::discover(const 
 {
     HttpClient http(std::move(options));
     const auto propfind = [&](const std::string& target, const char* depth) {
-        const HttpResponse answer =
-            http.send({"PROPFIND",
-                       target,
-                       {std::string("Depth: ") + depth, "Content-Type: application/xml; charset=utf-8"},
-                       dav::propfindDiscovery()});
-        if (answer.status != 207)
-            throw HostError(statusProblem(answer.status, target, answer.header("location")));
-        return dav::parseMultistatus(answer.body, target);
+        return multistatusOf(http.send(davRequest("PROPFIND", target, depth, dav::propfindDiscovery())),
+                             target);
     };
     const std::string start = withSlash(url);
     const dav::Multistatus first = propfind(start, "0");

@@ -1,6 +1,7 @@
 #include "hosts/caldav/DavXml.h"
 
 #include "hostapi/HostError.h"
+#include "hostapi/Text.h"
 
 #include <pugixml.hpp>
 
@@ -40,11 +41,7 @@ std::string textOf(const pugi::xml_node& node)
 
 std::string trimmedText(const pugi::xml_node& node)
 {
-    std::string text = textOf(node);
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos)
-        return {};
-    return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
+    return std::string(trimmed(textOf(node)));
 }
 
 int depthOf(const pugi::xml_node& root)
@@ -96,24 +93,7 @@ int statusCode(const std::string& line)
 std::string escaped(const std::string& text)
 {
     std::string out;
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '"':
-            out += "&quot;";
-            break;
-        default:
-            out += c;
-        }
-    }
+    appendXmlEscaped(out, text, false);
     return out;
 }
 

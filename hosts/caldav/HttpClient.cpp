@@ -43,9 +43,11 @@ std::string failureText(CURLcode code, const std::string& url, std::chrono::seco
         return server + " ist nicht erreichbar (keine Verbindung). L\u00E4uft der Server?";
     case CURLE_OPERATION_TIMEDOUT:
         return server + " hat nicht innerhalb von " + std::to_string(timeout.count()) + " s geantwortet.";
+    case CURLE_SSL_CONNECT_ERROR:
+        return "Mit dem Kalenderserver " + url + " kommt keine verschl\u00FCsselte Verbindung zustande (" +
+               curl_easy_strerror(code) + "). Spricht er wirklich https?";
     case CURLE_PEER_FAILED_VERIFICATION:
     case CURLE_SSL_CACERT_BADFILE:
-    case CURLE_SSL_CONNECT_ERROR:
         return server + " weist sich nicht mit einem vertrauensw\u00FCrdigen Zertifikat aus (" +
                curl_easy_strerror(code) +
                "). Bei einem selbst signierten Zertifikat bitte dessen CA-Datei mit --cacert angeben.";
@@ -141,7 +143,10 @@ bool HttpClient::isAllowedUrl(const std::string& url)
     if (!lower.starts_with("http://"))
         return false;
     const std::string host = hostOf(url);
-    return host == "localhost" || host == "[::1]" || host == "::1" || host.starts_with("127.");
+    // 127.x.y.z as an address, not a name that merely starts so ("127.0.0.1.example.com").
+    const bool loopbackAddress = host.starts_with("127.") && std::count(host.begin(), host.end(), '.') == 3 &&
+                                 host.find_first_not_of("0123456789.") == std::string::npos;
+    return host == "localhost" || host == "[::1]" || host == "::1" || loopbackAddress;
 }
 
 void HttpClient::prepare(Transfer& transfer, const HttpRequest& request)

@@ -1,5 +1,7 @@
 #include "hosts/projectfile/XmlSplice.h"
 
+#include "hostapi/Text.h"
+
 #include <algorithm>
 #include <optional>
 #include <stdexcept>
@@ -32,38 +34,6 @@ std::string_view afterNewline(std::string_view separator)
 bool holdsNewline(std::string_view text)
 {
     return text.find('\n') != std::string_view::npos;
-}
-
-void appendEscaped(std::string& out, std::string_view text, bool attribute)
-{
-    for (const char c : text) {
-        switch (c) {
-        case '&':
-            out += "&amp;";
-            break;
-        case '<':
-            out += "&lt;";
-            break;
-        case '>':
-            out += "&gt;";
-            break;
-        case '\r':
-            // A reader turns a bare line end into '\n'; a carriage return the value holds stays one.
-            out += "&#13;";
-            break;
-        case '"':
-            out += attribute ? "&quot;" : "\"";
-            break;
-        case '\n':
-            out += attribute ? "&#10;" : "\n";
-            break;
-        case '\t':
-            out += attribute ? "&#9;" : "\t";
-            break;
-        default:
-            out += c;
-        }
-    }
 }
 
 bool isText(pugi::xml_node node)
@@ -359,12 +329,12 @@ private:
     std::string textOf(pugi::xml_node element)
     {
         std::string text;
-        appendEscaped(text, element.value(), false);
+        appendXmlEscaped(text, element.value(), false);
         for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
             if (child.type() == pugi::node_cdata)
                 ((text += "<![CDATA[") += child.value()) += "]]>";
             else
-                appendEscaped(text, child.value(), false);
+                appendXmlEscaped(text, child.value(), false);
         }
         return text;
     }
@@ -376,7 +346,7 @@ private:
     {
         switch (node.type()) {
         case pugi::node_pcdata:
-            appendEscaped(out_, node.value(), false);
+            appendXmlEscaped(out_, node.value(), false);
             return;
         case pugi::node_cdata:
             ((out_ += "<![CDATA[") += node.value()) += "]]>";
@@ -411,7 +381,7 @@ private:
             return;
         }
         out_ += '>';
-        appendEscaped(out_, node.value(), false);
+        appendXmlEscaped(out_, node.value(), false);
         const std::string inner = std::string(indent) + style_.unit;
         for (pugi::xml_node child = node.first_child(); child; child = child.next_sibling()) {
             if (lines && !isText(child))
@@ -427,7 +397,7 @@ private:
     {
         for (pugi::xml_attribute attribute : node.attributes()) {
             ((out_ += ' ') += attribute.name()) += "=\"";
-            appendEscaped(out_, attribute.value(), true);
+            appendXmlEscaped(out_, attribute.value(), true);
             out_ += '"';
         }
     }

@@ -9,12 +9,12 @@
 #include "hosts/common/FileStore.h"
 #include "hosts/projectfile/ProjectFile.h"
 #include "hosts/registry/FileRegistry.h"
+#include "tests/support/Spawn.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <sstream>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace zelvant {
@@ -22,10 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-    int status = -1;
-    std::string out, err;
-};
+using testing::Result;
 
 class CalDavCliTest : public ::testing::Test {
 protected:
@@ -44,16 +41,7 @@ protected:
 
     fs::path plan() const { return dir / "Umzug.xml"; }
 
-    Result spawn(const std::vector<std::string>& args)
-    {
-        std::string line;
-        for (const std::string& arg : args)
-            line += "'" + arg + "' ";
-        const int status = std::system(
-            (line + "> '" + (dir / "out").string() + "' 2> '" + (dir / "err").string() + "'").c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, readWholeFile(dir / "out"),
-                readWholeFile(dir / "err")};
-    }
+    Result spawn(const std::vector<std::string>& args) { return testing::spawn(dir, args); }
     Result zelvant(const std::string& command)
     {
         std::vector<std::string> args{ZELVANT_BINARY,  command,      "--project",

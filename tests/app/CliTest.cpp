@@ -7,6 +7,7 @@
 #include "hosts/common/FileStore.h"
 #include "hosts/projectfile/ProjectFile.h"
 #include "hosts/registry/FileRegistry.h"
+#include "tests/support/Spawn.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -14,7 +15,6 @@
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace zelvant {
@@ -22,10 +22,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Result {
-    int status = -1;
-    std::string out, err;
-};
+using testing::Result;
 
 class CliTest : public ::testing::Test {
 protected:
@@ -42,16 +39,7 @@ protected:
     fs::path calendar() const { return dir / "Kalender.ics"; }
     static std::string read(const fs::path& path) { return readWholeFile(path); }
 
-    // Runs a program (each argument quoted for the shell) with its output in files.
-    Result spawn(const std::vector<std::string>& args)
-    {
-        std::string line;
-        for (const std::string& arg : args)
-            line += "'" + arg + "' ";
-        const int status = std::system(
-            (line + "> '" + (dir / "out").string() + "' 2> '" + (dir / "err").string() + "'").c_str());
-        return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, read(dir / "out"), read(dir / "err")};
-    }
+    Result spawn(const std::vector<std::string>& args) { return testing::spawn(dir, args); }
     Result zelvant(std::vector<std::string> args)
     {
         args.insert(args.begin(), ZELVANT_BINARY);
