@@ -226,6 +226,51 @@ TEST(CalDavProtocol, WithoutSyncTokensOnlyChangedEventsAreFetched)
     EXPECT_EQ(server.requests().size() - before, 3u); // the collection, its ETags, the one changed event
 }
 
+// A server with a certificate of its own (Radicale over TLS with a self-signed certificate): it
+// is refused until the user names its certificate with --cacert; the check is never switched off.
+TEST(CalDavProtocol, ASelfSignedServerNeedsItsCertificateNamed)
+{
+    testing::TempDir folder;
+    const std::string dir = folder.path().string();
+    ASSERT_EQ(std::system(("openssl req -x509 -newkey rsa:2048 -nodes -days 2 -subj /CN=127.0.0.1 "
+                           "-addext subjectAltName=IP:127.0.0.1 -keyout '" +
+                           dir + "/key.pem' -out '" + dir + "/cert.pem' 2>/dev/null")
+                              .c_str()),
+              0);
+    const int port = 20000 + ::getpid() % 10000;
+    ASSERT_EQ(std::system(("radicale --config '' --server-hosts 127.0.0.1:" + std::to_string(port) +
+                           " --auth-type none --storage-filesystem-folder '" + dir +
+                           "/storage' --ssl --certificate '" + dir + "/cert.pem' --key '" + dir +
+                           "/key.pem' > '" + dir + "/log' 2>&1 & echo $! > '" + dir + "/pid'")
+                              .c_str()),
+              0);
+    struct Stop {
+        std::string pid;
+        ~Stop() { (void)std::system(("kill " + pid + " 2>/dev/null").c_str()); }
+    } stop{testing::readText(folder.path() / "pid")};
+    const std::string url = "https://127.0.0.1:" + std::to_string(port) + "/anna/kalender/";
+    HttpOptions trusting{.caFile = folder.path() / "cert.pem", .timeout = std::chrono::seconds(5)};
+    HttpClient http(trusting);
+    HttpResponse made;
+    for (int attempt = 0; attempt < 100 && made.status == 0; ++attempt) {
+        std::this_thread::sleep_for(100ms); // until the server listens
+        made = http.sendAll({{"MKCOL", url.substr(0, url.find("kalender/")), {}, {}}}).front();
+    }
+    ASSERT_EQ(made.status, 201) << made.failure << testing::readText(folder.path() / "log");
+    ASSERT_EQ(http.send({"MKCALENDAR", url, {}, {}}).status, 201);
+
+    try {
+        CalDavCalendar::open({.url = url, .timeZone = "Europe/Berlin"});
+        ADD_FAILURE() << "an unknown certificate was accepted";
+    } catch (const HostError& error) {
+        EXPECT_NE(std::string(error.what()).find("--cacert"), std::string::npos) << error.what();
+    }
+    EXPECT_TRUE(CalDavCalendar::open({.url = url, .timeZone = "Europe/Berlin", .http = trusting})
+                    ->calendar()
+                    .appointments()
+                    .empty());
+}
+
 // The real server: each test works in a calendar collection of its own.
 std::string radicale()
 {
