@@ -220,12 +220,12 @@ void CalDavCalendar::load()
     const auto index = [&] {
         std::unordered_map<std::string, std::size_t> byHref;
         for (std::size_t i = 0; i < members_.size(); ++i)
-            byHref.emplace(members_[i].href, i);
+            byHref.emplace(dav::sameHref(members_[i].href), i);
         return byHref;
     };
-    const std::string collectionPath = dav::pathOf(url_);
+    const std::string collectionPath = dav::sameHref(url_);
     const auto isMember = [&](const std::string& href) {
-        const std::string path = dav::pathOf(href);
+        const std::string path = dav::sameHref(href);
         return path != collectionPath && path != collectionPath.substr(0, collectionPath.size() - 1);
     };
     // Takes in what the server listed: text where it sent one, else the ETag to compare.
@@ -236,16 +236,16 @@ void CalDavCalendar::load()
             if (!isMember(resource.href))
                 continue;
             if (resource.status == 404) {
-                gone.insert(resource.href);
+                gone.insert(dav::sameHref(resource.href));
                 continue;
             }
             if (resource.status != 200)
                 continue;
-            listed.insert(resource.href);
-            auto found = byHref.find(resource.href);
+            listed.insert(dav::sameHref(resource.href));
+            auto found = byHref.find(dav::sameHref(resource.href));
             if (found == byHref.end()) {
                 members_.push_back({resource.href, {}, {}});
-                found = byHref.emplace(resource.href, members_.size() - 1).first;
+                found = byHref.emplace(dav::sameHref(resource.href), members_.size() - 1).first;
             }
             Member& member = members_[found->second];
             if (resource.calendarData) {
@@ -258,8 +258,8 @@ void CalDavCalendar::load()
         }
         if (complete)
             for (const Member& member : members_)
-                if (!listed.count(member.href))
-                    gone.insert(member.href);
+                if (!listed.count(dav::sameHref(member.href)))
+                    gone.insert(dav::sameHref(member.href));
     };
 
     if (!token.empty() && cached && token == syncToken_) {
@@ -285,7 +285,7 @@ void CalDavCalendar::load()
     }
     if (!gone.empty())
         members_.erase(std::remove_if(members_.begin(), members_.end(),
-                                      [&](const Member& m) { return gone.count(m.href) > 0; }),
+                                      [&](const Member& m) { return gone.count(dav::sameHref(m.href)) > 0; }),
                        members_.end());
     fetch(std::move(wanted));
     compose();
@@ -305,21 +305,23 @@ void CalDavCalendar::fetch(std::vector<std::string> hrefs)
     }
     std::unordered_map<std::string, Member*> byHref;
     for (Member& member : members_)
-        byHref.emplace(member.href, &member);
-    std::set<std::string> missing(hrefs.begin(), hrefs.end());
+        byHref.emplace(dav::sameHref(member.href), &member);
+    std::set<std::string> missing;
+    for (const std::string& href : hrefs)
+        missing.insert(dav::sameHref(href));
     for (const HttpResponse& answer : http_.sendAll(requests)) {
         for (const dav::Resource& resource : multistatusOf(answer, url_).resources) {
-            const auto member = byHref.find(resource.href);
+            const auto member = byHref.find(dav::sameHref(resource.href));
             if (member == byHref.end() || resource.status != 200 || !resource.calendarData)
                 continue;
             member->second->etag = resource.etag;
             member->second->text = withCrlf(*resource.calendarData);
-            missing.erase(resource.href);
+            missing.erase(dav::sameHref(resource.href));
         }
     }
     // A member deleted between the listing and the fetch is gone.
     members_.erase(std::remove_if(members_.begin(), members_.end(),
-                                  [&](const Member& m) { return missing.count(m.href) > 0; }),
+                                  [&](const Member& m) { return missing.count(dav::sameHref(m.href)) > 0; }),
                    members_.end());
 }
 

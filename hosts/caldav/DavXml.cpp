@@ -5,6 +5,7 @@
 
 #include <pugixml.hpp>
 
+#include <cctype>
 #include <cstdlib>
 #include <cstring>
 
@@ -182,6 +183,23 @@ std::string pathOf(const std::string& url)
         return url;
     const auto slash = url.find('/', scheme + 3);
     return slash == std::string::npos ? "/" : url.substr(slash);
+}
+
+std::string sameHref(const std::string& href)
+{
+    const std::string path = pathOf(href);
+    std::string decoded;
+    decoded.reserve(path.size());
+    for (std::size_t i = 0; i < path.size(); ++i) {
+        if (path[i] == '%' && i + 2 < path.size() && std::isxdigit(static_cast<unsigned char>(path[i + 1])) &&
+            std::isxdigit(static_cast<unsigned char>(path[i + 2]))) {
+            decoded += char(std::stoi(path.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            decoded += path[i];
+        }
+    }
+    return decoded;
 }
 
 std::string resolve(const std::string& base, const std::string& href)

@@ -46,6 +46,10 @@ std::string calendarMultiget(const std::vector<std::string>& hrefs);
 std::string resolve(const std::string& base, const std::string& href);
 /// The path of a URL ("/a/b/" of "https://h/a/b/").
 std::string pathOf(const std::string& url);
+/// The form two hrefs are compared in: the path, percent-decoded. Servers spell one resource in
+/// more than one way ("%40" or "@", a whole URL or a path), and a member taken for another would
+/// look deleted.
+std::string sameHref(const std::string& href);
 /// A status line's code ("HTTP/1.1 404 Not Found" -> 404); 0 when there is none.
 int statusCode(const std::string& line);
 /// Text escaped for an XML element's content.
