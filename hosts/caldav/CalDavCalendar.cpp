@@ -328,18 +328,25 @@ void CalDavCalendar::fetch(std::vector<std::string> hrefs)
 void CalDavCalendar::compose()
 {
     std::string text = kCalendarHead;
+    int lines = 3; // the lines of `text` so far
+    const auto append = [&](std::string_view piece) {
+        text += piece;
+        lines += int(std::count(piece.begin(), piece.end(), '\n'));
+    };
     std::set<std::string> zones;
     problems_.clear();
     memberOfEvent_.clear();
+    origins_.clear();
     for (std::size_t k = 0; k < members_.size(); ++k) {
         const Member& member = members_[k];
         try {
             const IcsDocument document = IcsDocument::scan(member.text, dav::resolve(url_, member.href));
             for (const auto& zone : document.zones())
                 if (zones.insert(zone.tzid).second)
-                    text += zone.text;
+                    append(zone.text);
             for (const auto& event : document.events()) {
-                text.append(member.text, event.begin, event.end - event.begin);
+                origins_.push_back({lines + 1, k, event.lineNumber});
+                append(std::string_view(member.text).substr(event.begin, event.end - event.begin));
                 memberOfEvent_.push_back(k);
             }
         } catch (const HostError& error) {
@@ -348,6 +355,28 @@ void CalDavCalendar::compose()
     }
     text += kCalendarTail;
     events_ = CalendarFile::fromText(std::move(text), url_, options_.timeZone);
+}
+
+std::vector<std::string> CalDavCalendar::warnings() const
+{
+    std::vector<std::string> all = problems_;
+    // The events' warnings name the line in the collection read as one text: they name the
+    // resource and its own line instead.
+    const std::string prefix = url_ + ": Zeile ";
+    for (const std::string& warning : events_->warnings()) {
+        const int line = warning.starts_with(prefix) ? std::atoi(warning.c_str() + prefix.size()) : 0;
+        const auto origin = std::upper_bound(origins_.begin(), origins_.end(), line,
+                                             [](int l, const Origin& o) { return l < o.line; });
+        if (line == 0 || origin == origins_.begin()) {
+            all.push_back(warning);
+            continue;
+        }
+        const Origin& from = *std::prev(origin);
+        const std::string rest = warning.substr(warning.find(':', prefix.size()));
+        all.push_back(dav::resolve(url_, members_[from.member].href) + ": Zeile " +
+                      std::to_string(from.memberLine + line - from.line) + rest);
+    }
+    return all;
 }
 
 CalDavCalendar::SaveOutcome CalDavCalendar::save()

@@ -47,12 +47,7 @@ public:
     CalendarFile& events() { return *events_; }
     const std::string& url() const { return url_; }
     /// One German line per resource or event that could not be read and is left as it is.
-    std::vector<std::string> warnings() const
-    {
-        std::vector<std::string> all = problems_;
-        all.insert(all.end(), events_->warnings().begin(), events_->warnings().end());
-        return all;
-    }
+    std::vector<std::string> warnings() const;
 
     // A resource the run wrote: its text before (empty for a new one) and its ETag after
     // (empty for one it deleted), so that the run can be undone.
@@ -104,6 +99,13 @@ private:
     std::vector<Member> members_;
     std::vector<std::string> problems_;
     std::vector<std::size_t> memberOfEvent_; // per event of events_, the member it came from
+    // Where each event's text begins in the text events_ was read from, and in its member's.
+    struct Origin {
+        int line;
+        std::size_t member;
+        int memberLine;
+    };
+    std::vector<Origin> origins_;
     std::unique_ptr<CalendarFile> events_;
     bool saved_ = false;
 };

@@ -177,9 +177,10 @@ TEST(CalDavProtocol, WithoutSyncTokensOnlyChangedEventsAreFetched)
     std::map<std::string, std::string> etags; // href -> ETag; the calendar's state
     for (int i = 0; i < 50; ++i)
         etags["/cal/" + std::to_string(i) + ".ics"] = "\"v1\"";
-    const auto event = [](const std::string& href) {
-        return "BEGIN:VCALENDAR\nVERSION:2.0\nBEGIN:VEVENT\nUID:" + href +
-               "\nDTSTART:20270104T080000Z\nDTEND:20270104T090000Z\nSUMMARY:T\nEND:VEVENT\nEND:VCALENDAR\n";
+    const auto event = [](const std::string& href) { // the third in a zone nobody knows
+        return "BEGIN:VCALENDAR\nVERSION:2.0\nBEGIN:VEVENT\nUID:" + href + "\nDTSTART" +
+               (href == "/cal/3.ics" ? ";TZID=Mars/Olympus:20270104T080000" : ":20270104T080000Z") +
+               "\nDTEND:20270104T090000Z\nSUMMARY:T\nEND:VEVENT\nEND:VCALENDAR\n";
     };
     const auto response = [](const std::string& href, const std::string& props) {
         return "<D:response><D:href>" + href + "</D:href><D:propstat><D:prop>" + props +
@@ -218,13 +219,16 @@ TEST(CalDavProtocol, WithoutSyncTokensOnlyChangedEventsAreFetched)
         return CalDavCalendar::open(
             {.url = server.url(), .timeZone = "Europe/Berlin", .cacheFolder = cache.path()});
     };
-    EXPECT_EQ(open()->calendar().appointments().size(), 50u);
+    const auto first = open();
+    EXPECT_EQ(first->calendar().appointments().size(), 49u);
+    ASSERT_EQ(first->warnings().size(), 1u); // named by its resource and its own line
+    EXPECT_TRUE(first->warnings()[0].starts_with(server.url() + "3.ics: Zeile 5: ")) << first->warnings()[0];
     EXPECT_EQ(fetched, 50u);
     fetched = 0;
     etags["/cal/7.ics"] = "\"v2\"";
     etags.erase("/cal/8.ics");
     const std::size_t before = server.requests().size();
-    EXPECT_EQ(open()->calendar().appointments().size(), 49u);
+    EXPECT_EQ(open()->calendar().appointments().size(), 48u);
     EXPECT_EQ(fetched, 1u);
     EXPECT_EQ(server.requests().size() - before, 3u); // the collection, its ETags, the one changed event
 }
