@@ -42,7 +42,11 @@ void addFileOptions(CLI::App& command, CommandOptions& options, bool canPreview 
         ->type_name("DATEI|URL");
     command.add_option("--cacert", caFile(), "CA-Datei f\u00FCr einen Kalenderserver mit eigenem Zertifikat")
         ->type_name("DATEI")
-        ->check(CLI::ExistingFile);
+        ->check([](const std::string& file) {
+            return std::filesystem::is_regular_file(file)
+                       ? std::string()
+                       : "Die CA-Datei \u201E" + file + "\u201C gibt es nicht.";
+        });
     if (canPreview) {
         command.add_flag("--dry-run", options.dryRun,
                          "Nur anzeigen, was sich \u00E4ndern w\u00FCrde; nichts schreiben");
@@ -163,6 +167,8 @@ std::string germanFailure(const CLI::App* app, const CLI::Error& error)
             text.substr(colon < notIn ? colon + 2 : 0, notIn - (colon < notIn ? colon + 2 : 0));
         message = "Ung\u00FCltiger Wert \u201E" + value + "\u201C f\u00FCr " + germanName(name) +
                   ". Erlaubt: " + allowed + ".";
+    } else if (kind == "ValidationError" && text.find("\u201C gibt es nicht.") != std::string::npos) {
+        message = option + ": " + text.substr(text.find("Die ")); // our own check's German sentence
     } else if (kind == "ArgumentMismatch" || kind == "ConversionError" || kind == "ValidationError") {
         message = option.empty() ? "Ein Wert fehlt oder passt nicht."
                                  : "Der Wert von " + option + " fehlt oder passt nicht: " + option +
@@ -225,6 +231,8 @@ static int runZelvant(int argc, char** argv)
         "her.\n"
         "     Bei \u201Ezelvant undo\u201C: eine Datei wurde nach dem letzten Lauf ge\u00E4ndert; nichts "
         "geschrieben.\n"
+        "     Bei einem Kalender auf einem Server: jemand anderes hat einen Termin w\u00E4hrend des Laufs\n"
+        "     ge\u00E4ndert; er und sein Vorgang bleiben, wie sie sind, alles andere ist geschrieben.\n"
         "  4  angehalten: der Lauf w\u00FCrde bei mehr als der H\u00E4lfte der verkn\u00FCpften "
         "Vorg\u00E4nge (mindestens\n"
         "     f\u00FCnf) Termine l\u00F6schen oder Verkn\u00FCpfungen entfernen, meist ein falscher "

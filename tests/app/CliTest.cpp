@@ -296,6 +296,7 @@ TEST_F(CliTest, BadCommandLinesSayWhatIsWrongAndWriteNothing)
         {{"sync", "--project", p, "--calendar", "http://127.0.0.1:9/cal/"},
          "127.0.0.1:9/cal/ ist nicht erreichbar"},
         {{"list", "calendars"}, "--server URL fehlt"},
+        {on({"sync", "--cacert", (dir / "fehlt.pem").string()}), "--cacert: Die CA-Datei"},
         {{"undo"}, "keinen Lauf"},
         {{"wizard", "--project", p}, "braucht eine grafische Sitzung", false},
         {{"quicksync", "--project", p}, "tut dasselbe: zelvant sync", false},
