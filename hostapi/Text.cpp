@@ -1,5 +1,7 @@
 #include "hostapi/Text.h"
 
+#include <cstdio>
+
 namespace zelvant {
 
 std::string lowerAscii(std::string_view text)
@@ -17,6 +19,13 @@ std::string_view trimmed(std::string_view text, std::string_view blanks)
     if (first == std::string_view::npos)
         return {};
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
+}
+
+std::string hexDigits(std::uint64_t value, int digits)
+{
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "%0*llx", digits, static_cast<unsigned long long>(value));
+    return buffer;
 }
 
 void appendXmlEscaped(std::string& out, std::string_view text, bool attribute)

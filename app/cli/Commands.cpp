@@ -10,6 +10,7 @@
 #include "engine/Queries.h"
 #include "engine/Synchronizer.h"
 #include "engine/TasksToAppointments.h"
+#include "hosts/caldav/CalDavLauncher.h"
 #include "hosts/calendarfile/ZoneTable.h"
 #include "hosts/common/FileStore.h"
 #include "services/DateChecks.h"
@@ -384,34 +385,29 @@ int runConfigCalendar(const std::optional<std::filesystem::path>& file, CommandC
 {
     if (!file)
         return runConfigShow("calendar", context);
-    if (Session::isServerAddress(*file)) {
-        if (!HttpClient::isAllowedUrl(file->string())) {
-            context.err << "zelvant: " << file->string()
-                        << ": Kalenderserver werden \u00FCber https:// angesprochen (http:// nur auf diesem "
-                           "Rechner).\n";
+    // A server's calendar is stored by its address, a file by its absolute path.
+    std::filesystem::path stored = *file;
+    if (isServerCalendar(file->string())) {
+        if (const auto problem = HttpClient::refusal(file->string())) {
+            context.err << "zelvant: " << *problem << '\n';
             return kBadInput;
         }
-        if (!setDefaultCalendarPath(context.registry, *file)) {
-            context.err << "zelvant: Der Standardkalender konnte nicht gespeichert werden.\n";
+    } else {
+        std::error_code error;
+        stored = std::filesystem::absolute(*file, error);
+        if (error || !std::filesystem::is_regular_file(stored)) {
+            context.err
+                << "zelvant: " << file->string()
+                << ": Die Datei existiert nicht. Bitte eine vorhandene Kalenderdatei (iCalendar) oder die "
+                   "Adresse eines Kalenders auf einem Server (https://...) angeben.\n";
             return kBadInput;
         }
-        context.out << "Standardkalender: " << file->string() << '\n';
-        return kDone;
     }
-    std::error_code error;
-    const std::filesystem::path absolute = std::filesystem::absolute(*file, error);
-    if (error || !std::filesystem::is_regular_file(absolute)) {
-        context.err
-            << "zelvant: " << file->string()
-            << ": Die Datei existiert nicht. Bitte eine vorhandene Kalenderdatei (iCalendar) oder die "
-               "Adresse eines Kalenders auf einem Server (https://...) angeben.\n";
-        return kBadInput;
-    }
-    if (!setDefaultCalendarPath(context.registry, absolute)) {
+    if (!setDefaultCalendarPath(context.registry, stored)) {
         context.err << "zelvant: Der Standardkalender konnte nicht gespeichert werden.\n";
         return kBadInput;
     }
-    context.out << "Standardkalender: " << absolute.string() << '\n';
+    context.out << "Standardkalender: " << stored.string() << '\n';
     return kDone;
 }
 

@@ -52,11 +52,6 @@ const HttpOptions& Session::serverHttpOptions()
     return servers().http;
 }
 
-bool Session::isServerAddress(const std::filesystem::path& calendar)
-{
-    return isServerCalendar(calendar.string());
-}
-
 Session::Session(const std::filesystem::path& plan, std::optional<std::filesystem::path> calendar,
                  std::string timeZone)
     : plan_(ProjectFile::load(plan)), launcher_(std::move(calendar), std::move(timeZone))
@@ -65,7 +60,7 @@ Session::Session(const std::filesystem::path& plan, std::optional<std::filesyste
     // while it is open.
     if (journal().folder) {
         std::vector<std::filesystem::path> files{planPath()};
-        if (!isServerAddress(calendarPath()))
+        if (!isServerCalendar(calendarPath().string()))
             files.push_back(calendarPath());
         run_ = std::make_unique<UndoJournal::Run>(*journal().folder, files);
     }
@@ -82,7 +77,7 @@ CalendarApplication& Session::FileLauncher::start()
         throw UsageError(
             "Kein Kalender angegeben: --calendar DATEI oder \u201Ezelvant config calendar DATEI\u201C.");
     if (!file_ && !server_) {
-        if (isServerAddress(*path_))
+        if (isServerCalendar(path_->string()))
             server_ =
                 CalDavCalendar::open({path_->string(), timeZone_, servers().cacheFolder, servers().http});
         else

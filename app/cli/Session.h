@@ -42,8 +42,6 @@ public:
     // the user for credentials.
     static void serversReachedWith(std::filesystem::path cacheFolder, HttpOptions http);
     static const HttpOptions& serverHttpOptions();
-    // True when the calendar option names a server (http:// or https://), not a file.
-    static bool isServerAddress(const std::filesystem::path& calendar);
 
     MemoryProjectApplication& host() { return plan_->application(); }
     MemoryProject& project() { return plan_->project(); }
@@ -62,12 +60,8 @@ public:
 
     const std::filesystem::path& planPath() const { return plan_->path(); }
     std::filesystem::path calendarPath() const;
-    // The calendar's events, once the operation reached for them.
-    const CalendarFile* calendarFile() const { return launcher_.file(); }
     // One German line per event of the calendar that could not be read and is left as it is.
     std::vector<std::string> calendarWarnings() const;
-    // The calendar server's collection, when the calendar is on one and was reached.
-    const CalDavCalendar* server() const { return launcher_.server(); }
 
 private:
     class FileLauncher : public CalendarLauncher {

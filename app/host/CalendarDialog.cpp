@@ -69,9 +69,8 @@ void CalendarDialog::accept()
     const bool onServer = isServerCalendar(file.toStdString());
     if (file.isEmpty())
         problem = "Bitte eine Kalenderdatei oder die Adresse eines Kalenders auf einem Server angeben.";
-    else if (onServer && !HttpClient::isAllowedUrl(file.toStdString()))
-        problem = "Kalenderserver werden \u00FCber https:// angesprochen (http:// nur auf diesem Rechner), "
-                  "ohne Zugangsdaten in der Adresse.";
+    else if (const auto refused = onServer ? HttpClient::refusal(file.toStdString()) : std::nullopt)
+        problem = QString::fromStdString(*refused);
     else if (!onServer && !QFileInfo(file).isFile())
         problem = QString("Die Datei \u201E%1\u201C gibt es nicht.").arg(file);
     else if (!setDefaultCalendarPath(registry_, std::filesystem::path(file.toStdString())))

@@ -54,6 +54,19 @@ void addFileOptions(CLI::App& command, CommandOptions& options, bool canPreview 
     }
 }
 
+// What a synchronisation does with tasks whose appointments were deleted; without either flag,
+// the stored setting decides.
+void addRecreateFlags(CLI::App& command, CommandOptions& options)
+{
+    auto* recreate = command.add_flag_callback(
+        "--recreate-deleted", [&options] { options.recreateDeleted = true; },
+        "Gel\u00F6schte Termine wieder neu anlegen");
+    auto* noRecreate = command.add_flag_callback(
+        "--no-recreate-deleted", [&options] { options.recreateDeleted = false; },
+        "Vorg\u00E4nge gel\u00F6schter Termine entkn\u00FCpfen");
+    recreate->excludes(noRecreate);
+}
+
 CLI::Option* addTaskIds(CLI::App& command, std::string& ids, const std::string& what)
 {
     return command.add_option("--tasks", ids, what + " (Nummern, durch Komma getrennt)")->type_name("NR,NR");
@@ -251,13 +264,7 @@ static int runZelvant(int argc, char** argv)
     auto* sync =
         app.add_subcommand("sync", "Alle verkn\u00FCpften Vorg\u00E4nge mit ihren Terminen synchronisieren");
     addFileOptions(*sync, options);
-    auto* recreate = sync->add_flag_callback(
-        "--recreate-deleted", [&] { options.recreateDeleted = true; },
-        "Gel\u00F6schte Termine wieder neu anlegen");
-    auto* noRecreate = sync->add_flag_callback(
-        "--no-recreate-deleted", [&] { options.recreateDeleted = false; },
-        "Vorg\u00E4nge gel\u00F6schter Termine entkn\u00FCpfen");
-    recreate->excludes(noRecreate);
+    addRecreateFlags(*sync, options);
     sync->add_flag(
         "--force", options.force,
         "Auch ausf\u00FChren, wenn bei mehr als der H\u00E4lfte der verkn\u00FCpften Vorg\u00E4nge Termine "
@@ -295,13 +302,7 @@ static int runZelvant(int argc, char** argv)
     addTaskIds(*wizard, ids, "Diese Vorg\u00E4nge gelten im Assistenten als markiert");
     auto* quicksync = app.add_subcommand("quicksync", "Die Synchronisierung im Fenster ausf\u00FChren");
     addFileOptions(*quicksync, options, false);
-    auto* windowRecreate = quicksync->add_flag_callback(
-        "--recreate-deleted", [&] { options.recreateDeleted = true; },
-        "Gel\u00F6schte Termine wieder neu anlegen");
-    auto* windowNoRecreate = quicksync->add_flag_callback(
-        "--no-recreate-deleted", [&] { options.recreateDeleted = false; },
-        "Vorg\u00E4nge gel\u00F6schter Termine entkn\u00FCpfen");
-    windowRecreate->excludes(windowNoRecreate);
+    addRecreateFlags(*quicksync, options);
 
     auto* undo = app.add_subcommand("undo", "Den letzten Lauf r\u00FCckg\u00E4ngig machen: Plan und Kalender "
                                             "auf ihren Stand davor zur\u00FCcksetzen");

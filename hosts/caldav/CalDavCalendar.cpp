@@ -1,16 +1,15 @@
 #include "hosts/caldav/CalDavCalendar.h"
 
 #include "hostapi/HostError.h"
+#include "hostapi/Text.h"
 #include "hosts/caldav/DavXml.h"
 #include "hosts/calendarfile/IcsDocument.h"
 #include "hosts/common/FileStore.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <fstream>
 #include <map>
 #include <set>
-#include <sstream>
 #include <unordered_map>
 
 namespace zelvant {
@@ -19,6 +18,7 @@ namespace {
 
 constexpr const char* kCalendarHead = "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:-//Zelvant//CalDAV//DE\r\n";
 constexpr const char* kCalendarTail = "END:VCALENDAR\r\n";
+constexpr const char* kCalendarType = "Content-Type: text/calendar; charset=utf-8";
 constexpr const char* kCacheMagic = "zelvant-caldav-cache 1";
 // Members fetched per calendar-multiget: enough to keep requests few, small enough that no
 // single answer grows large.
@@ -31,13 +31,6 @@ std::string withSlash(std::string url)
     return url;
 }
 
-std::string hex64(std::uint64_t value)
-{
-    char buffer[17];
-    std::snprintf(buffer, sizeof buffer, "%016llx", static_cast<unsigned long long>(value));
-    return buffer;
-}
-
 // A resource name for a new event: its UID, with every character a path could stumble over
 // replaced.
 std::string resourceName(const std::string& uid)
@@ -46,16 +39,6 @@ std::string resourceName(const std::string& uid)
     for (const char c : uid)
         name += (std::isalnum(static_cast<unsigned char>(c)) || c == '-' || c == '_' || c == '.') ? c : '_';
     return name + ".ics";
-}
-
-// The TZID a VTIMEZONE text defines.
-std::string tzidOf(const std::string& definition)
-{
-    const auto at = definition.find("TZID:");
-    if (at == std::string::npos)
-        return {};
-    const auto end = definition.find_first_of("\r\n", at);
-    return definition.substr(at + 5, end - at - 5);
 }
 
 // A resource's text as iCalendar has it, with CRLF line ends: XML carries calendar-data with the
@@ -91,11 +74,6 @@ dav::Multistatus multistatusOf(const HttpResponse& answer, const std::string& ur
     if (answer.status != 207)
         throw HostError(CalDavCalendar::statusProblem(answer.status, url, answer.header("location")));
     return dav::parseMultistatus(answer.body, url);
-}
-
-std::string named(const std::string& subject)
-{
-    return subject.empty() ? "Termin ohne Titel" : "Termin \u201E" + subject + "\u201C";
 }
 
 } // namespace
@@ -149,7 +127,7 @@ std::filesystem::path CalDavCalendar::cachePath() const
 {
     if (options_.cacheFolder.empty())
         return {};
-    return options_.cacheFolder / ("caldav-" + hex64(fingerprintOf(url_).hash) + ".cache");
+    return options_.cacheFolder / ("caldav-" + hexDigits(fingerprintOf(url_).hash, 16) + ".cache");
 }
 
 void CalDavCalendar::readCache()
@@ -170,9 +148,10 @@ void CalDavCalendar::readCache()
             sizes[2] > (std::size_t(1) << 30))
             return; // a damaged cache is no cache: the server is asked for everything
         Member member;
-        for (std::string* field : {&member.href, &member.etag, &member.text}) {
-            field->resize(sizes[field == &member.href ? 0 : field == &member.etag ? 1 : 2]);
-            if (!in.read(field->data(), std::streamsize(field->size())))
+        std::string* fields[] = {&member.href, &member.etag, &member.text};
+        for (int f = 0; f < 3; ++f) {
+            fields[f]->resize(sizes[f]);
+            if (!in.read(fields[f]->data(), std::streamsize(sizes[f])))
                 return;
         }
         members.push_back(std::move(member));
@@ -262,8 +241,9 @@ void CalDavCalendar::load()
                     gone.insert(dav::sameHref(member.href));
     };
 
-    if (!token.empty() && cached && token == syncToken_) {
-        // nothing changed since the last run
+    const bool unchanged = !token.empty() && cached && token == syncToken_;
+    if (unchanged) {
+        // nothing changed since the last run: the cache is the collection as it is, and stays so
     } else if (!token.empty()) {
         const auto report = [&](const std::string& from) {
             return http_.send(davRequest("REPORT", url_, "", dav::syncCollection(from, from.empty())));
@@ -289,7 +269,8 @@ void CalDavCalendar::load()
                        members_.end());
     fetch(std::move(wanted));
     compose();
-    writeCache();
+    if (!unchanged)
+        writeCache();
 }
 
 void CalDavCalendar::fetch(std::vector<std::string> hrefs)
@@ -335,7 +316,6 @@ void CalDavCalendar::compose()
     };
     std::set<std::string> zones;
     problems_.clear();
-    memberOfEvent_.clear();
     origins_.clear();
     for (std::size_t k = 0; k < members_.size(); ++k) {
         const Member& member = members_[k];
@@ -344,10 +324,10 @@ void CalDavCalendar::compose()
             for (const auto& zone : document.zones())
                 if (zones.insert(zone.tzid).second)
                     append(zone.text);
-            for (const auto& event : document.events()) {
-                origins_.push_back({lines + 1, k, event.lineNumber});
+            for (std::size_t place = 0; place < document.events().size(); ++place) {
+                const auto& event = document.events()[place];
+                origins_.push_back({lines + 1, k, place, event.lineNumber});
                 append(std::string_view(member.text).substr(event.begin, event.end - event.begin));
-                memberOfEvent_.push_back(k);
             }
         } catch (const HostError& error) {
             problems_.push_back(std::string(error.what()) + " Der Eintrag bleibt unver\u00E4ndert.");
@@ -390,13 +370,13 @@ CalDavCalendar::SaveOutcome CalDavCalendar::save()
     if (edits.empty())
         return {};
     const std::string zoneDefinition = events_->userZoneDefinition();
-    const std::string userZone = tzidOf(zoneDefinition);
+    const std::string& userZone = events_->timeZone(); // the TZID the definition gives
 
     // What each write is about, to tell the user and the plan when it fails.
     struct Write {
         std::size_t member = 0; // none for a new one
         bool created = false;
-        Member result{}; // what the member holds once the write succeeded
+        std::string href{};
         bool remove = false;
         std::string subject{};
         std::vector<std::string> values{};
@@ -404,14 +384,11 @@ CalDavCalendar::SaveOutcome CalDavCalendar::save()
     std::vector<Write> writes;
     std::vector<HttpRequest> requests;
 
-    std::map<std::size_t, std::map<std::size_t, const CalendarFile::Edit*>>
-        byMember; // member -> event -> edit
-    std::vector<std::size_t> firstEvent(members_.size(), 0);
-    for (std::size_t e = memberOfEvent_.size(); e-- > 0;)
-        firstEvent[memberOfEvent_[e]] = e;
+    // member -> its event's place among the member's events -> edit
+    std::map<std::size_t, std::map<std::size_t, const CalendarFile::Edit*>> byMember;
     for (const CalendarFile::Edit& edit : edits)
         if (edit.kind != CalendarFile::Edit::Created)
-            byMember[memberOfEvent_[edit.event]][edit.event] = &edit;
+            byMember[origins_[edit.event].member][origins_[edit.event].place] = &edit;
 
     for (const auto& [k, memberEdits] : byMember) {
         const Member& member = members_[k];
@@ -424,7 +401,7 @@ CalDavCalendar::SaveOutcome CalDavCalendar::save()
             const auto& event = document.events()[j];
             text.append(member.text, pos, event.begin - pos);
             pos = event.end;
-            const auto edit = memberEdits.find(firstEvent[k] + j);
+            const auto edit = memberEdits.find(j);
             if (edit == memberEdits.end()) {
                 text.append(member.text, event.begin, event.end - event.begin);
                 ++kept;
@@ -448,11 +425,11 @@ CalDavCalendar::SaveOutcome CalDavCalendar::save()
         const std::string url = dav::resolve(url_, member.href);
         const std::string guard = "If-Match: " + (member.etag.empty() ? std::string("*") : member.etag);
         write.remove = kept == 0;
-        write.result = {member.href, {}, text};
+        write.href = member.href;
         if (write.remove)
             requests.push_back({"DELETE", url, {guard}, {}});
         else
-            requests.push_back({"PUT", url, {guard, "Content-Type: text/calendar; charset=utf-8"}, text});
+            requests.push_back({"PUT", url, {guard, kCalendarType}, text});
         writes.push_back(std::move(write));
     }
     for (const CalendarFile::Edit& edit : edits) {
@@ -461,12 +438,8 @@ CalDavCalendar::SaveOutcome CalDavCalendar::save()
         const std::string text =
             kCalendarHead + (edit.usesUserZone ? zoneDefinition : std::string{}) + edit.text + kCalendarTail;
         const std::string href = dav::pathOf(url_) + resourceName(edit.uid);
-        requests.push_back({"PUT",
-                            dav::resolve(url_, href),
-                            {"If-None-Match: *", "Content-Type: text/calendar; charset=utf-8"},
-                            text});
-        writes.push_back(
-            {.created = true, .result = {href, {}, text}, .subject = edit.subject, .values = edit.values});
+        requests.push_back({"PUT", dav::resolve(url_, href), {"If-None-Match: *", kCalendarType}, text});
+        writes.push_back({.created = true, .href = href, .subject = edit.subject, .values = edit.values});
     }
 
     // Writes go one after another. A server locks the collection for each write anyway (Radicale
@@ -477,19 +450,19 @@ CalDavCalendar::SaveOutcome CalDavCalendar::save()
     for (std::size_t i = 0; i < writes.size(); ++i) {
         Write& write = writes[i];
         const HttpResponse& answer = answers[i];
-        const std::string url = requests[i].url;
+        const std::string& url = requests[i].url;
         const bool done = answer.failure.empty() && ((answer.status >= 200 && answer.status < 300) ||
                                                      (write.remove && answer.status == 404));
         if (done) {
-            write.result.etag = answer.header("etag");
+            Member now{write.href, answer.header("etag"), requests[i].body};
             outcome.written.push_back({url, write.created ? std::string{} : members_[write.member].text,
-                                       write.remove ? std::string{} : write.result.etag});
+                                       write.remove ? std::string{} : now.etag});
             if (write.remove)
                 removed.insert(write.member);
             else if (write.created)
-                members_.push_back(std::move(write.result));
+                members_.push_back(std::move(now));
             else
-                members_[write.member] = std::move(write.result);
+                members_[write.member] = std::move(now);
             continue;
         }
         std::string why;
@@ -504,7 +477,8 @@ CalDavCalendar::SaveOutcome CalDavCalendar::save()
         else
             why = statusProblem(answer.status, url, answer.header("location"));
         outcome.failures.push_back(
-            {named(write.subject) + " wurde nicht geschrieben: " + why, std::move(write.values)});
+            {CalendarFile::appointmentName(write.subject) + " wurde nicht geschrieben: " + why,
+             std::move(write.values)});
     }
     if (!removed.empty()) {
         std::vector<Member> kept;
@@ -558,9 +532,8 @@ void CalDavResources::restore(const std::string& url, const std::string& text,
                               const std::optional<std::string>& tag)
 {
     const std::string guard = tag ? "If-Match: " + *tag : "If-None-Match: *";
-    const HttpResponse answer =
-        text.empty() ? http_.send({"DELETE", url, {guard}, {}})
-                     : http_.send({"PUT", url, {guard, "Content-Type: text/calendar; charset=utf-8"}, text});
+    const HttpResponse answer = text.empty() ? http_.send({"DELETE", url, {guard}, {}})
+                                             : http_.send({"PUT", url, {guard, kCalendarType}, text});
     if (answer.status == 412)
         throw HostError("Der Termin " + url +
                         " wurde eben auf dem Server ge\u00E4ndert; er bleibt, wie er ist.");

@@ -98,11 +98,12 @@ private:
     std::string syncToken_;
     std::vector<Member> members_;
     std::vector<std::string> problems_;
-    std::vector<std::size_t> memberOfEvent_; // per event of events_, the member it came from
-    // Where each event's text begins in the text events_ was read from, and in its member's.
+    // Where each event of events_ came from: its first line in the text events_ was read from,
+    // its member, its place among the member's events and its first line in the member's text.
     struct Origin {
         int line;
         std::size_t member;
+        std::size_t place;
         int memberLine;
     };
     std::vector<Origin> origins_;

@@ -1,6 +1,7 @@
 #include "hosts/caldav/CalDavLauncher.h"
 
 #include "hostapi/HostError.h"
+#include "hostapi/Text.h"
 #include "hosts/calendarfile/CalendarFileLauncher.h"
 
 #include <cstdlib>
@@ -49,16 +50,8 @@ CalendarApplication& CalDavLauncher::start()
 
 bool isServerCalendar(const std::string& location)
 {
-    const auto starts = [&](const char* scheme) {
-        const std::string prefix(scheme);
-        if (location.size() < prefix.size())
-            return false;
-        for (std::size_t i = 0; i < prefix.size(); ++i)
-            if (std::tolower(static_cast<unsigned char>(location[i])) != prefix[i])
-                return false;
-        return true;
-    };
-    return starts("http://") || starts("https://");
+    const std::string scheme = lowerAscii(std::string_view(location).substr(0, 8));
+    return scheme.starts_with("http://") || scheme.starts_with("https://");
 }
 
 std::filesystem::path serverCacheFolder()

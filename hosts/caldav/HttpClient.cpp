@@ -67,6 +67,7 @@ struct HttpClient::Transfer {
     CURL* easy = nullptr;
     curl_slist* headers = nullptr;
     HttpResponse response;
+    CURLcode result = CURLE_OK;
     std::size_t limit = 0;
     bool tooLarge = false;
     char error[CURL_ERROR_SIZE] = {};
@@ -133,20 +134,29 @@ bool carriesCredentials(const std::string& url)
 
 } // namespace
 
-bool HttpClient::isAllowedUrl(const std::string& url)
+std::optional<std::string> HttpClient::refusal(const std::string& url)
 {
-    if (carriesCredentials(url))
-        return false;
+    if (carriesCredentials(url)) // the address itself is not repeated: it holds the password
+        return "Zugangsdaten geh\u00F6ren nicht in die Adresse des Kalenderservers, wo jeder sie lesen "
+               "kann: bitte die Adresse ohne sie angeben und Benutzer und Passwort in ~/.netrc eintragen "
+               "oder am Terminal eingeben.";
     const std::string lower = lowerAscii(url);
     if (lower.starts_with("https://"))
-        return true;
-    if (!lower.starts_with("http://"))
-        return false;
-    const std::string host = hostOf(url);
+        return std::nullopt;
+    const std::string host = lower.starts_with("http://") ? hostOf(url) : std::string{};
     // 127.x.y.z as an address, not a name that merely starts so ("127.0.0.1.example.com").
     const bool loopbackAddress = host.starts_with("127.") && std::count(host.begin(), host.end(), '.') == 3 &&
                                  host.find_first_not_of("0123456789.") == std::string::npos;
-    return host == "localhost" || host == "[::1]" || host == "::1" || loopbackAddress;
+    if (host == "localhost" || host == "[::1]" || host == "::1" || loopbackAddress)
+        return std::nullopt;
+    return "Die Adresse " + url +
+           " wird nicht verwendet: Kalenderserver werden \u00FCber https:// angesprochen (http:// nur auf "
+           "diesem Rechner), damit Zugangsdaten nicht unverschl\u00FCsselt \u00FCbers Netz gehen.";
+}
+
+bool HttpClient::isAllowedUrl(const std::string& url)
+{
+    return !refusal(url);
 }
 
 void HttpClient::prepare(Transfer& transfer, const HttpRequest& request)
@@ -196,18 +206,9 @@ void HttpClient::prepare(Transfer& transfer, const HttpRequest& request)
 std::vector<HttpResponse> HttpClient::run(const std::vector<HttpRequest>& requests, int inFlight)
 {
     for (const HttpRequest& request : requests)
-        if (carriesCredentials(request.url))
-            throw HostError(
-                "Zugangsdaten geh\u00F6ren nicht in die Adresse des Kalenderservers, wo jeder sie "
-                "lesen kann: bitte die Adresse ohne sie angeben und Benutzer und Passwort in "
-                "~/.netrc eintragen oder am Terminal eingeben.");
-        else if (!isAllowedUrl(request.url))
-            throw HostError("Die Adresse " + request.url +
-                            " wird nicht verwendet: Kalenderserver werden \u00FCber https:// "
-                            "angesprochen (http:// nur auf diesem Rechner), damit Zugangsdaten "
-                            "nicht unverschl\u00FCsselt \u00FCbers Netz gehen.");
+        if (const auto problem = refusal(request.url))
+            throw HostError(*problem);
     std::vector<std::unique_ptr<Transfer>> transfers(requests.size());
-    std::vector<CURLcode> results(requests.size(), CURLE_OK);
     const std::size_t window = std::size_t(std::max(1, inFlight > 0 ? inFlight : options_.maxInFlight));
     std::size_t next = 0, running = 0;
     const auto addNext = [&] {
@@ -227,10 +228,7 @@ std::vector<HttpResponse> HttpClient::run(const std::vector<HttpRequest>& reques
                 continue;
             Transfer* done = nullptr;
             curl_easy_getinfo(message->easy_handle, CURLINFO_PRIVATE, &done);
-            const auto index = std::size_t(std::find_if(transfers.begin(), transfers.end(),
-                                                        [&](const auto& t) { return t.get() == done; }) -
-                                           transfers.begin());
-            results[index] = message->data.result;
+            done->result = message->data.result;
             curl_easy_getinfo(done->easy, CURLINFO_RESPONSE_CODE, &done->response.status);
             curl_multi_remove_handle(multi_, done->easy);
             --running;
@@ -241,10 +239,11 @@ std::vector<HttpResponse> HttpClient::run(const std::vector<HttpRequest>& reques
     std::vector<HttpResponse> responses;
     responses.reserve(requests.size());
     for (std::size_t i = 0; i < requests.size(); ++i) {
-        responses.push_back(std::move(transfers[i]->response));
-        if (results[i] != CURLE_OK)
+        Transfer& transfer = *transfers[i];
+        responses.push_back(std::move(transfer.response));
+        if (transfer.result != CURLE_OK)
             responses.back() = {.failure =
-                                    failureText(transfers[i]->tooLarge ? CURLE_FILESIZE_EXCEEDED : results[i],
+                                    failureText(transfer.tooLarge ? CURLE_FILESIZE_EXCEEDED : transfer.result,
                                                 requests[i].url, options_.timeout)};
     }
     return responses;

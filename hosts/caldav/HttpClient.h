@@ -74,7 +74,9 @@ public:
     /// The user the server accepted, once it did ("" for none or ~/.netrc's).
     const std::string& user() const { return credentials_ ? credentials_->user : empty_; }
 
-    /// Only https, and http to this machine, may carry the user's credentials.
+    /// Only https, and http to this machine, may carry the user's credentials, and never in the
+    /// address itself. Why an address is refused (German), or nothing when it may be used.
+    static std::optional<std::string> refusal(const std::string& url);
     static bool isAllowedUrl(const std::string& url);
 
 private:

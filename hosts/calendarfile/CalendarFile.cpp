@@ -1,5 +1,6 @@
 #include "hosts/calendarfile/CalendarFile.h"
 
+#include "hostapi/Text.h"
 #include "hosts/calendarfile/ContentLine.h"
 #include "hosts/calendarfile/EventReader.h"
 #include "hosts/calendarfile/EventWriter.h"
@@ -43,13 +44,6 @@ struct Record {
 
 enum class Outcome { Keep, Drop, Rewrite };
 
-std::string hex(std::uint64_t value, int digits)
-{
-    char buffer[24];
-    std::snprintf(buffer, sizeof buffer, "%0*llx", digits, static_cast<unsigned long long>(value));
-    return buffer;
-}
-
 const std::string* valueIn(const AppointmentData& data, const std::string& name)
 {
     for (const auto& [propertyName, value] : data.userProperties)
@@ -78,11 +72,6 @@ bool carriesOurValues(const AppointmentData& data)
 {
     return std::any_of(data.userProperties.begin(), data.userProperties.end(),
                        [](const auto& property) { return !property.second.empty(); });
-}
-
-std::string named(const std::string& subject)
-{
-    return subject.empty() ? "Termin ohne Titel" : "Termin \u201E" + subject + "\u201C";
 }
 
 } // namespace
@@ -141,8 +130,9 @@ struct CalendarFile::State {
     std::string newUid()
     {
         const std::uint64_t a = random(), b = random();
-        return hex(a >> 32, 8) + "-" + hex((a >> 16) & 0xFFFF, 4) + "-4" + hex(a & 0xFFF, 3) + "-" +
-               hex(0x8000 | ((b >> 48) & 0x3FFF), 4) + "-" + hex(b & 0xFFFFFFFFFFFFull, 12) + "@zelvant";
+        return hexDigits(a >> 32, 8) + "-" + hexDigits((a >> 16) & 0xFFFF, 4) + "-4" +
+               hexDigits(a & 0xFFF, 3) + "-" + hexDigits(0x8000 | ((b >> 48) & 0x3FFF), 4) + "-" +
+               hexDigits(b & 0xFFFFFFFFFFFFull, 12) + "@zelvant";
     }
 
     // Where new items start: the clock's minute on the user's wall clock.
@@ -205,6 +195,11 @@ void CalendarFile::setClock(Clock clock)
     state_->setNow();
 }
 
+std::string CalendarFile::appointmentName(const std::string& subject)
+{
+    return subject.empty() ? "Termin ohne Titel" : "Termin \u201E" + subject + "\u201C";
+}
+
 std::string CalendarFile::systemTimeZone()
 {
     return ZoneTable::systemZoneName();
@@ -256,7 +251,8 @@ void CalendarFile::fillCalendar(const IcsDocument& document)
     const auto show = [&](Record& record, EventFacts& facts) {
         if (!facts.problem.empty()) {
             const std::string line = "Zeile " + std::to_string(facts.problemLine);
-            state.warnings.push_back(state.path.string() + ": " + line + ": " + named(facts.data.subject) +
+            state.warnings.push_back(state.path.string() + ": " + line + ": " +
+                                     appointmentName(facts.data.subject) +
                                      " bleibt unver\u00E4ndert: " + facts.problem);
             if (!carriesOurValues(facts.data))
                 return false; // nothing of ours in it: the run has no business with it
@@ -264,7 +260,7 @@ void CalendarFile::fillCalendar(const IcsDocument& document)
         AppointmentData data = std::move(facts.data);
         if (!facts.problem.empty()) {
             // Linked: shown, so that its task does not take it for deleted, but never changed.
-            data.unreadable = named(data.subject) + " (" + state.path.string() + ", Zeile " +
+            data.unreadable = appointmentName(data.subject) + " (" + state.path.string() + ", Zeile " +
                               std::to_string(facts.problemLine) +
                               ") kann nicht gelesen werden und bleibt unver\u00E4ndert: " + facts.problem;
             state.unreadableLinked = true;
@@ -272,7 +268,7 @@ void CalendarFile::fillCalendar(const IcsDocument& document)
         if (!record.hasUid) {
             // Derived from the event's text, so it is the same on every load until save writes it.
             const std::string base =
-                "zelvant-" + hex(fingerprintOf(std::string(state.text(record.text))).hash, 16);
+                "zelvant-" + hexDigits(fingerprintOf(std::string(state.text(record.text))).hash, 16);
             data.entryId = base + "@local";
             for (int n = 2; usedIds.count(data.entryId); ++n)
                 data.entryId = base + "-" + std::to_string(n) + "@local";

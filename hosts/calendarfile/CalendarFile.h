@@ -92,6 +92,9 @@ public:
     /// (the run's content is then in NAME.zelvant-conflict), FileError when writing fails.
     bool save();
 
+    /// How messages name an appointment: "Termin „Subject“", or "Termin ohne Titel".
+    static std::string appointmentName(const std::string& subject);
+
     /// The system's time zone: TZ if set, else the zone /etc/localtime points to, else "UTC".
     static std::string systemTimeZone();
 

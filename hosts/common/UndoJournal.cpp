@@ -1,9 +1,10 @@
 #include "hosts/common/UndoJournal.h"
 
+#include "hostapi/Text.h"
+
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <cinttypes>
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
@@ -32,18 +33,11 @@ fs::path normal(const fs::path& path)
     return (error ? path : absolute).lexically_normal();
 }
 
-std::string hex(std::uint64_t value)
-{
-    char text[17];
-    std::snprintf(text, sizeof text, "%016" PRIx64, value);
-    return text;
-}
-
 // The copy of a kept version is named after its fingerprint, so a version kept already (the
 // same file replaced twice in one run, or a run repeated) is not written again.
 std::string copyName(const FileFingerprint& version)
 {
-    return hex(version.hash) + "-" + std::to_string(version.size) + ".prev";
+    return hexDigits(version.hash, 16) + "-" + std::to_string(version.size) + ".prev";
 }
 
 // Only what the journal itself made is ever removed from its folder, whatever else the user
@@ -103,8 +97,8 @@ std::string render(const std::vector<UndoJournal::File>& files)
 {
     std::string text = std::string(kHeader) + "\n";
     for (const UndoJournal::File& file : files)
-        text += std::to_string(file.before.size) + " " + hex(file.before.hash) + " " +
-                std::to_string(file.after.size) + " " + hex(file.after.hash) + " " +
+        text += std::to_string(file.before.size) + " " + hexDigits(file.before.hash, 16) + " " +
+                std::to_string(file.after.size) + " " + hexDigits(file.after.hash, 16) + " " +
                 escaped(file.path.string()) + "\n";
     return text;
 }
@@ -236,15 +230,16 @@ std::vector<Loaded> loadAndCheck(const fs::path& folder, const std::vector<UndoJ
                     file.path,
                     std::string("Der Termin wurde nach dem letzten Lauf auf dem Server ge\u00E4ndert.") +
                         nothingWritten);
-        } else if (!fs::exists(file.path, error))
-            throw ChangedSinceRunError(file.path,
-                                       std::string("Die Datei gibt es nicht mehr.") + nothingWritten);
-        if (!UndoJournal::isRemote(file.path))
+        } else {
+            if (!fs::exists(file.path, error))
+                throw ChangedSinceRunError(file.path,
+                                           std::string("Die Datei gibt es nicht mehr.") + nothingWritten);
             entry.current = readWholeFile(file.path);
-        if (!UndoJournal::isRemote(file.path) && fingerprintOf(entry.current) != file.after)
-            throw ChangedSinceRunError(file.path,
-                                       std::string("Die Datei wurde nach dem letzten Lauf ge\u00E4ndert.") +
-                                           nothingWritten);
+            if (fingerprintOf(entry.current) != file.after)
+                throw ChangedSinceRunError(
+                    file.path,
+                    std::string("Die Datei wurde nach dem letzten Lauf ge\u00E4ndert.") + nothingWritten);
+        }
         const fs::path copy = folder / copyName(file.before);
         try {
             entry.before = readWholeFile(copy);
