@@ -7,7 +7,6 @@ namespace zelvant {
 
 namespace {
 
-constexpr const char* kClassId = "{6D1F2C84-3B7A-4E59-9C0D-52A8E7F41B36}";
 
 std::string entryKey(const std::string& progId)
 {

@@ -18,6 +18,8 @@
 namespace zelvant {
 
 inline constexpr const char* kProgId = "Zelvant.Connect";
+// The add-in class's identifier; the Windows library registers its COM class under it.
+inline constexpr const char* kClassId = "{6D1F2C84-3B7A-4E59-9C0D-52A8E7F41B36}";
 inline constexpr const char* kAddinFriendlyName = "Zelvant";
 inline constexpr const char* kAddinDescription =
     "COM Addin zur Synchronisierung von Project Tasks und Outlook Terminen.";

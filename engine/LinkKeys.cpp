@@ -9,7 +9,11 @@ DateTime SystemClock::now() const
 {
     const std::time_t t = std::time(nullptr);
     std::tm local{};
+#ifdef _WIN32
+    localtime_s(&local, &t);
+#else
     localtime_r(&t, &local);
+#endif
     return makeDateTime(local.tm_year + 1900, unsigned(local.tm_mon + 1), unsigned(local.tm_mday),
                         unsigned(local.tm_hour), unsigned(local.tm_min),
                         unsigned(std::min(local.tm_sec, 59)));

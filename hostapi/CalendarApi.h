@@ -27,7 +27,8 @@ public:
 class UserProperties {
 public:
     virtual ~UserProperties() = default;
-    // The property of that name, or nullptr when the item has none.
+    // The property of that name, or nullptr when the item has none. Like every object reached
+    // through an item, it is valid only while the caller holds the item.
     virtual UserProperty* find(const std::string& name) = 0;
     // Creates the property; throws HostError when it exists already.
     virtual UserProperty& add(const std::string& name, int type, bool addToFolderFields = false) = 0;

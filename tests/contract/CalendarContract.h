@@ -88,7 +88,8 @@ TYPED_TEST_P(CalendarContract, UserPropertiesKeepEveryCharacterAndReadEmptyOnceE
     stored->save();
     this->reopen();
     // A file drops the emptied property altogether; either way it reads as no link.
-    auto* link = this->only()->userProperties().find("Link");
+    const auto emptied = this->only();
+    auto* link = emptied->userProperties().find("Link");
     EXPECT_TRUE(link == nullptr || link->value().empty());
 }
 

@@ -1,0 +1,28 @@
+#include "windows/com/Wide.h"
+
+#include <windows.h>
+
+namespace zelvant {
+
+std::wstring wide(std::string_view utf8)
+{
+    if (utf8.empty())
+        return {};
+    const int size = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
+    std::wstring result(std::size_t(size), L'\0');
+    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), result.data(), size);
+    return result;
+}
+
+std::string narrow(std::wstring_view utf16)
+{
+    if (utf16.empty())
+        return {};
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, utf16.data(), int(utf16.size()), nullptr, 0, nullptr, nullptr);
+    std::string result(std::size_t(size), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, utf16.data(), int(utf16.size()), result.data(), size, nullptr, nullptr);
+    return result;
+}
+
+} // namespace zelvant
