@@ -29,6 +29,11 @@ struct QuickSyncServices {
     std::function<bool(const MassChange&)> confirmMassChange = {};
 };
 
+// The window's title, and what its label says when some of the run failed (the failures follow).
+inline constexpr const char* kQuickSyncCaption = "Synchronisierung";
+inline constexpr const char* kQuickSyncFailedText =
+    "Synchronisieren mit Fehlern beendet. Nicht ausgef\u00FChrt wurde:";
+
 // How a quick synchronisation ended.
 struct QuickSyncResult {
     int linkedTasks = 0;

@@ -28,4 +28,31 @@ private:
     Registry& registry_;
 };
 
+// The wizard form's own start-up state, before anything stored is applied: no option chosen,
+// both dates on `today`.
+inline WizardOptions wizardStartOptions(DateTime today)
+{
+    WizardOptions options;
+    options.syncType = options.linkType = options.taskType = options.appointmentType = -1;
+    options.dateFrom = options.dateTo = today;
+    return options;
+}
+
+// The options an add-in applied to its wizard form before opening it: the wizard starts from
+// them, and what a finished run leaves goes both back into the form and into the registry.
+class AppliedSettings : public WizardSettingsStore {
+public:
+    AppliedSettings(Registry& registry, WizardOptions& options) : registry_(registry), options_(options) {}
+    void load(WizardOptions& options, DateTime) override { options = options_; }
+    void save(const WizardOptions& options) override
+    {
+        options_ = options;
+        SaveSettings(registry_, options);
+    }
+
+private:
+    Registry& registry_;
+    WizardOptions& options_;
+};
+
 } // namespace zelvant

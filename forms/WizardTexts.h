@@ -15,6 +15,10 @@ struct NamedText {
 
 inline constexpr const char* kCaption = "Zelvant Assistent";
 
+// The two buttons below each check-box list, which tick or clear all of its items.
+inline constexpr const char* kCheckAllCaption = "Alle";
+inline constexpr const char* kCheckNoneCaption = "Keine";
+
 // The page names kept in cmdNext's tag.
 inline constexpr const char* kRunningPage = "Step9";
 inline constexpr const char* kFinishedPage = "StepX";

@@ -19,22 +19,6 @@ namespace zelvant {
 
 namespace {
 
-// Hands the wizard the options the add-in applied, and remembers what a finished run saves.
-class AppliedSettings : public WizardSettingsStore {
-public:
-    AppliedSettings(Registry& registry, WizardOptions& options) : registry_(registry), options_(options) {}
-    void load(WizardOptions& options, DateTime) override { options = options_; }
-    void save(const WizardOptions& options) override
-    {
-        options_ = options;
-        SaveSettings(registry_, options);
-    }
-
-private:
-    Registry& registry_;
-    WizardOptions& options_;
-};
-
 void applyTabOrder(QWidget& window, const std::vector<std::string>& names)
 {
     QWidget* previous = nullptr;
@@ -78,9 +62,7 @@ class QtAddinWindows::Wizard : public WizardFormHandle {
 public:
     explicit Wizard(QtAddinWindows& owner) : owner_(owner)
     {
-        // The wizard's own start-up state: no member chosen, today's dates.
-        options_.syncType = options_.linkType = options_.taskType = options_.appointmentType = -1;
-        options_.dateFrom = options_.dateTo = DateTime{dateOf(SystemClock().now())};
+        options_ = wizardStartOptions(DateTime{dateOf(SystemClock().now())});
     }
 
     WizardOptions options() const override { return options_; }

@@ -36,7 +36,7 @@ QuickSyncWindow::QuickSyncWindow(QuickSyncInputs inputs, QWidget* parent)
     : QDialog(parent), inputs_(std::move(inputs)), barProgress_(new QProgressBar(this)),
       lblProgress_(new QLabel(this)), lstFailures_(new QListWidget(this)), cmdOK_(new QPushButton("OK", this))
 {
-    setWindowTitle("Synchronisierung");
+    setWindowTitle(kQuickSyncCaption);
     setModal(true);
     if (!inputs_.messages) {
         ownMessages_ = std::make_unique<QtMessageSink>(this);
@@ -155,7 +155,7 @@ void QuickSyncWindow::run()
 
 void QuickSyncWindow::showFailures()
 {
-    lblProgress_->setText("Synchronisieren mit Fehlern beendet. Nicht ausgef\u00FChrt wurde:");
+    lblProgress_->setText(kQuickSyncFailedText);
     for (const std::string& line : result_.report.failureLines())
         lstFailures_->addItem(QString::fromStdString(line));
     lstFailures_->setVisible(true);

@@ -1,5 +1,6 @@
 #include "forms/qt/WizardWindow.h"
 
+#include "forms/WizardTexts.h"
 #include "forms/qt/WizardWindowSupport.h"
 
 #include <QCheckBox>
@@ -65,7 +66,8 @@ QWidget* WizardWindow::listPage(WizardPage shown, QTreeWidget*& list, WizardList
     if (extra)
         buttons->addWidget(extra);
     buttons->addStretch();
-    for (auto [name, caption, checked] : {std::tuple{allName, "Alle", true}, {noneName, "Keine", false}}) {
+    for (auto [name, caption, checked] : {std::tuple{allName, wizard::kCheckAllCaption, true},
+                                          {noneName, wizard::kCheckNoneCaption, false}}) {
         auto* button = new QPushButton(QString::fromUtf8(caption));
         remember(button, name);
         button->setToolTip(toolTipText(name));
