@@ -5,6 +5,7 @@ BUILD_ASAN  ?= build-asan
 BUILD_FUZZ  ?= build-fuzz
 BUILD_LINT  ?= build-lint
 BUILD_COVERAGE ?= build-coverage
+BUILD_WINDOWS ?= build-windows
 FUZZ_SECONDS ?= 30
 BUILD_TYPE  ?= RelWithDebInfo
 WERROR      ?= OFF
@@ -25,10 +26,13 @@ LINT_PACKAGES     := clang-tidy-14
 FORMAT_PACKAGES   := clang-format-14
 COVERAGE_PACKAGES := gcovr python3
 BENCH_PACKAGES    := vdirsyncer
+# The Windows add-in: the cross compiler, and wine to run its tests.
+WINDOWS_PACKAGES  := g++-mingw-w64-x86-64-posix wine wine64
 
 SUDO := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
-.PHONY: deps deps-fuzz deps-lint deps-format deps-coverage deps-bench configure build test test-sanitize \
+.PHONY: deps deps-fuzz deps-lint deps-format deps-coverage deps-bench deps-windows configure build test test-sanitize \
+        windows test-windows \
         fuzz coverage format lint bench run install clean
 
 # $(call install-missing,PACKAGES): installs those of the Debian packages that are not installed.
@@ -54,6 +58,8 @@ deps-coverage: deps
 	$(call install-missing,$(COVERAGE_PACKAGES))
 deps-bench: deps
 	$(call install-missing,$(BENCH_PACKAGES))
+deps-windows: deps
+	$(call install-missing,$(WINDOWS_PACKAGES))
 
 configure: deps
 	@cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=$(BUILD_TYPE) -DZELVANT_WERROR=$(WERROR) > /dev/null
@@ -61,8 +67,18 @@ configure: deps
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)
 
-test: build
+test: build test-windows
 	ctest --test-dir $(BUILD) --output-on-failure -j $(JOBS)
+
+# zelvant.dll, the add-in for Windows, cross-built with MinGW-w64 into $(BUILD_WINDOWS)/windows/dll.
+windows: deps-windows
+	@cmake -S . -B $(BUILD_WINDOWS) -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake \
+	    -DCMAKE_BUILD_TYPE=RelWithDebInfo -DZELVANT_WERROR=$(WERROR) > /dev/null
+	cmake --build $(BUILD_WINDOWS) -j $(JOBS) --target zelvant_dll
+
+# Its tests under wine, in a throw-away prefix in $(BUILD_WINDOWS).
+test-windows: deps-windows
+	@tools/windows $(BUILD_WINDOWS) $(WERROR)
 
 # The whole suite once more under AddressSanitizer and UndefinedBehaviorSanitizer.
 test-sanitize: deps
@@ -134,4 +150,4 @@ install: build
 	$$sudo env DESTDIR="$(DESTDIR)" cmake --install $(BUILD) --prefix "$(PREFIX)"
 
 clean:
-	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ) $(BUILD_LINT) $(BUILD_COVERAGE)
+	rm -rf $(BUILD) $(BUILD_ASAN) $(BUILD_FUZZ) $(BUILD_LINT) $(BUILD_COVERAGE) $(BUILD_WINDOWS)

@@ -7,7 +7,6 @@ namespace zelvant {
 
 namespace {
 
-
 std::string entryKey(const std::string& progId)
 {
     return std::string(kAddinListKey) + "\\" + progId;

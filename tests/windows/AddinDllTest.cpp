@@ -11,8 +11,8 @@
 #include "tests/windows/FakeDispatch.h"
 #include "windows/com/ComCalendar.h"
 #include "windows/com/Extensibility2.h"
-#include "windows/com/WinRegistry.h"
 #include "windows/com/Wide.h"
+#include "windows/com/WinRegistry.h"
 
 #include <gtest/gtest.h>
 
@@ -80,7 +80,9 @@ protected:
         registry.createKey(kHkeyLocalMachine, "Software\\Classes\\Outlook.Application\\CLSID")
             ->set("", RegValue::sz("{5C3E9A10-2B7D-4F61-8E44-19A7C25B90D3}"));
         DispatchPtr calendar = DispatchPtr::adopt(fake::calendarApplication(world.calendarApp));
-        ASSERT_EQ(RegisterActiveObject(calendar.get(), kScriptedCalendarClass, ACTIVEOBJECT_STRONG, &running_), S_OK);
+        ASSERT_EQ(
+            RegisterActiveObject(calendar.get(), kScriptedCalendarClass, ACTIVEOBJECT_STRONG, &running_),
+            S_OK);
         application = DispatchPtr::adopt(fake::projectApplication(world.host, &bars));
         auto* instance = new fake::Object;
         instance->get("ProgId", [](const fake::Arguments&) { return Variant(kProgId); });
@@ -99,8 +101,8 @@ protected:
     ComPtr<IDTExtensibility2> createAddin()
     {
         ComPtr<IDTExtensibility2> addin;
-        const HRESULT created = CoCreateInstance(kConnectClassId, nullptr, CLSCTX_INPROC_SERVER, kExtensibility2Iid,
-                                                 reinterpret_cast<void**>(addin.put()));
+        const HRESULT created = CoCreateInstance(kConnectClassId, nullptr, CLSCTX_INPROC_SERVER,
+                                                 kExtensibility2Iid, reinterpret_cast<void**>(addin.put()));
         EXPECT_EQ(created, S_OK) << "zelvant.dll is registered (regsvr32 /i:machine)";
         if (!addin)
             return addin;
@@ -151,7 +153,8 @@ TEST_F(AddinDllTest, QuickSynchronisationRunsFromTheToolbarButton)
 
     ComPtr<IDTExtensibility2> addin = createAddin();
     ASSERT_TRUE(addin);
-    ASSERT_EQ(addin->OnConnection(application.get(), int(ConnectMode::Startup), addInInst.get(), nullptr), S_OK);
+    ASSERT_EQ(addin->OnConnection(application.get(), int(ConnectMode::Startup), addInInst.get(), nullptr),
+              S_OK);
     ASSERT_NE(bars.findControl(kMenuTag), nullptr);
     EXPECT_EQ(bars.item(kToolsMenu)->controls().front()->tag(), kMenuTag) << "before the host's own entry";
     const ControlPtr sync = bars.item(kToolbarName)->findControl(kSyncButtonTag);

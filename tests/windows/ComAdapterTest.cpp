@@ -37,7 +37,8 @@ struct PlanHolder {
 class ComPlan : private PlanHolder, public ComProjectApplication {
 public:
     explicit ComPlan(std::unique_ptr<MemoryProjectApplication> host)
-        : PlanHolder{std::move(host)}, ComProjectApplication(adopted(fake::projectApplication(*memory, nullptr)))
+        : PlanHolder{std::move(host)},
+          ComProjectApplication(adopted(fake::projectApplication(*memory, nullptr)))
     {
     }
 };
@@ -107,9 +108,11 @@ public:
     {
         std::string text;
         for (const auto& item : calendar.appointments())
-            text += formatIso(item->start()) + formatIso(item->end()) + item->subject() + linkOf(*item) + "\n";
+            text +=
+                formatIso(item->start()) + formatIso(item->end()) + item->subject() + linkOf(*item) + "\n";
         for (Task* task : project.tasks())
-            text += task->name() + formatIso(task->start()) + formatIso(task->finish()) + linkOf(*task) + "\n";
+            text +=
+                task->name() + formatIso(task->start()) + formatIso(task->finish()) + linkOf(*task) + "\n";
         return text;
     }
 
@@ -148,7 +151,8 @@ TEST(ComEngineTest, TheWizardsFourOperationsKeepTheLinkRuleThroughTheAdapters)
              LinkTasksToAppointments(w.comInputs(), w.comProject().tasks(), BusyStatus::Tentative, keys,
                                      w.comContext());
          },
-         {"Entwurf", "Bau"}, 3},
+         {"Entwurf", "Bau"},
+         3},
         {"Termine zu Vorgängen",
          [](ComWorld& w) {
              w.addAppointment("Messe", march(6, 9), march(6, 12));
@@ -158,7 +162,8 @@ TEST(ComEngineTest, TheWizardsFourOperationsKeepTheLinkRuleThroughTheAdapters)
              const EngineInputs inputs = w.comInputs();
              LinkAppointmentsToTasks(inputs, inputs.folder.items(), keys, w.comContext());
          },
-         {"Messe", "Abnahme"}, 2},
+         {"Messe", "Abnahme"},
+         2},
         {"Synchronisieren: der verschobene Termin gewinnt",
          [&](ComWorld& w) {
              w.addTask("Entwurf", march(4, 8), march(4, 17));
@@ -172,7 +177,8 @@ TEST(ComEngineTest, TheWizardsFourOperationsKeepTheLinkRuleThroughTheAdapters)
              SyncTasks(w.comInputs(), w.comProject().tasks(), false, w.comContext());
              EXPECT_EQ(w.project.tasks().front()->start(), march(5, 8));
          },
-         {"Entwurf"}, 1},
+         {"Entwurf"},
+         1},
         {"Verknüpfungen entfernen",
          [&](ComWorld& w) {
              w.addTask("Entwurf", march(4, 8), march(4, 17));
@@ -183,7 +189,8 @@ TEST(ComEngineTest, TheWizardsFourOperationsKeepTheLinkRuleThroughTheAdapters)
              Task& first = *w.comProject().tasks().front();
              RemoveLinks(w.comInputs(), {{first.id(), EngineWorld::linkOf(first), true}}, w.comContext());
          },
-         {"Bau"}, 2},
+         {"Bau"},
+         2},
     };
     for (const Operation& operation : operations) {
         SCOPED_TRACE(operation.name);
@@ -216,14 +223,18 @@ TEST(ComCallTest, FailuresNameTheMemberTheResultAndTheObjectsOwnWords)
         const char* expected;
     };
     const std::vector<Row> rows{
-        {"Name", {DISP_E_EXCEPTION, "Der Vorgang ist gesperrt.", false, HRESULT(0x800A03ECL), 0},
+        {"Name",
+         {DISP_E_EXCEPTION, "Der Vorgang ist gesperrt.", false, HRESULT(0x800A03ECL), 0},
          "Name: Der Vorgang ist gesperrt. (HRESULT 0x800A03EC)"},
-        {"Name", {DISP_E_EXCEPTION, "Erst auf Nachfrage.", true, HRESULT(0x800A03ECL), 0},
+        {"Name",
+         {DISP_E_EXCEPTION, "Erst auf Nachfrage.", true, HRESULT(0x800A03ECL), 0},
          "Name: Erst auf Nachfrage. (HRESULT 0x800A03EC)"},
         {"Name", {DISP_E_EXCEPTION, "", false, 0, 0}, "Name: Aufruf fehlgeschlagen (HRESULT 0x80020009)"},
-        {"SetField", {DISP_E_TYPEMISMATCH, "", false, 0, 0},
+        {"SetField",
+         {DISP_E_TYPEMISMATCH, "", false, 0, 0},
          "SetField, Argument 2: Aufruf fehlgeschlagen (HRESULT 0x80020005)"},
-        {"SetField", {DISP_E_TYPEMISMATCH, "", false, 0, 1},
+        {"SetField",
+         {DISP_E_TYPEMISMATCH, "", false, 0, 1},
          "SetField, Argument 1: Aufruf fehlgeschlagen (HRESULT 0x80020005)"},
         {"Name", {RPC_E_DISCONNECTED, "", false, 0, 0}, "Name: Aufruf fehlgeschlagen (HRESULT 0x80010108)"},
     };
@@ -294,7 +305,8 @@ TEST(WinRegistryTest, ValuesAndSettingsRoundTripInAnyScript)
         EXPECT_EQ(opened->query(name), value) << name;
     EXPECT_EQ(opened->query("Fehlt"), std::nullopt);
 
-    for (std::string name : {"Zo\u00EB", "\u0141ukasz Wi\u015Bniewski", "\u0394\u03B7\u03BC\u03AE\u03C4\u03C1\u03B7\u03C2"}) {
+    for (std::string name :
+         {"Zo\u00EB", "\u0141ukasz Wi\u015Bniewski", "\u0394\u03B7\u03BC\u03AE\u03C4\u03C1\u03B7\u03C2"}) {
         ASSERT_TRUE(RegSetString(registry, kHkeyCurrentUser, key, "ResourceName", name));
         EXPECT_EQ(RegGetString(registry, kHkeyCurrentUser, key, "ResourceName"), name);
     }

@@ -24,7 +24,8 @@ constexpr HRESULT kApplicationError = HRESULT(0x800A03ECL);
 
 std::string lower(std::string text)
 {
-    std::transform(text.begin(), text.end(), text.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return char(std::tolower(c)); });
     return text;
 }
 
@@ -246,14 +247,16 @@ Object* splitParts(Task& task)
 Object* task(Project& project, Task& task)
 {
     auto* object = new Object;
-    const auto text = [&](const char* name, std::string (Task::*read)() const, void (Task::*write)(const std::string&)) {
+    const auto text = [&](const char* name, std::string (Task::*read)() const,
+                          void (Task::*write)(const std::string&)) {
         object->get(name, [&task, read](const Arguments&) { return Variant((task.*read)()); });
         if (write)
             object->put(name, [&task, write](const Arguments& a) { (task.*write)(a.back().text()); });
     };
     const auto date = [&](const char* name, DateTime (Task::*read)() const, void (Task::*write)(DateTime)) {
         object->get(name, [&task, read](const Arguments&) { return Variant::date((task.*read)()); });
-        object->put(name, [&task, write](const Arguments& a) { (task.*write)(dateArgument(a, a.size() - 1)); });
+        object->put(name,
+                    [&task, write](const Arguments& a) { (task.*write)(dateArgument(a, a.size() - 1)); });
     };
     text("Name", &Task::name, &Task::setName);
     text("Calendar", &Task::calendarName, nullptr);
@@ -267,7 +270,8 @@ Object* task(Project& project, Task& task)
         .get("Duration", [&task](const Arguments&) { return Variant(int(task.duration().count())); })
         .put("Duration", [&task](const Arguments& a) { task.setDuration(Minutes{a.back().number()}); })
         .get("ConstraintType", [&task](const Arguments&) { return Variant(int(task.constraintType())); })
-        .put("ConstraintType", [&task](const Arguments& a) { task.setConstraintType(ConstraintType(a.back().number())); })
+        .put("ConstraintType",
+             [&task](const Arguments& a) { task.setConstraintType(ConstraintType(a.back().number())); })
         .get("Type", [&task](const Arguments&) { return Variant(int(task.type())); })
         .put("Type", [&task](const Arguments& a) { task.setType(TaskType(a.back().number())); })
         .get("SplitParts", [&task](const Arguments&) { return hand(splitParts(task)); })
@@ -305,7 +309,8 @@ Object* project(Project& project)
         .get("Tasks",
              [&project](const Arguments&) {
                  Object* tasks = taskList(project, [&project] { return project.tasks(); });
-                 tasks->get("Add", [&project](const Arguments&) { return hand(task(project, project.addTask())); });
+                 tasks->get("Add",
+                            [&project](const Arguments&) { return hand(task(project, project.addTask())); });
                  tasks->get("Item", [&project](const Arguments& a) {
                      return hand(task(project, project.taskById(a.at(0).number())));
                  });
@@ -365,8 +370,9 @@ Object* appointment(AppointmentPtr item)
                           return found ? hand(userProperty(item, *found)) : nothing();
                       })
                 .get("Add", [item](const Arguments& v) {
-                    return hand(userProperty(item, item->userProperties().add(v.at(0).text(), v.at(1).number(),
-                                                                              given(v, 2) && v.at(2).flag())));
+                    return hand(
+                        userProperty(item, item->userProperties().add(v.at(0).text(), v.at(1).number(),
+                                                                      given(v, 2) && v.at(2).flag())));
                 });
             return hand(properties);
         });
@@ -400,7 +406,11 @@ Object* calendarApplication(CalendarApplication& calendar)
         });
         return hand(ns);
     });
-    object->get("CreateItem", [&calendar](const Arguments& a) { return hand(appointment(calendar.createItem(a.at(0).number()))); })
+    object
+        ->get("CreateItem",
+              [&calendar](const Arguments& a) {
+                  return hand(appointment(calendar.createItem(a.at(0).number())));
+              })
         .get("Quit", [&calendar](const Arguments&) {
             calendar.quit();
             return Variant();
@@ -416,7 +426,8 @@ Object* projectApplication(ProjectApplication& host, CommandBars* bars)
              [&host](const Arguments&) {
                  auto* selection = new Object;
                  selection->get("Tasks", [&host](const Arguments&) {
-                     return hand(taskList(host.activeProject(), [&host] { return host.activeSelectionTasks(); }));
+                     return hand(
+                         taskList(host.activeProject(), [&host] { return host.activeSelectionTasks(); }));
                  });
                  return hand(selection);
              })
@@ -427,7 +438,8 @@ Object* projectApplication(ProjectApplication& host, CommandBars* bars)
                  return Variant();
              })
         .get("DateDifference", [&host](const Arguments& a) {
-            return Variant(int(host.dateDifference(dateArgument(a, 0), dateArgument(a, 1), a.at(2).text()).count()));
+            return Variant(
+                int(host.dateDifference(dateArgument(a, 0), dateArgument(a, 1), a.at(2).text()).count()));
         });
     if (bars)
         object->get("CommandBars", [bars](const Arguments&) { return hand(commandBars(*bars)); });
@@ -476,7 +488,10 @@ public:
         *iid = kCommandBarButtonEvents;
         return S_OK;
     }
-    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetConnectionPointContainer(IConnectionPointContainer**) override
+    {
+        return E_NOTIMPL;
+    }
     HRESULT STDMETHODCALLTYPE Advise(IUnknown* sink, DWORD* cookie) override
     {
         DispatchPtr events;
@@ -484,17 +499,18 @@ public:
             return CONNECT_E_CANNOTCONNECT;
         ControlPtr control = control_;
         *cookie = ++lastCookie_;
-        subscriptions_[*cookie] = control_->subscribeClick([events, control](CommandBarControl&, bool& cancel) {
-            Variant button = hand(fake::control(control));
-            VARIANT_BOOL cancelDefault = cancel ? VARIANT_TRUE : VARIANT_FALSE;
-            VARIANT arguments[2];
-            arguments[0].vt = VT_BOOL | VT_BYREF;
-            arguments[0].pboolVal = &cancelDefault;
-            arguments[1] = button.raw();
-            DISPPARAMS parameters{arguments, nullptr, 2, 0};
-            events->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &parameters, nullptr, nullptr, nullptr);
-            cancel = cancelDefault != VARIANT_FALSE;
-        });
+        subscriptions_[*cookie] =
+            control_->subscribeClick([events, control](CommandBarControl&, bool& cancel) {
+                Variant button = hand(fake::control(control));
+                VARIANT_BOOL cancelDefault = cancel ? VARIANT_TRUE : VARIANT_FALSE;
+                VARIANT arguments[2];
+                arguments[0].vt = VT_BOOL | VT_BYREF;
+                arguments[0].pboolVal = &cancelDefault;
+                arguments[1] = button.raw();
+                DISPPARAMS parameters{arguments, nullptr, 2, 0};
+                events->Invoke(1, IID_NULL, 0, DISPATCH_METHOD, &parameters, nullptr, nullptr, nullptr);
+                cancel = cancelDefault != VARIANT_FALSE;
+            });
         return S_OK;
     }
     HRESULT STDMETHODCALLTYPE Unadvise(DWORD cookie) override
@@ -536,7 +552,7 @@ protected:
     void* extraInterface(REFIID iid) override
     {
         return IsEqualIID(iid, IID_IConnectionPointContainer) ? static_cast<IConnectionPointContainer*>(this)
-                                                               : nullptr;
+                                                              : nullptr;
     }
 
 private:
@@ -574,7 +590,8 @@ Object* bar(BarPtr bar)
         .put("Visible", [bar](const Arguments& a) { bar->setVisible(a.back().flag()); })
         .get("BuiltIn", [bar](const Arguments&) { return Variant(bar->builtIn()); })
         .get("Controls", [bar](const Arguments&) { return hand(controlList(bar)); })
-        .get("FindControl", [bar](const Arguments& a) { return controlOrNothing(bar->findControl(a.at(2).text())); })
+        .get("FindControl",
+             [bar](const Arguments& a) { return controlOrNothing(bar->findControl(a.at(2).text())); })
         .get("Delete", [bar](const Arguments&) {
             bar->remove();
             return Variant();
@@ -635,8 +652,10 @@ Object* commandBars(CommandBars& bars)
                      throw HostError("Index au\u00DFerhalb des g\u00FCltigen Bereichs");
                  return hand(bar(all[std::size_t(index - 1)]));
              })
-        .get("Add", [&bars](const Arguments& a) { return hand(bar(bars.add(a.at(0).text(), a.at(1).number()))); })
-        .get("FindControl", [&bars](const Arguments& a) { return controlOrNothing(bars.findControl(a.at(2).text())); });
+        .get("Add",
+             [&bars](const Arguments& a) { return hand(bar(bars.add(a.at(0).text(), a.at(1).number()))); })
+        .get("FindControl",
+             [&bars](const Arguments& a) { return controlOrNothing(bars.findControl(a.at(2).text())); });
     return object;
 }
 

@@ -23,10 +23,10 @@ using Arguments = std::vector<Variant>;
 // A failure the next call of a member answers with.
 struct Failure {
     HRESULT result = E_FAIL;
-    std::string description;  // for DISP_E_EXCEPTION: EXCEPINFO's description
-    bool deferred = false;    // the description comes only through pfnDeferredFillIn
-    HRESULT scode = 0;        // EXCEPINFO's scode
-    UINT argumentError = 0;   // puArgErr, an index into the reversed arguments
+    std::string description; // for DISP_E_EXCEPTION: EXCEPINFO's description
+    bool deferred = false;   // the description comes only through pfnDeferredFillIn
+    HRESULT scode = 0;       // EXCEPINFO's scode
+    UINT argumentError = 0;  // puArgErr, an index into the reversed arguments
 };
 
 // What all fakes share: the calls made, the failures planned, the objects alive.
@@ -58,8 +58,8 @@ public:
     HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT* count) override;
     HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override;
     HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) override;
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters, VARIANT* result,
-                                     EXCEPINFO* info, UINT* argumentError) override;
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters,
+                                     VARIANT* result, EXCEPINFO* info, UINT* argumentError) override;
 
 protected:
     virtual ~Object();

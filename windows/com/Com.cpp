@@ -312,7 +312,8 @@ Variant Dispatch::invoke(std::string_view member, WORD flags, std::initializer_l
     if (outcome == DISP_E_EXCEPTION)
         description = exceptionText(info, outcome);
     std::string what(member);
-    if ((outcome == DISP_E_TYPEMISMATCH || outcome == DISP_E_PARAMNOTFOUND) && argumentError < reversed.size())
+    if ((outcome == DISP_E_TYPEMISMATCH || outcome == DISP_E_PARAMNOTFOUND) &&
+        argumentError < reversed.size())
         what += ", Argument " + std::to_string(reversed.size() - argumentError);
     throw HostError(callFailure(what, outcome, description));
 }

@@ -187,7 +187,8 @@ void ComCommandBarControl::execute()
 ClickSubscription ComCommandBarControl::subscribeClick(ClickHandler handler)
 {
     ComPtr<IConnectionPointContainer> container;
-    check(control_.get()->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(container.put())),
+    check(control_.get()->QueryInterface(IID_IConnectionPointContainer,
+                                         reinterpret_cast<void**>(container.put())),
           "IConnectionPointContainer");
     ComPtr<IConnectionPoint> point;
     check(container->FindConnectionPoint(kCommandBarButtonEvents, point.put()), "FindConnectionPoint");

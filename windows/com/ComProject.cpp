@@ -258,7 +258,8 @@ void ComProjectApplication::fileSave()
 Minutes ComProjectApplication::dateDifference(DateTime start, DateTime finish, const std::string& calendar)
 {
     return Minutes{
-        application_.call("DateDifference", {Variant::date(start), Variant::date(finish), calendar}).number()};
+        application_.call("DateDifference", {Variant::date(start), Variant::date(finish), calendar})
+            .number()};
 }
 
 } // namespace zelvant

@@ -14,8 +14,8 @@ inline constexpr IID kExtensibility2Iid{
     0xB65AD801, 0xABAF, 0x11D0, {0xBB, 0x8B, 0x00, 0xA0, 0xC9, 0x0F, 0x27, 0x44}};
 
 struct IDTExtensibility2 : public IDispatch {
-    virtual HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* application, int connectMode, IDispatch* addInInst,
-                                                   SAFEARRAY** custom) = 0;
+    virtual HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* application, int connectMode,
+                                                   IDispatch* addInInst, SAFEARRAY** custom) = 0;
     virtual HRESULT STDMETHODCALLTYPE OnDisconnection(int removeMode, SAFEARRAY** custom) = 0;
     virtual HRESULT STDMETHODCALLTYPE OnAddInsUpdate(SAFEARRAY** custom) = 0;
     virtual HRESULT STDMETHODCALLTYPE OnStartupComplete(SAFEARRAY** custom) = 0;

@@ -73,8 +73,8 @@ private:
 std::unique_ptr<RegistryKey> WinRegistry::createKey(RegistryRoot root, const std::string& path)
 {
     HKEY key = nullptr;
-    checkStatus(RegCreateKeyExW(rootKey(root), wide(path).c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
-                                &key, nullptr),
+    checkStatus(RegCreateKeyExW(rootKey(root), wide(path).c_str(), 0, nullptr, 0, KEY_READ | KEY_WRITE,
+                                nullptr, &key, nullptr),
                 "RegCreateKeyExW", path);
     return std::make_unique<WinRegistryKey>(key, path);
 }

@@ -9,8 +9,8 @@
 #include "windows/com/ComCalendar.h"
 #include "windows/com/ComCommandBars.h"
 #include "windows/com/ComProject.h"
-#include "windows/com/WinRegistry.h"
 #include "windows/com/Wide.h"
+#include "windows/com/WinRegistry.h"
 #include "windows/dialogs/NativeWindows.h"
 
 #include <array>
@@ -29,7 +29,10 @@ constexpr std::array<const wchar_t*, 5> kEventNames{L"OnConnection", L"OnDisconn
 // The application object the host passed, as the add-in sees it.
 class ComHostApplication : public HostApplication {
 public:
-    explicit ComHostApplication(Dispatch application) : application_(std::move(application)), plan_(application_) {}
+    explicit ComHostApplication(Dispatch application)
+        : application_(std::move(application)), plan_(application_)
+    {
+    }
 
     CommandBars* commandBars() override
     {
@@ -95,14 +98,18 @@ private:
 // opening is reported.
 class ScriptedWindows : public AddinWindows {
 public:
-    ScriptedWindows(Dispatch answers, ProjectApplication& host, CalendarLauncher& launcher, Registry& registry,
-                    MessageSink& messages)
-        : answers_(std::move(answers)), host_(host), launcher_(launcher), registry_(registry), messages_(messages)
+    ScriptedWindows(Dispatch answers, ProjectApplication& host, CalendarLauncher& launcher,
+                    Registry& registry, MessageSink& messages)
+        : answers_(std::move(answers)), host_(host), launcher_(launcher), registry_(registry),
+          messages_(messages)
     {
     }
 
     std::unique_ptr<WizardFormHandle> createWizard() override { return std::make_unique<Wizard>(answers_); }
-    std::unique_ptr<QuickSyncFormHandle> createQuickSync() override { return std::make_unique<QuickSync>(*this); }
+    std::unique_ptr<QuickSyncFormHandle> createQuickSync() override
+    {
+        return std::make_unique<QuickSync>(*this);
+    }
 
 private:
     class Wizard : public WizardFormHandle {
@@ -150,7 +157,10 @@ public:
     {
         sink().information(text, title);
     }
-    bool askYesNo(const std::string& text, const std::string& title) override { return sink().askYesNo(text, title); }
+    bool askYesNo(const std::string& text, const std::string& title) override
+    {
+        return sink().askYesNo(text, title);
+    }
 
 private:
     MessageSink& sink() { return scripted_ ? *scripted_ : screen_; }
@@ -183,13 +193,14 @@ struct Connection {
 std::string progIdOf(IDispatch* addInInst)
 {
     try {
-        return addInInst ? Dispatch(DispatchPtr::share(addInInst), "AddInInst").get("ProgId").text() : kProgId;
+        return addInInst ? Dispatch(DispatchPtr::share(addInInst), "AddInInst").get("ProgId").text()
+                         : kProgId;
     } catch (const std::exception&) {
         return kProgId; // a host whose instance object says nothing: the name we are registered under
     }
 }
 
-class AddinObject : public IDTExtensibility2, public IZelvantUserInterface {
+class AddinObject final : public IDTExtensibility2, public IZelvantUserInterface {
 public:
     AddinObject() { ++gLiveObjects; }
     AddinObject(const AddinObject&) = delete;
@@ -200,7 +211,8 @@ public:
     {
         if (!object)
             return E_POINTER;
-        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, kExtensibility2Iid))
+        if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
+            IsEqualIID(iid, kExtensibility2Iid))
             *object = static_cast<IDTExtensibility2*>(this);
         else if (IsEqualIID(iid, kUserInterfaceIid))
             *object = static_cast<IZelvantUserInterface*>(this);
@@ -253,8 +265,8 @@ public:
         }
         return result;
     }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters, VARIANT* result,
-                                     EXCEPINFO*, UINT* argumentError) override
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* parameters,
+                                     VARIANT* result, EXCEPINFO*, UINT* argumentError) override
     {
         if (!(flags & DISPATCH_METHOD))
             return DISP_E_MEMBERNOTFOUND;
@@ -274,7 +286,8 @@ public:
                 const Variant application = copyOf(argument(0)); // by value or by reference alike
                 const Variant mode = copyOf(argument(1));
                 const Variant instance = copyOf(argument(2));
-                return OnConnection(application.object().get(), mode.number(), instance.object().get(), nullptr);
+                return OnConnection(application.object().get(), mode.number(), instance.object().get(),
+                                    nullptr);
             }
             case 2:
                 return OnDisconnection(copyOf(argument(0)).number(), nullptr);
@@ -296,7 +309,8 @@ public:
             return E_INVALIDARG;
         try {
             connection_.reset();
-            connection_ = std::make_unique<Connection>(application, registry_, messages_, shell_, clock_, answers_);
+            connection_ =
+                std::make_unique<Connection>(application, registry_, messages_, shell_, clock_, answers_);
             AddInInstance instance{progIdOf(addInInst)};
             CustomArguments custom;
             connection_->connect->OnConnection(connection_->host, ConnectMode(connectMode), instance, custom);

@@ -3,8 +3,8 @@
 
 #include "addin/Registration.h"
 #include "windows/com/Com.h"
-#include "windows/com/WinRegistry.h"
 #include "windows/com/Wide.h"
+#include "windows/com/WinRegistry.h"
 #include "windows/dll/AddinObject.h"
 
 #include <olectl.h>
