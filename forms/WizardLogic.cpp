@@ -700,18 +700,31 @@ void WizardLogic::fillSyncList()
 
 FinishResult WizardLogic::cmdFinish()
 {
+    switch (prepareFinish()) {
+    case FinishStep::Stay:
+        return FinishResult::Stayed;
+    case FinishStep::Close:
+        return FinishResult::Close;
+    case FinishStep::Run:
+        break;
+    }
+    runFinish();
+    return FinishResult::Finished;
+}
+
+FinishStep WizardLogic::prepareFinish()
+{
     if (page_ == WizardPage::Finished) {
         closeAfterRun();
-        return FinishResult::Close;
+        return FinishStep::Close;
     }
     const PageRow& on = row(page_);
     if (on.choose && !(this->*on.choose)()) {
         env_.messages.warning(on.nothingChosen, kCaption);
-        return FinishResult::Stayed;
+        return FinishStep::Stay;
     }
     showProgressPage();
-    runOperation();
-    return FinishResult::Finished;
+    return FinishStep::Run;
 }
 
 // The selection of a list page: what is offered minus what the user cleared, matched by the hidden
@@ -777,7 +790,7 @@ void WizardLogic::showProgressPage()
         repaint_();
 }
 
-void WizardLogic::runOperation()
+void WizardLogic::runFinish()
 {
     std::optional<CalendarConnection> connection;
     try {

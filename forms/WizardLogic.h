@@ -43,6 +43,13 @@ enum class FinishResult {
     Close,    // the user clicked "Fertig": the window closes
 };
 
+// What a click on cmdFinish leads to before anything runs.
+enum class FinishStep {
+    Stay,  // the selection check failed; the page is unchanged
+    Run,   // the progress page shows: runFinish() does the operation
+    Close, // the user clicked "Fertig": the window closes
+};
+
 // The pages of the wizard in the order the window stacks them, then the two states of a run.
 enum class WizardPage {
     Operation = 1,     // link, synchronise or remove links
@@ -110,6 +117,13 @@ public:
     void cmdBack();
     // Checks the selection and runs the chosen operation; after the run, closes.
     FinishResult cmdFinish();
+    // cmdFinish in two steps, for a window that runs the operation on a worker thread.
+    // prepareFinish() does everything before the run on the window's thread: the selection
+    // check, or the progress page (FinishStep::Run). runFinish() is the run itself; it may be
+    // called on another thread as long as nothing else uses the logic, the plan or the calendar
+    // until it returns. Its progress and messages arrive on that thread.
+    FinishStep prepareFinish();
+    void runFinish();
     // Leaves the wizard without saving anything.
     void cmdCancel();
 
@@ -167,7 +181,6 @@ private:
     bool chooseLinksToRemove();
     bool chooseTasksToSync();
     void showProgressPage();
-    void runOperation();
     void runChosen(CalendarConnection& connection, RunReport& report);
     std::vector<AppointmentPtr> appointmentsInCalendar(CalendarFolder& folder, RunReport& report) const;
     void endRun(const RunReport* report);

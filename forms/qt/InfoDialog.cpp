@@ -1,11 +1,16 @@
 #include "forms/qt/InfoDialog.h"
 
+#include "forms/qt/Translated.h"
+
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <cmath>
 
 // The images live in this library's resources, which a static library has to register itself.
 static void loadInfoImages()
@@ -16,6 +21,8 @@ static void loadInfoImages()
 namespace zelvant {
 namespace {
 
+// The banner's size; the dialog is as wide as the banner, or wider with its picture drawn larger
+// when a larger text needs the room.
 constexpr int kDialogWidth = 480;
 constexpr int kBannerHeight = 64;
 // The wizard's 300 twips at 15 twips per pixel.
@@ -27,14 +34,13 @@ InfoDialog::InfoDialog(Shell& shell, QWidget* parent, std::string logoTag, std::
     : QDialog(parent), logic_(shell, std::move(logoTag), std::move(linkCaption))
 {
     loadInfoImages();
-    setWindowTitle(info::kCaption);
+    setWindowTitle(translated(info::kCaption));
     setModal(true);
     setMouseTracking(true); // movements over the window take the link's underline away
 
-    label("lblInfo4", ""); // empty, kept for the control order only
+    label("lblInfo4", "")->hide(); // empty, kept for the control order only; outside the layout
     imgTop_ = label("imgTop", "");
     imgTop_->setPixmap(QPixmap(":/zelvant/banner.png"));
-    imgTop_->setFixedSize(kDialogWidth, kBannerHeight);
     imgTop_->setScaledContents(true);
 
     imgLogo_ = label("imgLogo", "");
@@ -50,9 +56,9 @@ InfoDialog::InfoDialog(Shell& shell, QWidget* parent, std::string logoTag, std::
     lblWeb_->installEventFilter(this);
     styleLink();
 
-    cmdOK_ = new QPushButton(info::kOkCaption, this);
+    cmdOK_ = new QPushButton(translated(info::kOkCaption), this);
     cmdOK_->setObjectName("cmdOK");
-    cmdOK_->setToolTip(info::kOkToolTip);
+    cmdOK_->setToolTip(translated(info::kOkToolTip));
     cmdOK_->setDefault(true);
     connect(cmdOK_, &QPushButton::clicked, this, &QDialog::accept);
 
@@ -85,16 +91,16 @@ QWidget* InfoDialog::separator(const char* name)
 
 void InfoDialog::buildLayout()
 {
-    QLabel* title = label("lblInfo1", info::kTitle);
+    QLabel* title = label("lblInfo1", translated(info::kTitle));
     QFont bigger = title->font();
     bigger.setBold(true);
     bigger.setPointSizeF(bigger.pointSizeF() * 1.3);
     title->setFont(bigger);
-    QLabel* description = label("lblInfo2", info::kDescription);
+    QLabel* description = label("lblInfo2", translated(info::kDescription));
     description->setWordWrap(true);
-    QLabel* rights = label("lblInfo3", info::kRights);
+    QLabel* rights = label("lblInfo3", translated(info::kRights));
     rights->setForegroundRole(QPalette::PlaceholderText);
-    QLabel* intro = label("lblInfo6", info::kLinkIntro);
+    QLabel* intro = label("lblInfo6", translated(info::kLinkIntro));
 
     auto* text = new QVBoxLayout;
     text->setSpacing(6);
@@ -125,7 +131,14 @@ void InfoDialog::buildLayout()
     layout->setSpacing(0);
     layout->addWidget(imgTop_);
     layout->addLayout(body);
-    setFixedWidth(kDialogWidth);
+
+    // The banner's width, or what the unbroken texts need; the banner keeps its proportions, and the
+    // height is what the description takes when wrapped at that width. Nothing changes after this,
+    // so the size is fixed.
+    const int width = std::max(kDialogWidth, body->minimumSize().width());
+    imgTop_->setFixedSize(width, int(std::lround(double(kBannerHeight) * width / kDialogWidth)));
+    layout->activate();
+    setFixedSize(width, layout->totalHeightForWidth(width));
 }
 
 void InfoDialog::styleLink()

@@ -1,5 +1,7 @@
 #include "forms/qt/QtMessageSink.h"
 
+#include "forms/qt/Translated.h"
+
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -9,8 +11,7 @@ namespace {
 
 void showBox(QWidget* parent, QMessageBox::Icon icon, const std::string& text, const std::string& title)
 {
-    QMessageBox box(icon, QString::fromStdString(title), QString::fromStdString(text), QMessageBox::Ok,
-                    parent);
+    QMessageBox box(icon, translated(title), translated(text), QMessageBox::Ok, parent);
     box.exec();
 }
 
@@ -28,10 +29,10 @@ void QtMessageSink::information(const std::string& text, const std::string& titl
 
 bool QtMessageSink::askYesNo(const std::string& text, const std::string& title)
 {
-    QMessageBox box(QMessageBox::Question, QString::fromStdString(title), QString::fromStdString(text),
+    QMessageBox box(QMessageBox::Question, translated(title), translated(text),
                     QMessageBox::Yes | QMessageBox::No, parent_);
-    box.button(QMessageBox::Yes)->setText("Ja");
-    box.button(QMessageBox::No)->setText("Nein");
+    box.button(QMessageBox::Yes)->setText(translated(QT_TRANSLATE_NOOP("Zelvant", "Ja")));
+    box.button(QMessageBox::No)->setText(translated(QT_TRANSLATE_NOOP("Zelvant", "Nein")));
     return box.exec() == QMessageBox::Yes;
 }
 

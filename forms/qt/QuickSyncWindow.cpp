@@ -2,6 +2,8 @@
 
 #include "forms/qt/EnsureApplication.h"
 #include "forms/qt/QtMessageSink.h"
+#include "forms/qt/Translated.h"
+#include "forms/qt/WorkerRun.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,6 +19,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 
 namespace zelvant {
@@ -24,8 +27,12 @@ namespace {
 
 // The bar counts in tenths of a percent, so the fractional steps of long runs still move it.
 constexpr int kBarScale = 10;
+// 420 pixels wide, or as wide as about 60 characters of a larger text.
 constexpr int kWindowWidth = 420;
+constexpr int kWindowWidthChars = 60;
+// The failure list grows to 180 pixels or ten lines of text, whichever is more, then scrolls.
 constexpr int kFailureListMaxHeight = 180;
+constexpr int kFailureListMaxLines = 10;
 constexpr int kItemPadding = 8;
 // Milliseconds after showing by which the run starts even when the window was never exposed.
 constexpr int kLatestStart = 500;
@@ -34,22 +41,26 @@ constexpr int kLatestStart = 500;
 
 QuickSyncWindow::QuickSyncWindow(QuickSyncInputs inputs, QWidget* parent)
     : QDialog(parent), inputs_(std::move(inputs)), barProgress_(new QProgressBar(this)),
-      lblProgress_(new QLabel(this)), lstFailures_(new QListWidget(this)), cmdOK_(new QPushButton("OK", this))
+      lblProgress_(new QLabel(this)), lstFailures_(new QListWidget(this)),
+      cmdOK_(new QPushButton(translated(QT_TRANSLATE_NOOP("Zelvant", "OK")), this))
 {
-    setWindowTitle(kQuickSyncCaption);
+    setWindowTitle(translated(kQuickSyncCaption));
     setModal(true);
     if (!inputs_.messages) {
         ownMessages_ = std::make_unique<QtMessageSink>(this);
         inputs_.messages = ownMessages_.get();
     }
-    if (!inputs_.wait)
-        inputs_.wait = &QuickSyncWindow::waitKeepingPainted;
+    if (!inputs_.wait) // the pauses are the worker's: the window goes on painting meanwhile
+        inputs_.wait = [](int milliseconds) {
+            std::this_thread::sleep_for(std::chrono::milliseconds{std::max(milliseconds, 0)});
+        };
 
     barProgress_->setObjectName("barProgress");
     barProgress_->setRange(0, 100 * kBarScale);
     barProgress_->setValue(0);
     barProgress_->setTextVisible(false);
     lblProgress_->setObjectName("lblProgress");
+    lblProgress_->setWordWrap(true); // the failures' heading is long in a large text
     lstFailures_->setObjectName("lstFailures");
     lstFailures_->setWordWrap(true);
     lstFailures_->setSpacing(2);
@@ -69,26 +80,21 @@ QuickSyncWindow::QuickSyncWindow(QuickSyncInputs inputs, QWidget* parent)
     layout->addWidget(barProgress_);
     layout->addWidget(lstFailures_);
     layout->addLayout(buttons);
-    setFixedWidth(kWindowWidth);
+    setFixedWidth(std::max(kWindowWidth, fontMetrics().averageCharWidth() * kWindowWidthChars));
 }
 
-QuickSyncWindow::~QuickSyncWindow() = default;
-
-void QuickSyncWindow::waitKeepingPainted(int milliseconds)
+QuickSyncWindow::~QuickSyncWindow()
 {
-    // A local event loop paints the window while the pause lasts; clicks and keys are held back,
-    // as the run is not meant to be interrupted.
-    QEventLoop loop;
-    QTimer::singleShot(std::max(milliseconds, 0), Qt::PreciseTimer, &loop, &QEventLoop::quit);
-    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    // The window refuses to close while the run lasts; should it be destroyed regardless, the
+    // worker must not outlive what it reports to.
+    awaitWorker(worker_, workerDone_);
 }
 
 void QuickSyncWindow::showEvent(QShowEvent* event)
 {
     QDialog::showEvent(event);
-    // The run holds the user-interface thread between its pauses, so it waits until the window
-    // is really on screen: progress painted before that would be lost. Should the desktop never
-    // say so, it starts anyway after a moment.
+    // The run waits until the window is really on screen, so its first steps are seen. Should
+    // the desktop never say so, it starts anyway after a moment.
     if (started_)
         return;
     if (QWindow* window = windowHandle(); window && window->isExposed())
@@ -132,19 +138,38 @@ void QuickSyncWindow::reject()
 
 void QuickSyncWindow::showProgress(double percent, const std::string& text)
 {
-    barProgress_->setValue(int(std::lround(percent * kBarScale)));
-    lblProgress_->setText(QString::fromStdString(text));
-    // Painted at once: the run holds the user-interface thread until its next pause.
-    barProgress_->repaint();
-    lblProgress_->repaint();
+    // Called by the worker: the window shows each step in order, painted at once so that none
+    // is skipped, while the run goes on.
+    QMetaObject::invokeMethod(
+        this,
+        [this, percent, text] {
+            barProgress_->setValue(int(std::lround(percent * kBarScale)));
+            lblProgress_->setText(translated(text));
+            barProgress_->repaint();
+            lblProgress_->repaint();
+        },
+        Qt::QueuedConnection);
 }
 
 void QuickSyncWindow::run()
 {
     setCursor(Qt::WaitCursor);
-    const QuickSyncServices services{inputs_.host, inputs_.launcher, *inputs_.messages,
-                                     *this,        inputs_.wait,     inputs_.recreateDeleted};
-    result_ = DoQuickSync(services);
+    workerDone_ = false;
+    worker_ = std::thread([this] {
+        WindowThreadMessages messages(this, *inputs_.messages);
+        QuickSyncResult result = DoQuickSync(
+            {inputs_.host, inputs_.launcher, messages, *this, inputs_.wait, inputs_.recreateDeleted});
+        QMetaObject::invokeMethod(
+            this, [this, result = std::move(result)]() mutable { endRun(std::move(result)); },
+            Qt::QueuedConnection);
+        workerDone_ = true;
+    });
+}
+
+void QuickSyncWindow::endRun(QuickSyncResult result)
+{
+    worker_.join();
+    result_ = std::move(result);
     finished_ = true;
     unsetCursor();
     if (result_.report.hasFailures())
@@ -155,7 +180,7 @@ void QuickSyncWindow::run()
 
 void QuickSyncWindow::showFailures()
 {
-    lblProgress_->setText(kQuickSyncFailedText);
+    lblProgress_->setText(translated(kQuickSyncFailedText));
     for (const std::string& line : result_.report.failureLines())
         lstFailures_->addItem(QString::fromStdString(line));
     lstFailures_->setVisible(true);
@@ -163,7 +188,10 @@ void QuickSyncWindow::showFailures()
     cmdOK_->setVisible(true);
     cmdOK_->setDefault(true);
     cmdOK_->setFocus();
-    adjustSize();
+    // As tall as the wrapped heading and the list need at the window's width; adjustSize() would
+    // hold a large text to two thirds of the screen and cut it short.
+    layout()->activate();
+    resize(width(), layout()->totalHeightForWidth(width()));
 }
 
 void QuickSyncWindow::fitFailureList()
@@ -177,7 +205,8 @@ void QuickSyncWindow::fitFailureList()
     for (int row = 0; row < lstFailures_->count(); ++row)
         height +=
             metrics.boundingRect(column, Qt::TextWordWrap, lstFailures_->item(row)->text()).height() + 6;
-    lstFailures_->setFixedHeight(std::min(height, kFailureListMaxHeight));
+    lstFailures_->setFixedHeight(
+        std::min(height, std::max(kFailureListMaxHeight, metrics.lineSpacing() * kFailureListMaxLines)));
 }
 
 int runQuickSyncWindow(ProjectApplication& host, CalendarLauncher& launcher,

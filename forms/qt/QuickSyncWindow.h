@@ -5,8 +5,10 @@
 
 #include <QDialog>
 
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
 
 class QLabel;
 class QListWidget;
@@ -27,9 +29,11 @@ struct QuickSyncInputs {
 };
 
 // The window "Synchronisierung": a progress bar and a label. The run starts by itself as soon
-// as the window is shown and the window closes itself at the end. When anything failed the
-// window stays open with the list of failures and an OK button, so such a run is never taken
-// for a clean one.
+// as the window is shown, on a worker thread so the window stays responsive, and the window
+// closes itself at the end. Plan and calendar must not be used by anyone else meanwhile: the
+// window is modal, and the host's own reactions (its host switch) come over to its thread. When anything
+// failed the window stays open with the list of failures and an OK button, so such a run is never taken for a
+// clean one.
 class QuickSyncWindow : public QDialog, private ProgressSink {
     Q_OBJECT
 
@@ -41,9 +45,6 @@ public:
     const QuickSyncResult& runResult() const { return result_; }
     // Whether the run has finished.
     bool finished() const { return finished_; }
-
-    // Pauses for so many milliseconds while the window keeps painting; clicks and keys wait.
-    static void waitKeepingPainted(int milliseconds);
 
     // Closes the window like Esc, but only once the run has finished.
     void reject() override;
@@ -57,6 +58,7 @@ private:
     void showProgress(double percent, const std::string& text) override;
     void start();
     void run();
+    void endRun(QuickSyncResult result);
     void showFailures();
     void fitFailureList();
 
@@ -69,6 +71,8 @@ private:
     QuickSyncResult result_;
     bool started_ = false;
     bool finished_ = false;
+    std::thread worker_;
+    std::atomic<bool> workerDone_{true};
 };
 
 // Shows the quick synchronisation window modally over the plan and calendar and returns when it

@@ -7,14 +7,17 @@
 #include <QHash>
 
 #include <array>
+#include <atomic>
 #include <functional>
 #include <memory>
+#include <thread>
 
 class QButtonGroup;
 class QCheckBox;
 class QComboBox;
 class QDateEdit;
 class QLabel;
+class QLayout;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
@@ -24,9 +27,11 @@ class QVBoxLayout;
 
 namespace zelvant {
 
-// The wizard "Zelvant Assistent" in Qt Widgets: a dialog of 740 x 512 pixels with the header
-// picture, the eight pages in a stacked widget and the button row. It draws WizardLogic's state
-// and hands every user action to it; widgets carry the control names as object names.
+// The wizard "Zelvant Assistent" in Qt Widgets: a dialog with the header picture across the top,
+// the eight pages in a stacked widget and the button row at the bottom, put in place by layouts,
+// so larger texts and scaling screens make the window larger rather than cut anything short; the
+// form's 740 x 512 pixels are its least size. It draws WizardLogic's state and hands every user
+// action to it; widgets carry the control names as object names.
 // WizardWindow.cpp holds the frame and the navigation, WizardWindowChoicePages.cpp the pages of
 // choices, WizardWindowListPages.cpp the list pages.
 class WizardWindow : public QDialog, private ProgressSink {
@@ -37,8 +42,10 @@ public:
     WizardWindow(WizardEnvironment environment, std::function<void()> openInfo, QWidget* parent = nullptr);
     ~WizardWindow() override;
 
-    // The logic behind the window.
+    // The logic behind the window; not to be read while an operation runs.
     const WizardLogic& logic() const { return *logic_; }
+    // True from the click that starts an operation until its end has been drawn.
+    bool running() const { return running_; }
 
     // Leaves without saving anything (also Esc and the window's close button).
     void reject() override;
@@ -49,10 +56,12 @@ protected:
 private:
     void showProgress(double percent, const std::string& text) override;
 
-    // The frame: header, button row, progress page, and what every page is made of.
-    void buildHeader();
-    void buildButtons();
-    void buildProgress();
+    // The frame: header, button row, progress page, status line, and what every page is made of.
+    QWidget* buildHeader();
+    QLayout* buildButtons();
+    QWidget* buildProgress();
+    QWidget* buildStatus();
+    void fitToContents();
     QWidget* newPage(WizardPage page);
     QLabel* label(const char* name);
     QLabel* title(const char* name);
@@ -85,9 +94,14 @@ private:
     void next();
     void back();
     void finish();
+    void endRun();
 
+    std::unique_ptr<MessageSink> messages_; // the run's messages, shown on the window's thread
     std::unique_ptr<WizardLogic> logic_;
     std::function<void()> openInfo_;
+    std::thread worker_;
+    std::atomic<bool> workerDone_{true};
+    bool running_ = false;
     QHash<QString, QWidget*> controls_; // by control name, for tab order and focus
 
     QStackedWidget* pages_;
@@ -98,6 +112,7 @@ private:
     QDateEdit *dtpFrom_, *dtpTo_;
     QTreeWidget *lvwTasks_, *lvwAppointments_, *lvwDeleteLinks_, *lvwSync_;
     std::array<unsigned, 4> listRevisions_{};
+    QWidget* progress_; // holds the bar, its label and the report in the page's place
     QProgressBar* barProgress_;
     QLabel* lblProgress_;
     QLabel* lblStatus_;

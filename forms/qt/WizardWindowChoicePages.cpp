@@ -14,6 +14,7 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <tuple>
 
 namespace zelvant {
 
@@ -153,7 +154,8 @@ QWidget* WizardWindow::buildAppointmentChoicePage()
         picker = new QDateEdit;
         remember(picker, name);
         picker->setCalendarPopup(true);
-        picker->setDisplayFormat("dd.MM.yyyy");
+        // How a date is written differs between languages, so the format is translated too.
+        picker->setDisplayFormat(translated(QT_TRANSLATE_NOOP("Zelvant", "dd.MM.yyyy")));
         connect(picker, &QDateEdit::dateChanged, this, [this, setter](const QDate& date) {
             if (!rendering_)
                 (logic_.get()->*setter)(date.isValid() ? std::optional(dateTimeOf(date)) : std::nullopt);
@@ -192,8 +194,8 @@ void WizardWindow::renderOptions()
         group->setExclusive(anyChosen);
         for (std::size_t i = 0; i < members.size(); ++i) {
             QAbstractButton* button = group->button(int(i));
-            button->setText(text(members[i].caption));
-            button->setToolTip(text(members[i].toolTip));
+            button->setText(translated(members[i].caption));
+            button->setToolTip(translated(members[i].toolTip));
             button->setEnabled(members[i].enabled);
             button->setChecked(members[i].value);
         }
@@ -208,12 +210,14 @@ void WizardWindow::renderOptions()
 void WizardWindow::renderInputs()
 {
     const WizardForm& form = logic_->form();
-    for (auto [widget, state] : {std::pair{cboResource_, &form.cboResource},
-                                 {cboBusyStatus_, &form.cboBusyStatus},
-                                 {cboKategorie_, &form.cboKategorie}}) {
+    // The resources and categories are the plan's and the calendar's names, shown as they are; the
+    // busy states are the window's own words.
+    for (auto [widget, state, ownWords] : {std::tuple{cboResource_, &form.cboResource, false},
+                                           {cboBusyStatus_, &form.cboBusyStatus, true},
+                                           {cboKategorie_, &form.cboKategorie, false}}) {
         QStringList items;
         for (const std::string& item : state->items)
-            items << text(item);
+            items << (ownWords ? translated(item) : text(item));
         const QSignalBlocker quiet(widget);
         if (itemsOf(widget) != items) {
             widget->clear();
@@ -223,21 +227,21 @@ void WizardWindow::renderInputs()
         widget->setCurrentIndex(state->listIndex);
         if (state->editable && widget->currentText() != text(state->text))
             widget->setEditText(text(state->text));
-        widget->setToolTip(text(state->toolTip));
+        widget->setToolTip(translated(state->toolTip));
         widget->setEnabled(state->enabled);
     }
     for (auto [widget, state] : {std::pair{chkSummary_, &form.chkSummary},
                                  {chkAllDayEvent_, &form.chkAllDayEvent},
                                  {chkDetailed_, &form.chkDetailed},
                                  {chkCreateDeletedTasks_, &form.chkCreateDeletedTasks}}) {
-        widget->setText(text(state->caption));
-        widget->setToolTip(text(state->toolTip));
+        widget->setText(translated(state->caption));
+        widget->setToolTip(translated(state->toolTip));
         widget->setEnabled(state->enabled);
         widget->setTristate(state->value == CheckState::Greyed);
         widget->setCheckState(qtCheckState(state->value));
     }
     for (auto [widget, state] : {std::pair{dtpFrom_, &form.dtpFrom}, {dtpTo_, &form.dtpTo}}) {
-        widget->setToolTip(text(state->toolTip));
+        widget->setToolTip(translated(state->toolTip));
         if (state->value)
             widget->setDate(qdateOf(*state->value));
     }

@@ -22,8 +22,10 @@ using namespace wizardwindow;
 
 namespace {
 
-// The texts beside a list are narrow, so that the list's columns fit.
+// The texts beside a list are narrow, so that the list's columns fit: 220 pixels, or about as many
+// characters as fit in them at the usual size when the text is larger.
 constexpr int kListPageTextWidth = 220;
+constexpr int kListPageTextChars = 32;
 
 } // namespace
 
@@ -40,7 +42,8 @@ QWidget* WizardWindow::listPage(WizardPage shown, QTreeWidget*& list, WizardList
     grid->addWidget(title(view.title), 0, 0, 1, 2);
 
     auto* sideWidget = new QWidget;
-    sideWidget->setFixedWidth(kListPageTextWidth);
+    sideWidget->setFixedWidth(
+        std::max(kListPageTextWidth, sideWidget->fontMetrics().averageCharWidth() * kListPageTextChars));
     auto* side = new QVBoxLayout(sideWidget);
     side->setContentsMargins(0, 0, 0, 0);
     side->setSpacing(kParagraphSpacing);
@@ -68,7 +71,7 @@ QWidget* WizardWindow::listPage(WizardPage shown, QTreeWidget*& list, WizardList
     buttons->addStretch();
     for (auto [name, caption, checked] : {std::tuple{allName, wizard::kCheckAllCaption, true},
                                           {noneName, wizard::kCheckNoneCaption, false}}) {
-        auto* button = new QPushButton(QString::fromUtf8(caption));
+        auto* button = new QPushButton(translated(caption));
         remember(button, name);
         button->setToolTip(toolTipText(name));
         button->setAutoDefault(false);
@@ -136,7 +139,7 @@ void WizardWindow::renderList(QTreeWidget* view, const ListView& list, unsigned&
         view->clear();
         QStringList headers;
         for (const ListColumn& column : list.columns)
-            headers << text(column.header);
+            headers << translated(column.header);
         view->setColumnCount(int(headers.size()));
         view->setHeaderLabels(headers);
         for (int c = 0; c < int(list.columns.size()); ++c) {

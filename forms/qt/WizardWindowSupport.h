@@ -4,6 +4,7 @@
 // logic's plain values and Qt's. Only for the WizardWindow*.cpp files.
 
 #include "forms/WizardTexts.h"
+#include "forms/qt/Translated.h"
 #include "hostapi/DateTime.h"
 #include "services/Settings.h"
 
@@ -15,7 +16,8 @@
 
 namespace zelvant::wizardwindow {
 
-// The form is laid out in twips; the screen shows 15 of them per pixel.
+// The logic measures in twips, 15 of them to a pixel. The window is laid out by Qt's layouts; the
+// form's measures only say how large it is at least and how far things stand apart.
 inline int px(int twips)
 {
     return int(std::lround(twips / 15.0));
@@ -24,17 +26,19 @@ inline int px(int twips)
 // Paragraphs of a page stand apart by this many pixels.
 inline constexpr int kParagraphSpacing = 8;
 
+// A value as it is: a name, a key, an item of the plan or the calendar. What the user reads as the
+// window's own words goes through translated() instead.
 inline QString text(const std::string& value)
 {
     return QString::fromStdString(value);
 }
 
-// The text of a named label or tool tip; empty for a name without one.
+// The text of a named label or tool tip, translated; empty for a name without one.
 inline QString namedText(const auto& texts, const char* name)
 {
     for (const wizard::NamedText& entry : texts)
         if (qstrcmp(entry.name, name) == 0)
-            return QString::fromUtf8(entry.text);
+            return translated(entry.text);
     return {};
 }
 

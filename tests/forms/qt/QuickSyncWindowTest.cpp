@@ -11,25 +11,27 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <thread>
+
 namespace zelvant {
 namespace {
 
 using namespace zelvant::testing;
 using Strings = std::vector<std::string>;
+using namespace std::chrono_literals;
 
 class QuickSyncWindowTest : public ::testing::Test {
 protected:
     QuickSyncWindowTest() { ensureOffscreenApplication(); }
 
-    // Shows a window whose pauses only let it paint, recording their lengths, and runs it to its end.
+    // Shows a window whose pauses are only recorded, and runs it to its end.
     std::unique_ptr<QuickSyncWindow> run(FormsWorld& world)
     {
         auto window = std::make_unique<QuickSyncWindow>(
             QuickSyncInputs{world.host, world.launcher, [] { return false; }, &world.messages,
-                            [this](int ms) {
-                                waits.push_back(ms);
-                                QuickSyncWindow::waitKeepingPainted(0);
-                            }});
+                            [this](int ms) { waits.push_back(ms); }});
         recorder = std::make_unique<PaintRecorder>(window->findChild<QProgressBar*>("barProgress"),
                                                    window->findChild<QLabel*>("lblProgress"));
         window->show();
@@ -68,6 +70,31 @@ TEST_F(QuickSyncWindowTest, RunsShowTheirStepsAndCloseThemselves)
         EXPECT_EQ(world.messages.shown().size(), unreachable ? 1u : 0u);
         EXPECT_EQ(world.launcher.startCount() == 0, linked == 0); // nothing linked: no calendar started
     }
+}
+
+// The run leaves the window's thread free: while the run pauses, the window still handles its
+// events (here a timer of its thread), which a run on that thread would hold up until the end.
+TEST_F(QuickSyncWindowTest, WindowKeepsHandlingEventsWhileTheRunWorks)
+{
+    FormsWorld world;
+    world.addLinkedTask("Entwurf", 1);
+    std::atomic<bool> ticked{false};
+    std::vector<bool> tickedDuringPause;
+    QTimer tick;
+    QObject::connect(&tick, &QTimer::timeout, [&] { ticked = true; });
+    QuickSyncWindow window(QuickSyncInputs{world.host, world.launcher, [] { return false; }, &world.messages,
+                                           [&](int) {
+                                               ticked = false;
+                                               const auto until = std::chrono::steady_clock::now() + 2s;
+                                               while (!ticked && std::chrono::steady_clock::now() < until)
+                                                   std::this_thread::sleep_for(1ms);
+                                               tickedDuringPause.push_back(ticked);
+                                           }});
+    tick.start(5);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return window.finished(); }, 10000));
+    EXPECT_EQ(tickedDuringPause, std::vector<bool>{true});
+    EXPECT_EQ(EngineWorld::linkOf(*world.project.tasks().front()).empty(), false);
 }
 
 // The command line's entry, with real pauses and message boxes: failures stay listed until OK,

@@ -72,6 +72,7 @@ TEST_F(WizardWindowTest, ShowsThePageTheLogicIsOnWithItsFocus)
     };
     for (const auto& [buttons, page] : walk) {
         click(buttons);
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !window->running(); }, 10000));
         ASSERT_EQ(window->logic().page(), page);
         auto* pages = find<QStackedWidget>("pages");
         EXPECT_EQ(pages->isVisible() ? pages->currentWidget()->objectName().toStdString() : "",
@@ -113,7 +114,9 @@ TEST_F(WizardWindowTest, RunShowsTheProgressAsItGoesAndFertigCloses)
     click({"optSync(1)", "cmdNext"});
     PaintRecorder recorder(find<QProgressBar>("barProgress"), find<QLabel>("lblProgress"));
     click({"cmdFinish"});
-    // Painted during the run, without the event loop: every step of both passes.
+    EXPECT_TRUE(window->running());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !window->running(); }, 10000));
+    // Painted as the run went, on the worker's word: every step of both passes.
     EXPECT_EQ(recorder.barValues, (std::vector<int>{50, 275, 500, 725, 950, 1000}));
     EXPECT_EQ(recorder.labelTexts.back(), "Vorgang beendet.");
     EXPECT_FALSE(find("cmdBack")->isVisible());
@@ -122,6 +125,16 @@ TEST_F(WizardWindowTest, RunShowsTheProgressAsItGoesAndFertigCloses)
     EXPECT_EQ(find<QPushButton>("cmdFinish")->text().toStdString(), "Fertig");
     click({"cmdFinish"});
     EXPECT_EQ(window->result(), QDialog::Accepted);
+}
+
+// A window destroyed while its run lasts (the program ends) serves the run's last steps and
+// waits for it, rather than leaving it waiting for a window that is gone.
+TEST_F(WizardWindowTest, DestroyedDuringARunTheWindowLetsTheRunFinish)
+{
+    click({"optSync(1)", "cmdNext", "cmdFinish"});
+    ASSERT_TRUE(window->running());
+    window.reset();
+    EXPECT_GT(w.registry.writeCount(), 0); // the finished run stored the choices
 }
 
 TEST_F(WizardWindowTest, RunWizardTellsFertigFromClosingAndSwitchesTheHostBackOnOnce)
@@ -134,6 +147,8 @@ TEST_F(WizardWindowTest, RunWizardTellsFertigFromClosingAndSwitchesTheHostBackOn
             ASSERT_NE(shown, nullptr);
             for (const char* name : {"optSync(1)", "cmdNext", "cmdFinish"})
                 shown->findChild<QAbstractButton*>(name)->click();
+            shown->reject(); // refused while the run lasts
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !shown->running(); }, 10000));
             if (fertig)
                 shown->findChild<QPushButton*>("cmdFinish")->click();
             else
