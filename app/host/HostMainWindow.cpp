@@ -5,6 +5,7 @@
 #include "app/host/CalendarDialog.h"
 #include "app/host/HostBars.h"
 #include "engine/LinkModel.h"
+#include "forms/qt/WorkerRun.h"
 #include "hosts/commandbars/CommandBarFile.h"
 
 #include <QCloseEvent>
@@ -13,6 +14,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QSet>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTableWidget>
 
@@ -63,7 +65,8 @@ QString qtext(const std::string& text)
 
 HostMainWindow::HostMainWindow(HostSetup setup, QWidget* parent)
     : QMainWindow(parent), setup_(std::move(setup)), boxes_(this),
-      messages_(setup_.messages ? *setup_.messages : boxes_), application_(bars_, plan_),
+      messages_(setup_.messages ? *setup_.messages : boxes_),
+      clock_(setup_.clock ? *setup_.clock : systemClock_), application_(bars_, plan_),
       windows_(plan_, setup_.registry, setup_.shell,
                {setup_.messages, setup_.wait,
                 [this](const std::filesystem::path& calendar) { beginRun(calendar); },
@@ -79,7 +82,10 @@ HostMainWindow::HostMainWindow(HostSetup setup, QWidget* parent)
         registry, application_, addinClasses(),
         [&registry, services](const std::string& progId) { return createAddin(registry, progId, services); });
 
-    table_ = new QTableWidget(0, kColumnCount, this);
+    splitter_ = new QSplitter(Qt::Horizontal, this);
+    splitter_->setObjectName("splitPlan");
+    splitter_->setChildrenCollapsible(false);
+    table_ = new QTableWidget(0, kColumnCount, splitter_);
     table_->setObjectName("tblTasks");
     table_->setHorizontalHeaderLabels({"Nr.", "Name", "Anfang", "Ende", "Dauer", "Text29"});
     table_->setSelectionBehavior(QAbstractItemView::SelectRows);
@@ -92,7 +98,16 @@ HostMainWindow::HostMainWindow(HostSetup setup, QWidget* parent)
     table_->setColumnWidth(kColumnStart, 120);
     table_->setColumnWidth(kColumnFinish, 120);
     table_->setColumnWidth(kColumnDuration, 80);
-    setCentralWidget(table_);
+    // The chart's time scale stands beside this header and needs two lines: weeks over days.
+    table_->horizontalHeader()->setMinimumHeight(2 * table_->fontMetrics().height() + 8);
+    chart_ = new GanttView(splitter_);
+    chart_->setObjectName("ganttChart");
+    chart_->follow(*table_);
+    splitter_->addWidget(table_);
+    splitter_->addWidget(chart_);
+    splitter_->setStretchFactor(1, 1); // a wider window gives the chart more time, not the table
+    splitter_->setSizes({700, 560});
+    setCentralWidget(splitter_);
     connect(table_, &QTableWidget::itemSelectionChanged, this, &HostMainWindow::updateSelection);
 
     status_ = new QLabel;
@@ -100,7 +115,8 @@ HostMainWindow::HostMainWindow(HostSetup setup, QWidget* parent)
     setContextMenuPolicy(
         Qt::NoContextMenu); // the bars are the add-ins' and the host's, not the user's to hide
 
-    plan_.setSwitchListener([this](bool on) { followHostSwitch(on); });
+    // A run on a window's worker thread switches the host too; the table follows on its own thread.
+    plan_.setSwitchListener([this](bool on) { onWindowThread(this, [&] { followHostSwitch(on); }); });
     // The add-in saves the plan right after its window closed: that save ends the run.
     plan_.setSaveListener([this] {
         if (run_ && runWindowClosed_)
@@ -118,7 +134,7 @@ HostMainWindow::HostMainWindow(HostSetup setup, QWidget* parent)
     });
     bars_.setDefaultAction([this](CommandBarControl& control) { runHostCommand(control); });
     view_ = std::make_unique<CommandBarView>(bars_, *this);
-    resize(900, 520);
+    resize(1260, 560);
     refreshTable();
 }
 
@@ -381,6 +397,7 @@ void HostMainWindow::followHostSwitch(bool on)
     if (on)
         refreshTable();
     table_->setUpdatesEnabled(on);
+    chart_->setUpdatesEnabled(on);
 }
 
 void HostMainWindow::refreshTable()
@@ -392,8 +409,11 @@ void HostMainWindow::refreshTable()
     const QSignalBlocker quiet(table_);
     table_->clearSelection();
     table_->setRowCount(0);
+    // The chart's rows come from the same loop as the table's, so row i is the same task in both.
+    std::vector<GanttRow> chartRows;
     if (MemoryProject* project = plan_.project()) {
         for (Task* task : project->tasks()) {
+            chartRows.push_back(ganttRow(*task));
             const int row = table_->rowCount();
             table_->insertRow(row);
             auto* id = cell(QString::number(task->id()));
@@ -419,6 +439,7 @@ void HostMainWindow::refreshTable()
                                                  QItemSelectionModel::Select | QItemSelectionModel::Rows);
         }
     }
+    chart_->setRows(std::move(chartRows), clock_.now());
     updateSelection();
     updateTitle();
 }

@@ -2,6 +2,7 @@
 
 #include "app/host/AddinManager.h"
 #include "app/host/CommandBarView.h"
+#include "app/host/GanttView.h"
 #include "app/host/PlanHost.h"
 #include "app/host/QtAddinWindows.h"
 #include "app/host/ShellApplication.h"
@@ -18,6 +19,7 @@
 #include <memory>
 
 class QLabel;
+class QSplitter;
 class QTableWidget;
 
 namespace zelvant {
@@ -35,11 +37,14 @@ struct HostSetup {
     // rückgängig machen can take it back; the same folder the command line uses. Empty: runs
     // are not kept, and there is nothing to take back.
     std::filesystem::path journalFolder = {};
+    // Today for the chart's line and the start of new plans, and the time the add-in sees; the
+    // machine's clock when not given.
+    const Clock* clock = nullptr;
 };
 
 // The desktop host "zelvant-host": a plan in a table (Nr., Name, Anfang, Ende, Dauer, Text29)
-// whose selected rows are the active selection, menus and toolbars drawn from the command bars,
-// and the add-ins connected through the add-in manager.
+// whose selected rows are the active selection, beside it the plan as a bar chart, menus and
+// toolbars drawn from the command bars, and the add-ins connected through the add-in manager.
 class HostMainWindow : public QMainWindow {
     Q_OBJECT
 
@@ -71,6 +76,8 @@ public:
     QtAddinWindows& addinWindows() { return windows_; }
     // The table of tasks.
     QTableWidget& table() { return *table_; }
+    // The bar chart beside the table.
+    GanttView& chart() { return *chart_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -95,13 +102,16 @@ private:
     HostSetup setup_;
     QtMessageSink boxes_;
     MessageSink& messages_;
-    SystemClock clock_;
+    SystemClock systemClock_;
+    const Clock& clock_;
     PlanHost plan_;
     CommandBarModel bars_;
     ShellApplication application_;
     QtAddinWindows windows_;
     std::unique_ptr<AddinManager> manager_; // after everything its add-ins use, so it goes first
+    QSplitter* splitter_;
     QTableWidget* table_;
+    GanttView* chart_;
     QLabel* status_;
     std::unique_ptr<CommandBarView> view_;
     // The add-in's run under way: from its window's opening to the plan save after it closed.

@@ -17,12 +17,15 @@
 #include "hosts/registry/FileRegistry.h"
 #include "services/Settings.h"
 #include "tests/services/RecordingMessages.h"
+#include "tests/support/FixedClock.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMouseEvent>
+#include <QScrollBar>
 #include <QTableWidget>
 #include <QTimer>
 #include <QToolBar>
@@ -95,13 +98,14 @@ protected:
     fs::path journal() const { return dir / "journal"; }
 
     // Starts the host anew; one running before is closed as the user would.
-    HostMainWindow& startHost()
+    HostMainWindow& startHost(const Clock* clock = nullptr)
     {
         if (window)
             window->close();
         window.reset();
         HostSetup setup{registry, barsFile(), shell, &messages, [](int) {}};
         setup.journalFolder = journal();
+        setup.clock = clock;
         window = std::make_unique<HostMainWindow>(setup);
         EXPECT_TRUE(window->openPlan(plan()));
         window->show();
@@ -321,6 +325,108 @@ TEST_F(HostShellTest, BrokenOrOlderBarsFile)
         menus.push_back(menu->text().toStdString());
     EXPECT_EQ(menus, (Strings{"&Datei", "&Bearbeiten", "E&xtras"}));
     EXPECT_NE(undoEntry(), nullptr);
+}
+
+// Which rows of the chart carry a shape of this kind.
+std::vector<int> rowsWith(const GanttView& chart, GanttShapeKind kind)
+{
+    std::vector<int> rows;
+    for (const GanttShape& shape : chart.layout().shapes)
+        if (shape.kind == kind && (rows.empty() || rows.back() != shape.row))
+            rows.push_back(shape.row);
+    return rows;
+}
+
+// The chart beside the table: a row for each of the table's rows at the same height on screen,
+// the calendar mark where Text29 holds a link, bold rows as summaries, today's line on the
+// clock's day; it scrolls with the table both ways and follows it through every refresh. The
+// window is saved as gantt-host.png in the test's working folder for a look.
+TEST_F(HostShellTest, ChartKeepsInStepWithTheTable)
+{
+    linkTasks();
+    const testing::FixedClock today(makeDateTime(2027, 1, 20, 12, 0));
+    startHost(&today);
+    window->resize(1260, 330); // fewer rows fit than the plan has: there is something to scroll
+    QApplication::processEvents();
+    QTableWidget& table = window->table();
+    GanttView& chart = window->chart();
+
+    const auto expectRowsInStep = [&] {
+        ASSERT_EQ(chart.rowCount(), table.rowCount());
+        for (int row = 0; row < table.rowCount(); ++row) {
+            EXPECT_EQ(table.rowHeight(row), chart.scale().rowHeight) << row;
+            EXPECT_EQ(chart.viewport()->mapTo(window.get(), QPoint(0, chart.rowTop(row))).y(),
+                      table.viewport()->mapTo(window.get(), QPoint(0, table.rowViewportPosition(row))).y())
+                << "row " << row << " at another height than in the table";
+        }
+    };
+    ASSERT_GT(table.rowCount(), 5);
+    expectRowsInStep();
+
+    std::vector<int> linked, bold, noDuration;
+    for (int row = 0; row < table.rowCount(); ++row) {
+        if (!table.item(row, 5)->text().isEmpty())
+            linked.push_back(row);
+        if (table.item(row, 1)->font().bold())
+            bold.push_back(row);
+        if (table.item(row, 4)->text() == "0 Tage")
+            noDuration.push_back(row);
+    }
+    EXPECT_EQ(linked, (std::vector<int>{3, 4}));
+    EXPECT_EQ(noDuration, (std::vector<int>{4, 12}));
+    EXPECT_EQ(rowsWith(chart, GanttShapeKind::LinkMark), linked);
+    EXPECT_EQ(rowsWith(chart, GanttShapeKind::Summary), bold);
+    EXPECT_EQ(rowsWith(chart, GanttShapeKind::Milestone), noDuration);
+
+    // Today's line stands in the day column of 20.01.2027, in calendar week 3.
+    ASSERT_TRUE(chart.layout().today.has_value());
+    const double line = *chart.layout().today;
+    const TimeScale scale = timeScale(chart.scale());
+    const auto holds = [line](const ScaleLabel& label) {
+        return label.x <= line && line < label.x + label.width;
+    };
+    const auto day = std::find_if(scale.days.begin(), scale.days.end(), holds);
+    const auto week = std::find_if(scale.weeks.begin(), scale.weeks.end(), holds);
+    ASSERT_TRUE(day != scale.days.end() && week != scale.weeks.end());
+    EXPECT_EQ(day->text.toStdString(), "20");
+    EXPECT_EQ(week->text.toStdString(), "KW 3, 18.01.2027");
+
+    // The table scrolled: the chart goes with it; the chart scrolled (the wheel over it): the
+    // table goes with it.
+    QScrollBar& tableBar = *table.verticalScrollBar();
+    ASSERT_GT(tableBar.maximum(), 0);
+    tableBar.setValue(tableBar.maximum());
+    QApplication::processEvents();
+    EXPECT_EQ(chart.verticalScrollBar()->value(), tableBar.maximum());
+    expectRowsInStep();
+    chart.verticalScrollBar()->setValue(tableBar.maximum() / 2);
+    QApplication::processEvents();
+    EXPECT_EQ(tableBar.value(), tableBar.maximum() / 2);
+    expectRowsInStep();
+
+    window->resize(1600, 560); // the whole plan in the chart for the screenshot
+    tableBar.setValue(0);
+    QApplication::processEvents();
+
+    // A click on a row of the chart selects that task, in the table and for the add-in.
+    const QPointF onRow(40, chart.rowTop(6) + 4);
+    QMouseEvent press(QEvent::MouseButtonPress, onRow, chart.viewport()->mapToGlobal(onRow), Qt::LeftButton,
+                      Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(chart.viewport(), &press);
+    ASSERT_EQ(table.selectionModel()->selectedRows().size(), 1);
+    EXPECT_EQ(table.selectionModel()->selectedRows().front().row(), 6);
+    ASSERT_EQ(window->plan().activeSelectionTasks().size(), 1u);
+    EXPECT_EQ(window->plan().activeSelectionTasks().front()->name(), "Kisten packen");
+    const fs::path screenshot = fs::current_path() / "gantt-host.png";
+    EXPECT_TRUE(window->grab().save(QString::fromStdString(screenshot.string())));
+
+    // Every refresh of the table is one of the chart: a new plan without tasks, then the plan again.
+    window->newPlan();
+    EXPECT_EQ(table.rowCount(), 0);
+    EXPECT_EQ(chart.rowCount(), 0);
+    ASSERT_TRUE(window->openPlan(plan()));
+    expectRowsInStep();
+    EXPECT_EQ(rowsWith(chart, GanttShapeKind::LinkMark), linked);
 }
 
 } // namespace
