@@ -221,7 +221,12 @@ int guarded(CommandContext& context, const std::function<int()>& body)
 void selectTasks(Session& session, const std::vector<int>& ids)
 {
     for (int id : ids)
-        session.project().taskById(id);
+        try {
+            session.project().taskById(id);
+        } catch (const HostError&) {
+            throw UsageError("--tasks: Der Plan hat keinen Vorgang Nr. " + std::to_string(id) +
+                             ". Die Vorg\u00E4nge mit ihren Nummern zeigt: zelvant list tasks");
+        }
     session.host().select(ids);
 }
 

@@ -33,7 +33,7 @@ MemoryCalendar& MemoryAppointment::calendar() const
 {
     const auto handle = calendar_.lock();
     if (!handle)
-        throw HostError("the calendar of this appointment is closed");
+        throw HostError("Der Kalender dieses Termins ist geschlossen.");
     return **handle;
 }
 

@@ -74,7 +74,7 @@ std::string MemoryCalendar::nextEntryId()
         if (!id.empty() && !entryIdInUse(id))
             return id;
     }
-    throw HostError("no free entry ID for a new appointment");
+    throw HostError("F\u00FCr einen neuen Termin ist keine Kennung mehr frei.");
 }
 
 bool MemoryCalendar::entryIdInUse(const std::string& id) const

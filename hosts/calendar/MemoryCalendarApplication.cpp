@@ -14,14 +14,14 @@ MemoryCalendarApplication::MemoryCalendarApplication(MemoryCalendar& calendar) :
 void MemoryCalendarApplication::ensureRunning() const
 {
     if (isQuit())
-        throw HostError("the calendar application was closed");
+        throw HostError("Die Kalenderanwendung wurde geschlossen.");
 }
 
 CalendarNamespace& MemoryCalendarApplication::getNamespace(const std::string& type)
 {
     ensureRunning();
     if (type != "MAPI")
-        throw HostError("unknown namespace: " + type);
+        throw HostError("Unbekannter Namensraum: " + type);
     return *this;
 }
 
@@ -29,7 +29,7 @@ CalendarFolder& MemoryCalendarApplication::getDefaultFolder(int folder)
 {
     ensureRunning();
     if (folder != kCalendarFolder)
-        throw HostError("no such default folder: " + std::to_string(folder));
+        throw HostError("Keinen Standardordner " + std::to_string(folder) + ".");
     return *calendar_;
 }
 
@@ -37,7 +37,8 @@ AppointmentPtr MemoryCalendarApplication::createItem(int itemType)
 {
     ensureRunning();
     if (itemType != kAppointmentItem)
-        throw HostError("cannot create items of type " + std::to_string(itemType));
+        throw HostError("Elemente vom Typ " + std::to_string(itemType) +
+                        " k\u00F6nnen nicht angelegt werden.");
     return calendar_->createItem();
 }
 
@@ -46,7 +47,7 @@ void MemoryCalendarApplication::quit()
     const bool wasQuit = isQuit();
     ++quitCount_;
     if (wasQuit)
-        throw HostError("the calendar application was closed");
+        throw HostError("Die Kalenderanwendung wurde geschlossen.");
 }
 
 } // namespace zelvant

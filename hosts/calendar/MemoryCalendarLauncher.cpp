@@ -13,7 +13,7 @@ CalendarApplication& MemoryCalendarLauncher::start()
 {
     ++startCount_;
     if (startFails_)
-        throw HostError("calendar not reachable");
+        throw HostError("Der Kalender ist nicht erreichbar.");
     return runApplication();
 }
 

@@ -35,11 +35,11 @@ UserProperty& MemoryUserProperties::add(const std::string& name, int type, bool 
 {
     owner_.enterReadable("Add");
     if (name.empty())
-        throw HostError("a user property needs a name");
+        throw HostError("Eine benutzerdefinierte Eigenschaft braucht einen Namen.");
     if (type != kTextProperty)
-        throw HostError("only text user properties are supported: " + name);
+        throw HostError("Nur Texteigenschaften sind m\u00F6glich: " + name);
     if (lookup(name))
-        throw HostError("user property exists already: " + name);
+        throw HostError("Die Eigenschaft gibt es schon: " + name);
     owner_.markChanged();
     return put(name, "");
 }

@@ -29,7 +29,7 @@ void CalendarFileApplication::quit()
 bool CalendarFileApplication::save()
 {
     if (application_.isQuit())
-        throw HostError("the calendar application was closed");
+        throw HostError("Die Kalenderanwendung wurde geschlossen.");
     return file_->save();
 }
 

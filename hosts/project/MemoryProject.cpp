@@ -42,7 +42,7 @@ MemoryTask& MemoryProject::taskById(int id)
 {
     faults_.check("TaskById");
     if (id < 1 || id > rowCount() || !rows_[id - 1])
-        throw HostError("no task with ID " + std::to_string(id));
+        throw HostError("Es gibt keinen Vorgang Nr. " + std::to_string(id) + ".");
     return *rows_[id - 1];
 }
 
@@ -97,7 +97,7 @@ void MemoryProject::setStartDate(DateTime startDate)
 void MemoryProject::setMinutesPerDay(int minutes)
 {
     if (minutes <= 0)
-        throw HostError("minutes per day must be positive");
+        throw HostError("Die Minuten pro Tag m\u00FCssen gr\u00F6\u00DFer als 0 sein.");
     minutesPerDay_ = minutes;
     touch();
 }
@@ -118,7 +118,7 @@ const WorkCalendar& MemoryProject::calendar(const std::string& name) const
 {
     const auto found = calendars_.find(name);
     if (found == calendars_.end())
-        throw HostError("no calendar \"" + name + "\"");
+        throw HostError("Es gibt keinen Kalender \u201E" + name + "\u201C.");
     return found->second;
 }
 
@@ -133,7 +133,7 @@ void MemoryProject::removeAddedTask(Task& task)
 {
     faults_.check("RemoveAddedTask");
     if (rows_.empty() || rows_.back().get() != &task)
-        throw HostError("only the task added last can be taken back");
+        throw HostError("Nur der zuletzt angelegte Vorgang kann zur\u00FCckgenommen werden.");
     byUniqueId_.erase(task.uniqueId());
     rows_.pop_back();
     touch();
@@ -144,7 +144,7 @@ void MemoryProject::removeTask(MemoryTask& task)
     const auto row =
         std::find_if(rows_.begin(), rows_.end(), [&](const auto& r) { return r.get() == &task; });
     if (row == rows_.end())
-        throw HostError("the task is not in the plan");
+        throw HostError("Der Vorgang ist nicht im Plan.");
     byUniqueId_.erase(task.uniqueId());
     for (auto later = rows_.erase(row); later != rows_.end(); ++later)
         if (*later)
@@ -155,7 +155,7 @@ void MemoryProject::removeTask(MemoryTask& task)
 MemoryTask& MemoryProject::addTask(int uniqueId)
 {
     if (uniqueId < 1 || byUniqueId_.count(uniqueId))
-        throw HostError("unique ID " + std::to_string(uniqueId) + " is not free");
+        throw HostError("Die eindeutige Nummer " + std::to_string(uniqueId) + " ist schon vergeben.");
     rows_.push_back(std::make_unique<MemoryTask>(*this, rowCount() + 1, uniqueId));
     byUniqueId_[uniqueId] = rows_.back().get();
     touch();

@@ -13,7 +13,7 @@ MemoryProject& MemoryProjectApplication::activeProject()
 {
     faults_.check("ActiveProject");
     if (!project_)
-        throw HostError("no project is open");
+        throw HostError("Es ist kein Projekt ge\u00F6ffnet.");
     return *project_;
 }
 
@@ -21,7 +21,7 @@ std::vector<Task*> MemoryProjectApplication::activeSelectionTasks()
 {
     faults_.check("ActiveSelection");
     if (!project_)
-        throw HostError("no project is open");
+        throw HostError("Es ist kein Projekt ge\u00F6ffnet.");
     std::vector<Task*> tasks;
     for (const int id : selection_)
         tasks.push_back(&project_->taskById(id));
@@ -39,7 +39,7 @@ void MemoryProjectApplication::fileSave()
 {
     faults_.check("FileSave");
     if (!project_)
-        throw HostError("no project is open");
+        throw HostError("Es ist kein Projekt ge\u00F6ffnet.");
     save_(*project_);
 }
 
@@ -47,7 +47,7 @@ Minutes MemoryProjectApplication::dateDifference(DateTime start, DateTime finish
 {
     faults_.check("DateDifference");
     if (!project_)
-        throw HostError("no project is open");
+        throw HostError("Es ist kein Projekt ge\u00F6ffnet.");
     return project_->calendar(calendar).workingTimeBetween(start, finish);
 }
 

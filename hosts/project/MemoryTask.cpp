@@ -56,7 +56,7 @@ void MemoryTask::setFinish(DateTime finish)
     faults_.check("SetFinish");
     requireLeaf("given a finish");
     if (finish < start_)
-        throw HostError("finish before start");
+        throw HostError("Das Ende liegt vor dem Anfang.");
     // The start stays; the working time up to the new finish becomes the duration.
     changeDuration(duration_ + workCalendar().workingTimeBetween(finish_, finish));
     touch();
@@ -150,7 +150,7 @@ SplitPart MemoryTask::splitPart(int index) const
 {
     faults_.check("SplitParts");
     if (summary() || index < 1 || index > static_cast<int>(parts_.size()))
-        throw HostError("no split part " + std::to_string(index));
+        throw HostError("Es gibt keinen Teil " + std::to_string(index) + " dieses Vorgangs.");
     return parts_[index - 1];
 }
 
@@ -161,7 +161,7 @@ void MemoryTask::addSplitPart(DateTime start, DateTime finish)
     const WorkCalendar& calendar = workCalendar();
     const Minutes work = calendar.workingTimeBetween(start, finish);
     if (work <= Minutes{0})
-        throw HostError("no working time between the part's start and finish");
+        throw HostError("Zwischen Anfang und Ende des Teils liegt keine Arbeitszeit.");
     const DateTime partStart = calendar.nextWorkingMoment(start);
     parts_.push_back({partStart, calendar.addWorkingTime(partStart, work)});
     mergeParts();
@@ -174,9 +174,9 @@ void MemoryTask::deleteSplitPart(int index)
     faults_.check("DeleteSplitPart");
     requireLeaf("split");
     if (index < 1 || index > static_cast<int>(parts_.size()))
-        throw HostError("no split part " + std::to_string(index));
+        throw HostError("Es gibt keinen Teil " + std::to_string(index) + " dieses Vorgangs.");
     if (parts_.size() == 1)
-        throw HostError("the only part of a task cannot be deleted");
+        throw HostError("Der einzige Teil eines Vorgangs kann nicht gel\u00F6scht werden.");
     parts_.erase(parts_.begin() + (index - 1));
     followParts();
     touch();
@@ -202,7 +202,7 @@ void MemoryTask::setField(int fieldId, const std::string& value)
 void MemoryTask::setOutlineLevel(int level)
 {
     if (level < 1)
-        throw HostError("outline level must be 1 or more");
+        throw HostError("Die Gliederungsebene muss 1 oder gr\u00F6\u00DFer sein.");
     outlineLevel_ = level;
     touch();
 }
@@ -242,10 +242,10 @@ void MemoryTask::assignConstraint(ConstraintType type, DateTime date)
 void MemoryTask::assignSplitParts(std::vector<SplitPart> parts)
 {
     if (parts.empty())
-        throw HostError("a task needs at least one split part");
+        throw HostError("Ein Vorgang braucht mindestens einen Teil.");
     for (const SplitPart& part : parts)
         if (part.finish <= part.start)
-            throw HostError("a split part must end after it starts");
+            throw HostError("Ein Teil eines Vorgangs muss nach seinem Anfang enden.");
     parts_ = std::move(parts);
     std::sort(parts_.begin(), parts_.end(),
               [](const SplitPart& a, const SplitPart& b) { return a.start < b.start; });
@@ -325,7 +325,7 @@ void MemoryTask::moveTo(DateTime anchor)
 void MemoryTask::changeDuration(Minutes duration)
 {
     if (duration < Minutes{0})
-        throw HostError("negative duration");
+        throw HostError("Eine Dauer kann nicht negativ sein.");
     if (duration == Minutes{0}) {
         parts_.clear();
         finish_ = start_;

@@ -19,7 +19,7 @@ seconds minuteOfDay(int minute)
 
 [[noreturn]] void throwNoWorkingTime(const std::string& calendar)
 {
-    throw HostError("calendar \"" + calendar + "\" has no working time ahead");
+    throw HostError("Der Kalender \u201E" + calendar + "\u201C hat keine Arbeitszeit mehr.");
 }
 
 } // namespace
@@ -42,7 +42,7 @@ WorkCalendar::Intervals WorkCalendar::validated(Intervals intervals)
     int previousEnd = 0;
     for (const WorkInterval& interval : intervals) {
         if (interval.from < previousEnd || interval.from >= interval.to || interval.to > kMinutesPerDay)
-            throw HostError("invalid or overlapping working interval");
+            throw HostError("Ung\u00FCltige oder \u00FCberlappende Arbeitszeit.");
         previousEnd = interval.to;
     }
     return intervals;
@@ -83,7 +83,7 @@ DateTime WorkCalendar::nextWorkingMoment(DateTime t) const
 DateTime WorkCalendar::addWorkingTime(DateTime start, Minutes work) const
 {
     if (work < Minutes{0})
-        throw HostError("negative working time");
+        throw HostError("Eine Arbeitszeit kann nicht negativ sein.");
     const DateTime begin = nextWorkingMoment(start);
     seconds remaining = work;
     local_days day = dateOf(begin);

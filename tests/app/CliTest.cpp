@@ -282,7 +282,7 @@ TEST_F(CliTest, BadCommandLinesSayWhatIsWrongAndWriteNothing)
         {on({"link-appointments", "--from", "01.01.1983", "--to", "01.03.2027"}),
          "01.01.1984 und 31.12.2049"},
         {on({"link-tasks", "--tasks", "3,x"}), "--tasks"},
-        {on({"link-tasks", "--tasks", "99"}), "99"},
+        {on({"link-tasks", "--tasks", "99"}), "--tasks: Der Plan hat keinen Vorgang Nr. 99"},
         {{"sync", "--project", (dir / "fehlt.xml").string(), "--calendar", c}, "fehlt.xml"},
         {{"sync", "--project", (dir / "kaputt.xml").string(), "--calendar", c}, "kaputt.xml"},
         {{"sync", "--project", p, "--calendar", (dir / "kaputt.ics").string()}, "kaputt.ics"},
