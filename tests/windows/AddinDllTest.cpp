@@ -153,7 +153,9 @@ TEST_F(AddinDllTest, QuickSynchronisationRunsFromTheToolbarButton)
 
     ComPtr<IDTExtensibility2> addin = createAddin();
     ASSERT_TRUE(addin);
-    ASSERT_EQ(addin->OnConnection(application.get(), int(ConnectMode::Startup), addInInst.get(), nullptr),
+    const SafeArray empty = SafeArray::ofTexts({}); // what hosts pass as the custom arguments
+    SAFEARRAY* custom = empty.get();
+    ASSERT_EQ(addin->OnConnection(application.get(), int(ConnectMode::Startup), addInInst.get(), &custom),
               S_OK);
     ASSERT_NE(bars.findControl(kMenuTag), nullptr);
     EXPECT_EQ(bars.item(kToolsMenu)->controls().front()->tag(), kMenuTag) << "before the host's own entry";
@@ -192,9 +194,13 @@ TEST_F(AddinDllTest, EventsAnswerThroughInvokeByTheirNumbers)
         EXPECT_EQ(id, expected);
     }
 
+    const SafeArray customTexts = SafeArray::ofTexts({"/safe"});
+    SAFEARRAY* custom = customTexts.get();
     VARIANT connection[4]; // last to first: custom, AddInInst, ConnectMode, Application
     for (VARIANT& argument : connection)
         VariantInit(&argument);
+    connection[0].vt = VT_ARRAY | VT_VARIANT | VT_BYREF;
+    connection[0].pparray = &custom;
     connection[1].vt = VT_DISPATCH;
     connection[1].pdispVal = addInInst.get();
     connection[2].vt = VT_I4;

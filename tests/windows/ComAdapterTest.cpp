@@ -282,6 +282,35 @@ TEST(ComDateTest, HostDatesRoundTripToTheSecond)
     EXPECT_EQ(Variant("NA").date(), std::nullopt) << "the plan's text for no date";
 }
 
+// A host's custom arguments arrive as an array of variants (or of plain texts); whatever it
+// holds reads back as the texts, in order, and the owner frees what it made.
+TEST(ComSafeArrayTest, CustomArgumentsReadBackAsTexts)
+{
+    const std::vector<std::vector<std::string>> tables{
+        {},
+        {""},
+        {"/safe", "\u0141\u00F3d\u017A \u03A9\u03BC\u03AD\u03B3\u03B1", std::string(300, 'x')},
+    };
+    for (const auto& texts : tables) {
+        const SafeArray array = SafeArray::ofTexts(texts);
+        EXPECT_EQ(SafeArray::texts(array.get()), texts) << texts.size();
+    }
+    EXPECT_TRUE(SafeArray::texts(nullptr).empty()) << "a host may leave them out";
+
+    SAFEARRAY* plain = SafeArrayCreateVector(VT_BSTR, 1, 2); // lower bound 1, as some hosts build them
+    ASSERT_NE(plain, nullptr);
+    const Bstr words[] = {Bstr("eins"), Bstr("zwei")};
+    for (LONG index = 1; index <= 2; ++index) // the array keeps copies
+        ASSERT_EQ(SafeArrayPutElement(plain, &index, words[index - 1].get()), S_OK);
+    EXPECT_EQ(SafeArray::texts(plain), (std::vector<std::string>{"eins", "zwei"}));
+    SafeArrayDestroy(plain);
+
+    SAFEARRAY* numbers = SafeArrayCreateVector(VT_I4, 0, 1);
+    ASSERT_NE(numbers, nullptr);
+    EXPECT_THROW(SafeArray::texts(numbers), HostError);
+    SafeArrayDestroy(numbers);
+}
+
 // The real registry keeps every value as written: text in any script, numbers, raw bytes; the
 // settings' routines read back what they stored.
 TEST(WinRegistryTest, ValuesAndSettingsRoundTripInAnyScript)

@@ -120,6 +120,58 @@ VARIANT Variant::detach()
     return taken;
 }
 
+// SAFEARRAY --------------------------------------------------------------------------------------
+
+SafeArray SafeArray::ofTexts(const std::vector<std::string>& texts)
+{
+    SafeArray result;
+    result.array_ = SafeArrayCreateVector(VT_VARIANT, 0, ULONG(texts.size()));
+    if (!result.array_)
+        throw HostError(callFailure("SafeArrayCreateVector", E_OUTOFMEMORY));
+    for (LONG index = 0; index < LONG(texts.size()); ++index) {
+        Variant element(texts[std::size_t(index)]);
+        // SafeArrayPutElement copies the element, so `element` keeps and frees its own.
+        check(SafeArrayPutElement(result.array_, &index, const_cast<VARIANT*>(&element.raw())),
+              "SafeArrayPutElement");
+    }
+    return result;
+}
+
+SafeArray::~SafeArray()
+{
+    if (array_)
+        SafeArrayDestroy(array_);
+}
+
+std::vector<std::string> SafeArray::texts(SAFEARRAY* array)
+{
+    std::vector<std::string> result;
+    if (!array || SafeArrayGetDim(array) != 1)
+        return result;
+    VARTYPE type = VT_EMPTY;
+    check(SafeArrayGetVartype(array, &type), "SafeArrayGetVartype");
+    LONG lower = 0;
+    LONG upper = -1;
+    check(SafeArrayGetLBound(array, 1, &lower), "SafeArrayGetLBound");
+    check(SafeArrayGetUBound(array, 1, &upper), "SafeArrayGetUBound");
+    for (LONG index = lower; index <= upper; ++index) {
+        Variant element;
+        if (type == VT_VARIANT) {
+            check(SafeArrayGetElement(array, &index, element.put()), "SafeArrayGetElement");
+        } else if (type == VT_BSTR) {
+            BSTR text = nullptr;
+            check(SafeArrayGetElement(array, &index, &text), "SafeArrayGetElement");
+            result.push_back(Bstr::text(text));
+            SysFreeString(text);
+            continue;
+        } else {
+            throw HostError(callFailure("SafeArrayGetElement", DISP_E_TYPEMISMATCH));
+        }
+        result.push_back(element.text());
+    }
+    return result;
+}
+
 namespace {
 
 // The value converted to `type` as the host's own conversions do it; HostError when it cannot be.

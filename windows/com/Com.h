@@ -16,6 +16,7 @@
 #include <string>
 #include <string_view>
 #include <utility>
+#include <vector>
 
 namespace zelvant {
 
@@ -129,6 +130,27 @@ public:
 
 private:
     VARIANT value_;
+};
+
+// An owned one-dimensional SAFEARRAY of VARIANTs, the form in which hosts hand an add-in its
+// custom arguments.
+class SafeArray {
+public:
+    SafeArray() = default;
+    // A new array holding `texts` as VT_BSTR elements.
+    static SafeArray ofTexts(const std::vector<std::string>& texts);
+    SafeArray(const SafeArray&) = delete;
+    SafeArray& operator=(const SafeArray&) = delete;
+    SafeArray(SafeArray&& other) noexcept : array_(std::exchange(other.array_, nullptr)) {}
+    ~SafeArray();
+
+    SAFEARRAY* get() const { return array_; }
+    // The elements of `array` as text, in index order; nothing for a null array. Elements that
+    // are not text are converted as VariantChangeType does; HostError when one cannot be.
+    static std::vector<std::string> texts(SAFEARRAY* array);
+
+private:
+    SAFEARRAY* array_ = nullptr;
 };
 
 // The host's date value (days since 30 December 1899, the fraction the time of day) and back.

@@ -286,11 +286,14 @@ public:
                 const Variant application = copyOf(argument(0)); // by value or by reference alike
                 const Variant mode = copyOf(argument(1));
                 const Variant instance = copyOf(argument(2));
+                SAFEARRAY* custom = arrayOf(argument(3));
                 return OnConnection(application.object().get(), mode.number(), instance.object().get(),
-                                    nullptr);
+                                    &custom);
             }
-            case 2:
-                return OnDisconnection(copyOf(argument(0)).number(), nullptr);
+            case 2: {
+                SAFEARRAY* custom = arrayOf(argument(1));
+                return OnDisconnection(copyOf(argument(0)).number(), &custom);
+            }
             default:
                 return S_OK; // the three other events need nothing
             }
@@ -303,7 +306,7 @@ public:
 
     // IDTExtensibility2
     HRESULT STDMETHODCALLTYPE OnConnection(IDispatch* application, int connectMode, IDispatch* addInInst,
-                                           SAFEARRAY**) override
+                                           SAFEARRAY** customArray) override
     {
         if (!application)
             return E_INVALIDARG;
@@ -312,7 +315,7 @@ public:
             connection_ =
                 std::make_unique<Connection>(application, registry_, messages_, shell_, clock_, answers_);
             AddInInstance instance{progIdOf(addInInst)};
-            CustomArguments custom;
+            CustomArguments custom = customOf(customArray);
             connection_->connect->OnConnection(connection_->host, ConnectMode(connectMode), instance, custom);
             return S_OK;
         } catch (const std::exception&) {
@@ -320,11 +323,11 @@ public:
             return E_FAIL; // Connect reports its own failures; this one is in reaching the host at all
         }
     }
-    HRESULT STDMETHODCALLTYPE OnDisconnection(int removeMode, SAFEARRAY**) override
+    HRESULT STDMETHODCALLTYPE OnDisconnection(int removeMode, SAFEARRAY** customArray) override
     {
         if (!connection_)
             return S_OK;
-        CustomArguments custom;
+        CustomArguments custom = customOf(customArray);
         connection_->connect->OnDisconnection(RemoveMode(removeMode), custom);
         connection_.reset();
         return S_OK;
@@ -347,6 +350,26 @@ private:
     {
         connection_.reset();
         --gLiveObjects;
+    }
+    // The host's custom arguments as text. The add-in needs none of them, so an array it cannot
+    // read is passed on as none rather than refusing to load or to take its controls away.
+    static CustomArguments customOf(SAFEARRAY** custom)
+    {
+        try {
+            return SafeArray::texts(custom ? *custom : nullptr);
+        } catch (const std::exception&) {
+            return {};
+        }
+    }
+    // The array an event argument carries, by value or by reference; nullptr for none (a
+    // host may leave the optional custom arguments out).
+    static SAFEARRAY* arrayOf(const VARIANT& value)
+    {
+        if (!(value.vt & VT_ARRAY))
+            return nullptr;
+        if (value.vt & VT_BYREF)
+            return value.pparray ? *value.pparray : nullptr;
+        return value.parray;
     }
     static Variant copyOf(const VARIANT& value)
     {
