@@ -17,7 +17,7 @@ DESTDIR     ?=
 # Debian packages the build and the tests need.
 PACKAGES := cmake ninja-build g++ pkg-config ccache tzdata \
             libgtest-dev libgmock-dev libpugixml-dev libical-dev libcli11-dev libcurl4-openssl-dev \
-            qt6-base-dev fonts-dejavu-core python3-icalendar libicu-dev \
+            qt6-base-dev qt6-translations-l10n fonts-dejavu-core python3-icalendar libicu-dev \
             radicale python3-caldav openssl
 
 # Only for the checks of the same name; `make test` does not pull them.

@@ -2,6 +2,7 @@
 
 #include "app/cli/Session.h"
 #include "forms/WizardSettingsStore.h"
+#include "forms/qt/EnsureApplication.h"
 #include "forms/qt/InfoDialog.h"
 #include "forms/qt/QuickSyncWindow.h"
 #include "forms/qt/WizardWindow.h"
@@ -22,6 +23,7 @@ int withWindow(const CommandOptions& options, CommandContext& context, int& argc
                ShowWindow show)
 {
     QApplication application(argc, argv);
+    useGermanQtTexts(application);
     return guarded(context, [&] {
         Session session(options.project, calendarFor(options, context.registry),
                         planTimeZone(context.registry));

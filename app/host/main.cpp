@@ -2,6 +2,7 @@
 // menus and toolbars from its command bars and connects the registered add-ins at start.
 
 #include "app/host/HostMainWindow.h"
+#include "forms/qt/EnsureApplication.h"
 #include "hosts/commandbars/CommandBarFile.h"
 #include "hosts/common/UndoJournal.h"
 #include "hosts/registry/FileRegistry.h"
@@ -19,6 +20,7 @@ int main(int argc, char** argv)
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName("zelvant-host");
+    useGermanQtTexts(app);
 
     QCommandLineParser parser;
     parser.setApplicationDescription("Plan-Host f\u00FCr das Zelvant-Add-In");

@@ -98,7 +98,7 @@ void addAppointmentFilters(CLI::App& command, CommandOptions& options)
 // what to give.
 std::string germanName(std::string name)
 {
-    if (name == "what")
+    if (name == "liste")
         return "die Liste (tasks, linked, appointments, categories oder calendars)";
     if (name == "shell")
         return "die Shell (bash)";
@@ -213,6 +213,21 @@ int noGraphicalSession(const std::string& command, const std::string& instead)
     return kBadInput;
 }
 
+// The library files every option under "Options" and every command under "Subcommands", and a
+// command's own help flag under "Options" even when defaults say otherwise; the help headings
+// come from these group names, so they are renamed once the table is complete.
+void germanHeadings(CLI::App& command)
+{
+    for (CLI::Option* option : command.get_options())
+        if (option->get_group() == "Options")
+            option->group("Optionen");
+    for (CLI::App* sub : command.get_subcommands({})) {
+        if (sub->get_group() == "Subcommands")
+            sub->group("Befehle");
+        germanHeadings(*sub);
+    }
+}
+
 } // namespace
 
 static int runZelvant(int argc, char** argv)
@@ -230,6 +245,7 @@ static int runZelvant(int argc, char** argv)
     app.get_formatter()->label("Usage", "Aufruf");
     app.get_formatter()->label("Excludes", "Schlie\u00DFt aus");
     app.get_formatter()->label("Needs", "Braucht");
+    app.get_formatter()->label("Positionals", "Argumente");
     app.set_help_flag("-h,--help", "Diese Hilfe anzeigen");
     app.set_version_flag("--version", std::string("zelvant ") + ZELVANT_VERSION, "Die Version anzeigen");
     app.failure_message(germanFailure);
@@ -274,6 +290,7 @@ static int runZelvant(int argc, char** argv)
     addFileOptions(*linkTasks, options);
     addTaskFilters(*linkTasks, options, ids);
     linkTasks->add_option("--busy", options.busy, "Frei/Gebucht-Status der Termine (Vorgabe: gebucht)")
+        ->type_name("STATUS")
         ->check(CLI::IsMember({"frei", "mit-vorbehalt", "gebucht", "abwesend"}));
 
     auto* linkAppointments = app.add_subcommand("link-appointments", "Termine in Vorg\u00E4nge umwandeln");
@@ -286,9 +303,11 @@ static int runZelvant(int argc, char** argv)
 
     auto* list = app.add_subcommand(
         "list", "Vorg\u00E4nge, verkn\u00FCpfte Vorg\u00E4nge, Termine oder Kategorien auflisten");
-    list->add_option("what", listWhat, "tasks, linked, appointments, categories oder calendars")
+    list->add_option("liste", listWhat, "tasks, linked, appointments, categories oder calendars")
+        ->type_name("")
         ->required()
-        ->check(CLI::IsMember({"tasks", "linked", "appointments", "categories", "calendars"}));
+        ->check(
+            CLI::IsMember({"tasks", "linked", "appointments", "categories", "calendars"}).description(""));
     addFileOptions(*list, options, false, false);
     list->add_option("--server", options.server,
                      "Nur mit calendars: die Kalender des Benutzers auf diesem Server")
@@ -313,14 +332,14 @@ static int runZelvant(int argc, char** argv)
     auto* unregisterAddin = app.add_subcommand("unregister", "Das Add-In im Plan-Host zelvant-host abmelden");
 
     auto* config = app.add_subcommand("config", "Einstellungen anzeigen (alle oder eine) oder festlegen");
-    config->add_option("key", configKey, "Nur diese Einstellung anzeigen (" + configKeys() + ")")
+    config->add_option("einstellung", configKey, "Nur diese Einstellung anzeigen (" + configKeys() + ")")
         ->type_name("");
     auto* configCalendar = config->add_subcommand("calendar", "Standardkalender anzeigen oder festlegen");
-    configCalendar->add_option("file", configFile, "Kalenderdatei (iCalendar)")->type_name("DATEI");
+    configCalendar->add_option("datei", configFile, "Kalenderdatei (iCalendar)")->type_name("");
     std::optional<std::string> zone;
     auto* configTimeZone = config->add_subcommand(
         "timezone", "Zeitzone der Zeiten im Projektplan anzeigen oder festlegen (z. B. Europe/Berlin)");
-    configTimeZone->add_option("zone", zone, "Zeitzone (IANA-Name)");
+    configTimeZone->add_option("zone", zone, "Zeitzone (IANA-Name)")->type_name("");
     config->require_subcommand(0, 1);
 
     // For packaging: the man page and the shell completion, written from this very table.
@@ -329,6 +348,7 @@ static int runZelvant(int argc, char** argv)
         app.add_subcommand("completion", "Vervollst\u00E4ndigung f\u00FCr die Shell ausgeben")->group("");
     completion->add_option("shell", shell, "Shell")->required()->check(CLI::IsMember({"bash"}));
     auto* manpage = app.add_subcommand("manpage", "Die Handbuchseite (roff) ausgeben")->group("");
+    germanHeadings(app);
 
     try {
         app.parse(argc, argv);

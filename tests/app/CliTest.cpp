@@ -322,6 +322,35 @@ TEST_F(CliTest, BadCommandLinesSayWhatIsWrongAndWriteNothing)
     EXPECT_FALSE(fs::exists(dir / "Umzug.xml.bak"));
 }
 
+// The help of every command and the man page built from it speak German: none of the parser's
+// own English headings and placeholders may show through.
+TEST_F(CliTest, HelpAndManPageAreGerman)
+{
+    const std::vector<std::vector<std::string>> pages{
+        {"--help"},
+        {"sync", "--help"},
+        {"link-tasks", "--help"},
+        {"link-appointments", "--help"},
+        {"unlink", "--help"},
+        {"list", "--help"},
+        {"wizard", "--help"},
+        {"quicksync", "--help"},
+        {"undo", "--help"},
+        {"config", "--help"},
+        {"config", "calendar", "--help"},
+        {"config", "timezone", "--help"},
+        {"manpage"},
+    };
+    for (const auto& args : pages) {
+        const Result run = zelvant(args);
+        EXPECT_EQ(run.status, 0) << ::testing::PrintToString(args) << run.err;
+        for (const char* english :
+             {"Options", "Subcommands", "Positionals", "REQUIRED", "TEXT", "Usage", "Excludes", "Needs"})
+            EXPECT_EQ(run.out.find(english), std::string::npos)
+                << ::testing::PrintToString(args) << ": " << english;
+    }
+}
+
 TEST_F(CliTest, FileChangedMeanwhileGivesStatusThreeAndOverwritesNothing)
 {
     FileRegistry registry(dir / "registry.txt");

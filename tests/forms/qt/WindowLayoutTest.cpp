@@ -8,8 +8,12 @@
 #include <QAbstractButton>
 #include <QAbstractSpinBox>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QDir>
+#include <QLineEdit>
+#include <QMenu>
 #include <QPixmap>
+#include <QPushButton>
 #include <QSaveFile>
 #include <QTest>
 #include <QThread>
@@ -296,6 +300,25 @@ TEST_F(WindowLayoutTest, InfoDialogShowsItsTextsWholeAtOnceAndTwiceTheTextSize)
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
         look(&dialog, "info" + std::string(text.suffix()));
     }
+}
+
+// What Qt itself puts into the windows (a text field's context menu, the standard buttons) is
+// German as well, whatever the machine's language.
+TEST(QtTextsTest, QtsOwnTextsAreGerman)
+{
+    testing::ensureOffscreenApplication();
+    if (!useGermanQtTexts(*QCoreApplication::instance()))
+        GTEST_SKIP() << "Qt's German catalogue (qt6-translations-l10n) is not installed";
+    QLineEdit field("Anna");
+    const std::unique_ptr<QMenu> menu(field.createStandardContextMenu());
+    QStringList entries;
+    for (const QAction* action : menu->actions())
+        if (!action->isSeparator())
+            entries << action->text();
+    for (const char* english : {"&Undo", "&Redo", "Cu&t", "&Copy", "&Paste", "Delete", "Select All"})
+        EXPECT_FALSE(entries.contains(english)) << english << " in " << entries.join(", ").toStdString();
+    QDialogButtonBox buttons(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
+    EXPECT_EQ(buttons.button(QDialogButtonBox::Cancel)->text(), "Abbrechen");
 }
 
 } // namespace
