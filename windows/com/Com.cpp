@@ -150,22 +150,21 @@ std::vector<std::string> SafeArray::texts(SAFEARRAY* array)
         return result;
     VARTYPE type = VT_EMPTY;
     check(SafeArrayGetVartype(array, &type), "SafeArrayGetVartype");
+    if (type != VT_VARIANT && type != VT_BSTR)
+        throw HostError(callFailure("SafeArrayGetElement", DISP_E_TYPEMISMATCH));
     LONG lower = 0;
     LONG upper = -1;
     check(SafeArrayGetLBound(array, 1, &lower), "SafeArrayGetLBound");
     check(SafeArrayGetUBound(array, 1, &upper), "SafeArrayGetUBound");
     for (LONG index = lower; index <= upper; ++index) {
+        // A plain text element goes into the variant's text slot, so both kinds are read and freed alike.
         Variant element;
-        if (type == VT_VARIANT) {
-            check(SafeArrayGetElement(array, &index, element.put()), "SafeArrayGetElement");
-        } else if (type == VT_BSTR) {
-            BSTR text = nullptr;
-            check(SafeArrayGetElement(array, &index, &text), "SafeArrayGetElement");
-            result.push_back(Bstr::text(text));
-            SysFreeString(text);
-            continue;
+        VARIANT* slot = element.put();
+        if (type == VT_BSTR) {
+            check(SafeArrayGetElement(array, &index, &slot->bstrVal), "SafeArrayGetElement");
+            slot->vt = VT_BSTR;
         } else {
-            throw HostError(callFailure("SafeArrayGetElement", DISP_E_TYPEMISMATCH));
+            check(SafeArrayGetElement(array, &index, slot), "SafeArrayGetElement");
         }
         result.push_back(element.text());
     }

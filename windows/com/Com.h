@@ -137,7 +137,7 @@ private:
 class SafeArray {
 public:
     SafeArray() = default;
-    // A new array holding `texts` as VT_BSTR elements.
+    // A new array of variants, each holding one of `texts`.
     static SafeArray ofTexts(const std::vector<std::string>& texts);
     SafeArray(const SafeArray&) = delete;
     SafeArray& operator=(const SafeArray&) = delete;
